@@ -1,0 +1,274 @@
+#include "app/general_settings.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "audio/playback.h"
+#include "library/file_browser.h"
+#include "library/playlist.h"
+#include "system/hot_keys.h"
+#include <wchar.h>
+
+GeneralSettings g_general;
+
+static const wchar_t kGeneral[] = L"Settings.ini\\General";
+
+void SetGeneralDefaults() {
+    GeneralSettings& g = g_general;
+    g.isVisible = 1;
+    g.isSmall = 0;
+    g.isMaximized = 0;
+    g.xPos = g.yPos = g.Width = g.Height = 0;
+    g.pSeekHeight = 45;
+    g.pSeekHeightMaximized = 103;
+    g.isSwapPanels = 0;
+    g.marginBig = 7;
+    g.marginSmall = 4;
+    g.LCR = 0;
+    g.RegisteredAssociations.Set(L"");
+    g.MusicFolder.Set(L"");
+    g.globalCP = 0;
+    g.isShuffle = 1;
+    g.isLoop = 0;
+    g.isLoopPlayList = 0;
+    g.isSeekGraphical = 1;
+    g.PlayerVolume = 65535;
+    g.Theme = 1099;
+    g.isShowIcons = 1;
+    g.isEnlargeFont = 0;
+    g.OSDView = 1;
+    g.pVolumeControls = 2;
+    g.isSIOpenFolder = g.isSIAddFolder = g.isSIWithAudioFiles = 0;
+    g.isShowLanguage = 0;
+    g.isShowCPU = 1;
+    g.isStartDate = 0;
+    g.isTrayUpdateLow = 0;
+    g.isSpectrum = 1;
+    g.isCPUUsage = 1;
+    g.isMergeCue = 1;
+    g.isUseAlbums = 1;
+    g.isOnTop = 1;
+    g.isSmoothPause = 1;
+    g.isRememberPosInTrack = 1;
+    g.isSupressStandby = 1;
+    g.isVolumeAutoCenter = 0;
+    g.isSkipSilence = 0;
+    g.FilesTop = 0;
+    g.FilesSelected = 0;
+    g.Path.Set(L"");
+    g.pathReal[0] = 0;
+    g.PlayListTop = 0;
+    g.PlayListSelected = 0;
+    g.NowPlaying = 0;
+    g.SpectrumType = 1;
+    g.Focus = 0;
+    g.lastPlayedFile.Set(L"");
+    g.lastPlayedPos = -1;
+    g.lastPlayedFromPL = 0;
+    g.isScrobblerEnabled = 1;
+}
+
+void SaveAllSettings() {
+    GeneralSettings& g = g_general;
+    BeginSettingsSave();
+    SettingsStore s;
+    if (!s.Open(SettingsKeyRewrite, kGeneral, KEY_WRITE)) {
+        EndSettingsSave();
+        return;
+    }
+    RECT r{};
+    HWND wnd = g_mainWindow;
+    if (wnd) GetWindowRect(wnd, &r);
+    bool maximized = wnd && IsZoomed(wnd);
+    if (maximized) g.isMaximized = 1;
+    else if (wnd && !IsIconic(wnd)) g.isMaximized = 0;
+
+    s.WriteDword(L"isVisible", g.isVisible);
+    s.WriteDword(L"isSmall", g.isSmall);
+    s.WriteDword(L"isMaximized", g.isMaximized);
+    // The normal window's rectangle is kept while maximised, small or minimised.
+    bool normalPlace = wnd && !IsIconic(wnd) && !g.isMaximized;
+    bool normalSize = normalPlace && !g.isSmall;
+    s.WriteInt(L"xPos", normalPlace ? r.left : g.xPos);
+    s.WriteInt(L"yPos", normalPlace ? r.top : g.yPos);
+    s.WriteInt(L"Width", normalSize ? r.right - r.left : g.Width);
+    s.WriteInt(L"Height", normalSize ? r.bottom - r.top : g.Height);
+    s.WriteInt(L"pSeekHeight", g.pSeekHeight);
+    s.WriteInt(L"pSeekHeightMaximized", g.pSeekHeightMaximized);
+    s.WriteDword(L"isSwapPanels", g.isSwapPanels);
+    s.WriteInt(L"marginBig", g.marginBig);
+    s.WriteInt(L"marginSmall", g.marginSmall);
+    s.WriteInt(L"LCR", g.LCR);
+    s.WriteString(L"RegisteredAssociations", g.RegisteredAssociations.c_str());
+    s.WriteString(L"MusicFolder", g.MusicFolder.c_str());
+    s.WriteDword(L"globalCP", g.globalCP);
+    s.WriteDword(L"isShuffle", g.isShuffle);
+    s.WriteDword(L"isLoop", g.isLoop);
+    s.WriteDword(L"isLoopPlayList", g.isLoopPlayList);
+    s.WriteDword(L"isSeekGraphical", g.isSeekGraphical);
+    s.WriteDword(L"PlayerVolume", g.PlayerVolume);
+    s.WriteDword(L"Theme", g.Theme);
+    s.WriteDword(L"isShowIcons", g.isShowIcons);
+    s.WriteDword(L"isEnlargeFont", g.isEnlargeFont);
+    s.WriteDword(L"OSDView", g.OSDView);
+    s.WriteDword(L"pVolumeControls", g.pVolumeControls);
+    s.WriteDword(L"isSIOpenFolder", g.isSIOpenFolder);
+    s.WriteDword(L"isSIAddFolder", g.isSIAddFolder);
+    s.WriteDword(L"isSIWithAudioFiles", g.isSIWithAudioFiles);
+    s.WriteDword(L"isShowLanguage", g.isShowLanguage);
+    s.WriteDword(L"isShowCPU", g.isShowCPU);
+    s.WriteDword(L"isStartDate", g.isStartDate);
+    s.WriteDword(L"isTrayUpdateLow", g.isTrayUpdateLow);
+    s.WriteDword(L"isSpectrum", g.isSpectrum);
+    s.WriteDword(L"isCPUUsage", g.isCPUUsage);
+    s.WriteDword(L"isMergeCue", g.isMergeCue);
+    s.WriteDword(L"isUseAlbums", g.isUseAlbums);
+    s.WriteDword(L"isOnTop", g.isOnTop);
+    s.WriteDword(L"isSmoothPause", g.isSmoothPause);
+    s.WriteDword(L"isRememberPosInTrack", g.isRememberPosInTrack);
+    s.WriteDword(L"isSupressStandby", g.isSupressStandby);
+    s.WriteDword(L"isVolumeAutoCenter", g.isVolumeAutoCenter);
+    s.WriteDword(L"isSkipSilence", g.isSkipSilence);
+    s.WriteInt(L"FilesTop", g.FilesTop);
+    s.WriteDword(L"FilesSelected", g.FilesSelected);
+    s.WriteString(L"Path", g.Path.c_str());
+    s.WriteString(L"pathReal", g.pathReal);
+    s.WriteInt(L"PlayListTop", g.PlayListTop);
+    s.WriteDword(L"PlayListSelected", g.PlayListSelected);
+    s.WriteDword(L"NowPlaying", g.NowPlaying);
+    s.WriteDword(L"SpectrumType", g.SpectrumType ? 1 : 0);
+    s.WriteInt(L"Focus", g.Focus);
+    s.WriteString(L"lastPlayedFile", g.lastPlayedFile.c_str());
+    s.WriteInt(L"lastPlayedPos", PositionToRemember());
+    s.WriteDword(L"lastPlayedFromPL", g.lastPlayedFromPL);
+    s.WriteDword(L"isScrobblerEnabled", g.isScrobblerEnabled);
+
+    SavePlayList();
+    s.Close();
+    SaveHotKeySections();
+    EndSettingsSave();
+}
+
+void LoadThemeSetting() {
+    SettingsStore s;
+    if (s.Open(SettingsKeyRewrite, kGeneral, KEY_READ)) s.ReadDword(L"Theme", &g_general.Theme);
+    s.Close();
+}
+
+void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
+    GeneralSettings& g = g_general;
+    SettingsStore s;
+    bool found = s.Open(SettingsKeyRewrite, kGeneral, KEY_READ);
+    // Locals applied below; a hand-edited file that lacks them still gives a usable window.
+    uint8_t isSmall = 0;
+    uint32_t spectrumType = g.SpectrumType;
+    int32_t lcr = 0, focus = g.Focus, filesTop = 0, playListTop = 0;
+    uint32_t filesSelected = 0, playListSelected = 0;
+    StringBuffer lastFile;
+    int32_t lastPos = -1;
+    uint8_t lastFromPL = 0;
+    if (found) {
+        s.ReadDword(L"isShowCPU", &g.isShowCPU);
+        s.ReadDword(L"isShowLanguage", &g.isShowLanguage);
+        s.ReadDword(L"isStartDate", &g.isStartDate);
+        s.ReadDword(L"isShowIcons", &g.isShowIcons);
+        s.ReadDword(L"SpectrumType", &spectrumType);
+        s.ReadDword(L"isSmall", &isSmall);
+        s.ReadDword(L"isVisible", &g.isVisible);
+        s.ReadDword(L"isShuffle", &g.isShuffle);
+        s.ReadDword(L"isLoop", &g.isLoop);
+        s.ReadDword(L"isLoopPlayList", &g.isLoopPlayList);
+        s.ReadDword(L"isSpectrum", &g.isSpectrum);
+        s.ReadDword(L"OSDView", &g.OSDView);
+        s.ReadDword(L"xPos", &g.xPos);
+        s.ReadDword(L"yPos", &g.yPos);
+        s.ReadDword(L"Width", &g.Width);
+        s.ReadDword(L"Height", &g.Height);
+        s.ReadDword(L"FilesTop", &filesTop);
+        s.ReadDword(L"FilesSelected", &filesSelected);
+        s.ReadString(L"Path", &g.Path);
+        s.ReadDword(L"PlayListTop", &playListTop);
+        s.ReadDword(L"PlayListSelected", &playListSelected);
+        s.ReadDword(L"NowPlaying", &g.NowPlaying);
+        s.ReadDword(L"LCR", &lcr);
+        s.ReadDword(L"Theme", &g.Theme);
+        s.ReadDword(L"isSwapPanels", &g.isSwapPanels);
+        s.ReadDword(L"isVolumeAutoCenter", &g.isVolumeAutoCenter);
+        s.ReadDword(L"pVolumeControls", &g.pVolumeControls);
+        s.ReadDword(L"isSIOpenFolder", &g.isSIOpenFolder);
+        s.ReadDword(L"isSIAddFolder", &g.isSIAddFolder);
+        s.ReadDword(L"isSIWithAudioFiles", &g.isSIWithAudioFiles);
+        s.ReadDword(L"PlayerVolume", &g.PlayerVolume);
+        s.ReadDword(L"Focus", &focus);
+        s.ReadDword(L"isEnlargeFont", &g.isEnlargeFont);
+        s.ReadDword(L"isTrayUpdateLow", &g.isTrayUpdateLow);
+        s.ReadDword(L"isSupressStandby", &g.isSupressStandby);
+        s.ReadDword(L"isMaximized", &g.isMaximized);
+        s.ReadDword(L"isSeekGraphical", &g.isSeekGraphical);
+        s.ReadDword(L"isRememberPosInTrack", &g.isRememberPosInTrack);
+        if (restoreLastTrack) {
+            s.ReadString(L"lastPlayedFile", &lastFile);
+            s.ReadDword(L"lastPlayedPos", &lastPos);
+            s.ReadDword(L"lastPlayedFromPL", &lastFromPL);
+            s.ReadStringFixed(L"pathReal", g.pathReal);
+        }
+        s.ReadDword(L"pSeekHeight", &g.pSeekHeight);
+        s.ReadDword(L"pSeekHeightMaximized", &g.pSeekHeightMaximized);
+        s.ReadDword(L"isSmoothPause", &g.isSmoothPause);
+        s.ReadDword(L"isSkipSilence", &g.isSkipSilence);
+        s.ReadDword(L"isOnTop", &g.isOnTop);
+        s.ReadDword(L"marginBig", &g.marginBig);
+        s.ReadDword(L"marginSmall", &g.marginSmall);
+        s.ReadString(L"RegisteredAssociations", &g.RegisteredAssociations);
+        s.ReadDword(L"isMergeCue", &g.isMergeCue);
+        s.ReadString(L"MusicFolder", &g.MusicFolder);
+        s.ReadDword(L"isUseAlbums", &g.isUseAlbums);
+        s.ReadDword(L"isCPUUsage", &g.isCPUUsage);
+        s.ReadDword(L"globalCP", &g.globalCP);
+        s.ReadDword(L"isScrobblerEnabled", &g.isScrobblerEnabled);
+    }
+    s.Close();
+    LoadHotKeySections(found);
+
+    if (found) {
+        g.SpectrumType = spectrumType ? 1 : 0;
+        g.Focus = focus;
+        g.LCR = lcr;
+    }
+
+    NavigateFileList(g.Path.c_str());
+    if (found) {
+        g.FilesSelected = filesSelected;
+        g.FilesTop = filesTop;
+    }
+    if (LoadPlayList() && found) {
+        g.PlayListSelected = playListSelected;
+        g.PlayListTop = playListTop;
+    } else {
+        g.PlayListTop = 0;
+        g.NowPlaying = 0;
+    }
+
+    // The last track comes back at its position, unless it was a network stream.
+    if (found && restoreLastTrack) {
+        g.lastPlayedFile.text = lastFile.text;
+        g.lastPlayedFromPL = lastFromPL;
+        g.lastPlayedPos = lastPos;
+        if (g.isRememberPosInTrack && lastPos != -1 && _wcsnicmp(lastFile.c_str(), L"http", 4) != 0) {
+            uint32_t osd = g.OSDView;
+            g.OSDView = 2;
+            ReopenLastTrack(lastFile.c_str(), lastPos, lastFromPL != 0);
+            g.OSDView = osd;
+        }
+    }
+
+    HWND wnd = g_mainWindow;
+    if (wnd && !g.isOnTop) SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (found && wnd) {
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        int w = g.Width > 0 ? g.Width : r.right - r.left;
+        int h = g.Height > 0 ? g.Height : r.bottom - r.top;
+        MoveWindow(wnd, g.xPos, g.yPos, w, h, TRUE);
+        if (isSmall) g.isSmall = 1;
+    }
+    (void)forceStart;  // re-registering the file associations comes with the shell integration
+}

@@ -1,0 +1,6 @@
+#include <windows.h>
+#include "app/startup.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    ExitProcess((UINT)RunPlayer());
+}

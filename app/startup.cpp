@@ -1,0 +1,69 @@
+#include "app/startup.h"
+#include "app/command_line.h"
+#include "app/general_settings.h"
+#include "app/hand_off.h"
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "app/paths.h"
+#include <shellapi.h>
+#include <ole2.h>
+#include <stdint.h>
+
+typedef HRESULT(WINAPI* DwmEnableCompositionFn)(UINT);
+DwmEnableCompositionFn g_dwmEnableComposition;
+
+static std::wstring CurrentFolder() {
+    wchar_t dir[MAX_PATH * 2] = {};
+    DWORD n = GetCurrentDirectoryW(MAX_PATH * 2, dir);
+    std::wstring s(dir, n < MAX_PATH * 2 ? n : 0);
+    if (s.empty() || s.back() != L'\\') s += L'\\';
+    return s;
+}
+
+int RunPlayer() {
+    SetGeneralDefaults();
+
+    CommandLine cl;
+    ParseCommandLine(GetCommandLineW(), CurrentFolder(), &cl);
+    if (cl.showHelp) {
+        ShowInformationA(kHelpText);
+        return 0;
+    }
+    if (cl.fileOperations) fileOperationsAllowed = true;
+    if (!cl.tooLongPath.empty()) {
+        std::wstring text = L"The path is too long to open (more than 259 characters):\n" + cl.tooLongPath;
+        ShowInformation(text.c_str());
+    }
+
+    HWND running = FindWindowW(nullptr, InstanceTitle().c_str());
+    if (running && !cl.forceStart) {
+        if (cl.hasPath) {
+            COPYDATASTRUCT cds{0, sizeof(HandOffRecord), &cl.record};
+            SendMessageW(running, WM_COPYDATA, 0, (LPARAM)&cds);
+        }
+        return 0;
+    }
+
+    SetPriorityClass(GetCurrentProcess(), ABOVE_NORMAL_PRIORITY_CLASS);
+    // The theme is needed before anything is drawn.
+    LoadThemeSetting();
+    if (!CreateMainWindow()) return 0;
+    DragAcceptFiles(g_mainWindow, TRUE);
+    OleInitialize(nullptr);
+
+    LoadGeneralSettings(!cl.hasPath, cl.forceStart);
+    if (cl.hasPath) HandleHandOff(cl.record);
+    ShowMainWindow();
+    SaveAllSettings();
+
+    if (HMODULE dwm = GetModuleHandleW(L"Dwmapi.dll"))
+        g_dwmEnableComposition = (DwmEnableCompositionFn)(void*)GetProcAddress(dwm, "DwmEnableComposition");
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    OleUninitialize();
+    return 0;
+}

@@ -1,0 +1,6 @@
+#include "library/adding.h"
+#include <atomic>
+
+static std::atomic<bool> g_adding{false};
+
+bool IsAdding() { return g_adding.load(); }

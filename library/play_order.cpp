@@ -1,0 +1,3 @@
+#include "library/play_order.h"
+
+void PlayFileNow(const wchar_t*) {}

@@ -1,0 +1,10 @@
+#include "library/playlist.h"
+
+// The playlist holds no entries yet: there is nothing to write, and nothing is loaded.
+void SavePlayList() {}
+bool LoadPlayList() { return false; }
+int PlayListCount() { return 0; }
+void PlayListSelectAll() {}
+void PlayListSelectFirst() {}
+void ClearPlayList() {}
+void FocusPlayList() {}

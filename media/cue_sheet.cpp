@@ -1,0 +1,3 @@
+#include "media/cue_sheet.h"
+
+bool HasEmbeddedCueSheet(const wchar_t*) { return false; }

@@ -1,0 +1,5 @@
+// CUE sheets as the rest of the player sees them.
+#pragma once
+
+// True when the file's tags carry a CUE sheet.
+bool HasEmbeddedCueSheet(const wchar_t* path);

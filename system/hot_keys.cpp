@@ -1,0 +1,5 @@
+#include "system/hot_keys.h"
+
+void SaveHotKeySections() {}
+void LoadHotKeySections(bool) {}
+void UnregisterHotKeys() {}

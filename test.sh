@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite under Wine on a virtual
+# display. Installs what a fresh Debian 12 machine lacks. Extra arguments go
+# to ctest (for example: ./test.sh -R app_tests).
+set -euo pipefail
+cd "$(dirname "$0")"
+. scripts/common.sh
+
+install_packages "${SONVALE_PACKAGES[@]}"
+build_decoders
+build_player
+
+start_display
+use_wine_prefix test
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  stop_display
+}
+trap cleanup EXIT
+# One wine server for the whole run: each test program then starts quickly.
+wineserver -p 120
+# Start Wine's own services now, outside ctest: processes they start later
+# would otherwise hold a test's output pipe open and stall ctest.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+export SONVALE_ALSA_CAPTURE=/dev/null
+cd "$SONVALE_BUILD"
+ctest --output-on-failure -j1 "$@"

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+#include "app/general_settings.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "app/settings_store.h"
+#include "tests/test_support.h"
+
+// The General keys in the order a save writes them, with their defaults.
+static const char* const kGeneralDefaults[][2] = {
+    {"isVisible", "1"}, {"isSmall", "0"}, {"isMaximized", "0"}, {"xPos", "0"}, {"yPos", "0"},
+    {"Width", "0"}, {"Height", "0"}, {"pSeekHeight", "45"}, {"pSeekHeightMaximized", "103"},
+    {"isSwapPanels", "0"}, {"marginBig", "7"}, {"marginSmall", "4"}, {"LCR", "0"},
+    {"RegisteredAssociations", ""}, {"MusicFolder", ""}, {"globalCP", "0"}, {"isShuffle", "1"},
+    {"isLoop", "0"}, {"isLoopPlayList", "0"}, {"isSeekGraphical", "1"}, {"PlayerVolume", "65535"},
+    {"Theme", "1099"}, {"isShowIcons", "1"}, {"isEnlargeFont", "0"}, {"OSDView", "1"},
+    {"pVolumeControls", "2"}, {"isSIOpenFolder", "0"}, {"isSIAddFolder", "0"}, {"isSIWithAudioFiles", "0"},
+    {"isShowLanguage", "0"}, {"isShowCPU", "1"}, {"isStartDate", "0"}, {"isTrayUpdateLow", "0"},
+    {"isSpectrum", "1"}, {"isCPUUsage", "1"}, {"isMergeCue", "1"}, {"isUseAlbums", "1"}, {"isOnTop", "1"},
+    {"isSmoothPause", "1"}, {"isRememberPosInTrack", "1"}, {"isSupressStandby", "1"},
+    {"isVolumeAutoCenter", "0"}, {"isSkipSilence", "0"}, {"FilesTop", "0"}, {"FilesSelected", "0"},
+    {"Path", ""}, {"pathReal", ""}, {"PlayListTop", "0"}, {"PlayListSelected", "0"}, {"NowPlaying", "0"},
+    {"SpectrumType", "1"}, {"Focus", "0"}, {"lastPlayedFile", ""}, {"lastPlayedPos", "-1"},
+    {"lastPlayedFromPL", "0"}, {"isScrobblerEnabled", "1"},
+};
+
+static std::string DefaultGeneralFile() {
+    std::string s = "\xEF\xBB\xBF[General]\r\n";
+    for (auto& kv : kGeneralDefaults) s += std::string(kv[0]) + " = " + kv[1] + "\r\n";
+    return s;
+}
+
+struct GeneralSettingsTest : testing::Test {
+    ScratchFolder dir{L"general"};
+    std::wstring ini = dir.File(L"Settings.ini");
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        g_mainWindow = nullptr;
+    }
+    void TearDown() override {
+        if (g_mainWindow) DestroyWindowQuietly();
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    static void DestroyWindowQuietly() {
+        // Closing runs the shutdown, which posts a quit message: drain it here.
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        DestroyWindow(w);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+};
+
+TEST_F(GeneralSettingsTest, DefaultsAreWrittenInTableOrder) {
+    SaveAllSettings();
+    EXPECT_EQ(ReadFileBytes(ini), DefaultGeneralFile());
+}
+
+TEST_F(GeneralSettingsTest, RoundTripAndFlagsReadAsZeroOrOne) {
+    g_general.Theme = 1102;
+    g_general.isShuffle = 0;
+    g_general.marginBig = -3;
+    g_general.MusicFolder.Set(L"D:\\M\u00fcsik \u266b");
+    g_general.globalCP = 1251;
+    SaveAllSettings();
+    std::string bytes = ReadFileBytes(ini);
+    // A hand edit: a flag written as 7 reads as 1.
+    size_t at = bytes.find("isLoop = 0");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 10, "isLoop = 7");
+    WriteFileBytes(ini, bytes);
+
+    SetGeneralDefaults();
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(g_general.Theme, 1102u);
+    EXPECT_EQ(g_general.isShuffle, 0);
+    EXPECT_EQ(g_general.isLoop, 1);
+    EXPECT_EQ(g_general.marginBig, -3);
+    EXPECT_EQ(g_general.MusicFolder.text, L"D:\\M\u00fcsik \u266b");
+    EXPECT_EQ(g_general.globalCP, 1251u);
+}
+
+TEST_F(GeneralSettingsTest, APathOnTheCommandLineLeavesTheLastTrackAlone) {
+    WriteFileBytes(ini, "\xEF\xBB\xBF[General]\r\nlastPlayedFile = C:\\a.mp3\r\nlastPlayedPos = 5000\r\n"
+                        "lastPlayedFromPL = 1\r\npathReal = C:\\a.mp3\r\nTheme = 1100\r\n");
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(g_general.Theme, 1100u);
+    EXPECT_TRUE(g_general.lastPlayedFile.empty());
+    EXPECT_EQ(g_general.lastPlayedFromPL, 0);
+    EXPECT_EQ(g_general.pathReal[0], 0);
+    SaveAllSettings();
+    std::string bytes = ReadFileBytes(ini);
+    EXPECT_NE(bytes.find("\r\nlastPlayedFile = \r\nlastPlayedPos = -1\r\nlastPlayedFromPL = 0\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\npathReal = \r\n"), std::string::npos);
+}
+
+TEST_F(GeneralSettingsTest, MaximisedWindowKeepsTheNormalRectangle) {
+    ASSERT_TRUE(CreateMainWindow());
+    MoveWindow(g_mainWindow, 100, 120, 400, 500, FALSE);
+    ShowWindow(g_mainWindow, SW_SHOWNORMAL);
+    SaveAllSettings();
+    SetGeneralDefaults();
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(g_general.xPos, 100);
+    EXPECT_EQ(g_general.Width, 400);
+
+    ShowWindow(g_mainWindow, SW_SHOWMAXIMIZED);
+    SaveAllSettings();
+    SetGeneralDefaults();
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(g_general.isMaximized, 1);
+    EXPECT_EQ(g_general.xPos, 100);
+    EXPECT_EQ(g_general.yPos, 120);
+    EXPECT_EQ(g_general.Width, 400);
+    EXPECT_EQ(g_general.Height, 500);
+}
+
+TEST_F(GeneralSettingsTest, ASectionWithoutPlacementStillGivesAUsableWindow) {
+    ASSERT_TRUE(CreateMainWindow());
+    RECT before;
+    GetWindowRect(g_mainWindow, &before);
+    WriteFileBytes(ini, "\xEF\xBB\xBF[General]\r\nTheme = 1103\r\n");
+    LoadGeneralSettings(true, false);
+    RECT after;
+    GetWindowRect(g_mainWindow, &after);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+}
+
+TEST_F(GeneralSettingsTest, UnwritableFolderSavesNothing) {
+    std::string before = "\xEF\xBB\xBF[General]\r\nTheme = 1101\r\n";
+    WriteFileBytes(ini, before);
+    CreateDirectoryW((ini + L".new").c_str(), nullptr);
+    SaveAllSettings();
+    RemoveDirectoryW((ini + L".new").c_str());
+    EXPECT_EQ(ReadFileBytes(ini), before);
+}

@@ -1,0 +1,218 @@
+// The real Sonvale.exe started as separate processes, against a first
+// instance that is either another process or this test's own main window.
+#include <gtest/gtest.h>
+#include "app/command_line.h"
+#include "app/general_settings.h"
+#include "app/hand_off.h"
+#include "app/main_window.h"
+#include "tests/test_support.h"
+
+static std::wstring BuiltPlayer() { return TestExeFolder() + L"..\\dist\\Sonvale.exe"; }
+
+struct Process {
+    PROCESS_INFORMATION pi{};
+    ~Process() {
+        if (pi.hProcess) {
+            if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+    }
+    bool Start(const std::wstring& exe, const std::wstring& args, const std::wstring& cwd) {
+        std::wstring cmd = L"\"" + exe + L"\" " + args;
+        STARTUPINFOW si{sizeof(si)};
+        return CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(), &si, &pi);
+    }
+    // Waits while this thread keeps answering messages (the hand-off is a SendMessage).
+    DWORD Wait(DWORD ms) {
+        DWORD end = GetTickCount() + ms;
+        for (;;) {
+            DWORD now = GetTickCount();
+            if ((int)(end - now) <= 0) break;
+            DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, end - now, QS_ALLINPUT);
+            if (r == WAIT_OBJECT_0) break;
+            MSG m;
+            while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+        }
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+};
+
+struct FindArgs {
+    DWORD pid;
+    const wchar_t* cls;
+    const wchar_t* title;
+    HWND found;
+};
+
+static BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
+    FindArgs* a = (FindArgs*)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != a->pid) return TRUE;
+    wchar_t text[256] = {};
+    if (a->cls) {
+        GetClassNameW(w, text, 256);
+        if (wcscmp(text, a->cls) != 0) return TRUE;
+    }
+    if (a->title) {
+        GetWindowTextW(w, text, 256);
+        if (wcscmp(text, a->title) != 0) return TRUE;
+    }
+    a->found = w;
+    return FALSE;
+}
+
+static HWND WaitForWindow(Process& p, const wchar_t* cls, const wchar_t* title, DWORD ms = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+        FindArgs a{p.pi.dwProcessId, cls, title, nullptr};
+        EnumWindows(FindProc, (LPARAM)&a);
+        if (a.found) return a.found;
+        p.Wait(50);
+    }
+    return nullptr;
+}
+
+static bool WaitForFile(const std::wstring& path, DWORD ms = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50))
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+// Each player instance runs from a folder of its own, under the name given.
+static std::wstring InstallPlayer(const ScratchFolder& dir, const wchar_t* name) {
+    std::wstring exe = dir.File(name);
+    EXPECT_TRUE(CopyFileW(BuiltPlayer().c_str(), exe.c_str(), FALSE)) << "build Sonvale first";
+    return exe;
+}
+
+TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
+    ScratchFolder dir(L"firstrun");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    Process p;
+    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(WaitForFile(dir.File(L"Settings.ini")));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+
+    std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
+    ASSERT_EQ(ini.substr(0, 14), "\xEF\xBB\xBF[General]\r\n");
+    ASSERT_EQ(ini.substr(ini.size() - 2), "\r\n");
+    std::vector<std::string> names;
+    for (size_t at = 14; at < ini.size();) {
+        size_t eol = ini.find("\r\n", at);
+        std::string line = ini.substr(at, eol - at);
+        size_t eq = line.find(" = ");
+        ASSERT_NE(eq, std::string::npos) << line;
+        names.push_back(line.substr(0, eq));
+        at = eol + 2;
+    }
+    const char* order[] = {"isVisible", "isSmall", "isMaximized", "xPos", "yPos", "Width", "Height",
+        "pSeekHeight", "pSeekHeightMaximized", "isSwapPanels", "marginBig", "marginSmall", "LCR",
+        "RegisteredAssociations", "MusicFolder", "globalCP", "isShuffle", "isLoop", "isLoopPlayList",
+        "isSeekGraphical", "PlayerVolume", "Theme", "isShowIcons", "isEnlargeFont", "OSDView",
+        "pVolumeControls", "isSIOpenFolder", "isSIAddFolder", "isSIWithAudioFiles", "isShowLanguage",
+        "isShowCPU", "isStartDate", "isTrayUpdateLow", "isSpectrum", "isCPUUsage", "isMergeCue",
+        "isUseAlbums", "isOnTop", "isSmoothPause", "isRememberPosInTrack", "isSupressStandby",
+        "isVolumeAutoCenter", "isSkipSilence", "FilesTop", "FilesSelected", "Path", "pathReal",
+        "PlayListTop", "PlayListSelected", "NowPlaying", "SpectrumType", "Focus", "lastPlayedFile",
+        "lastPlayedPos", "lastPlayedFromPL", "isScrobblerEnabled"};
+    ASSERT_EQ(names.size(), std::size(order));
+    for (size_t i = 0; i < names.size(); i++) EXPECT_EQ(names[i], order[i]);
+    // The window was created 426 by 566 and that is what was kept.
+    EXPECT_NE(ini.find("\r\nWidth = 426\r\nHeight = 566\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("\r\nlastPlayedPos = -1\r\n"), std::string::npos);
+    EXPECT_EQ(GetFileAttributesW(dir.File(L"Settings.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A second start finds its settings and comes back where it was.
+    Process again;
+    ASSERT_TRUE(again.Start(exe, L"/ns", dir.path));
+    w = WaitForWindow(again, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ(r.right - r.left, 426);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.Wait(20000), 0u);
+}
+
+TEST(Startup, HelpShowsItsTextAndExits) {
+    ScratchFolder dir(L"help");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    Process p;
+    ASSERT_TRUE(p.Start(exe, L"-?", dir.path));
+    HWND box = WaitForWindow(p, L"#32770", L"Information");
+    ASSERT_TRUE(box);
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    EXPECT_NE(wcsstr(text, L"Command line syntax (example):"), nullptr);
+    EXPECT_NE(wcsstr(text, L"\t/fs - force start"), nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_EQ(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// This test's own main window plays the running instance: a copy of the player
+// stored under this executable's name finds it by the instance title.
+struct HandOffTest : testing::Test {
+    ScratchFolder dir{L"handoff"};
+    std::wstring song = dir.File(L"song one.mp3");
+    std::wstring second;
+    void SetUp() override {
+        WriteFileBytes(song, "not really audio");
+        SetGeneralDefaults();
+        ASSERT_TRUE(CreateMainWindow());
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        second = InstallPlayer(dir, wcsrchr(self, L'\\') + 1);
+    }
+    void TearDown() override {
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        DestroyWindow(w);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+    DWORD Run(const std::wstring& args, const std::wstring& cwd) {
+        Process p;
+        if (!p.Start(second, args, cwd)) return 12345;
+        return p.Wait(20000);
+    }
+};
+
+TEST_F(HandOffTest, SecondInstanceHandsOverAndExits) {
+    EXPECT_EQ(Run(L"/f /s \"" + song + L"\"", dir.path), 0u);
+    EXPECT_EQ(LastHandOff().mode, ModeFollow);
+    EXPECT_EQ(LastHandOff().path, song);
+
+    // A relative name with /A: the full path goes over with mode 1.
+    EXPECT_EQ(Run(L"/A \"song one.mp3\"", dir.path), 0u);
+    EXPECT_EQ(LastHandOff().mode, ModeAddNearby);
+    EXPECT_EQ(LastHandOff().path, song);
+
+    // Without a path the second instance exits at once and tells nothing.
+    std::wstring other = dir.File(L"other.ogg");
+    WriteFileBytes(other, "x");
+    EXPECT_EQ(Run(L"/add \"" + other + L"\"", dir.path), 0u);
+    EXPECT_EQ(LastHandOff().path, other);
+    EXPECT_EQ(Run(L"/add", dir.path), 0u);
+    EXPECT_EQ(LastHandOff().path, other);
+}
+
+TEST_F(HandOffTest, ForceStartRunsASecondPlayer) {
+    Process p;
+    ASSERT_TRUE(p.Start(second, L"/fs /ns \"" + song + L"\"", dir.path));
+    std::wstring title = InstanceTitle();
+    HWND w = WaitForWindow(p, title.c_str(), title.c_str());
+    ASSERT_TRUE(w);
+    EXPECT_NE(w, g_mainWindow);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_NE(LastHandOff().path, song);
+    // It kept its own settings beside its own executable.
+    EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}

@@ -1,0 +1,21 @@
+// Scratch folders and small file helpers shared by the tests.
+#pragma once
+#include <windows.h>
+#include <string>
+
+struct ScratchFolder {
+    // A fresh folder under the process's scratch root, removed at destruction.
+    explicit ScratchFolder(const wchar_t* name);
+    ~ScratchFolder();
+    std::wstring path;  // with a trailing backslash
+    std::wstring File(const wchar_t* name) const { return path + name; }
+
+    static void InitForProcess();
+    static const std::wstring& Root();
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool RemoveTree(const std::wstring& path);
+// The folder of the running test executable, with a trailing backslash.
+std::wstring TestExeFolder();
