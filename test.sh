@@ -11,7 +11,7 @@ build_decoders
 build_player
 
 start_display
-use_wine_prefix test
+use_wine_prefix "${SONVALE_TEST_PREFIX:-test}"
 cleanup() {
   wineserver -k 2>/dev/null || true
   stop_display
