@@ -33,7 +33,11 @@ demo=$("$SONVALE_ROOT/scripts/make-demo.sh" "$SONVALE_CACHE/demo")
 
 start_display
 use_wine_prefix run
-trap stop_display EXIT
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  stop_display
+}
+trap cleanup EXIT
 
 # Linux paths among the arguments become Windows paths.
 winargs=()

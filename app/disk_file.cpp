@@ -47,3 +47,22 @@ bool ReadWholeFile(const wchar_t* path, std::string* out, int64_t maxBytes) {
     }
     return true;
 }
+
+bool ReplaceFileContents(const std::wstring& path, const std::string& bytes) {
+    std::wstring temp = path + L".new";
+    WIN32_FILE_ATTRIBUTE_DATA old{};
+    DWORD attrs = 0;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old))
+        attrs = old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    DiskFile f;
+    if (!f.Open(temp.c_str(), GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) return false;
+    bool ok = (bytes.empty() || f.Write(bytes.data(), (DWORD)bytes.size())) && FlushFileBuffers(f.handle);
+    f.Close();
+    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    if (attrs) SetFileAttributesW(path.c_str(), attrs);
+    return true;
+}

@@ -25,3 +25,7 @@ struct DiskFile {
 
 // Whole-file helpers used by the small readers of the program's own files.
 bool ReadWholeFile(const wchar_t* path, std::string* out, int64_t maxBytes);
+// Writes the whole file beside the old one (path + ".new") and puts it in
+// place in one step, keeping the old file's hidden and system attributes; a
+// crash or a full disk leaves the old file as it was.
+bool ReplaceFileContents(const std::wstring& path, const std::string& bytes);

@@ -1,7 +1,7 @@
 #include "app/general_settings.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
-#include "audio/playback.h"
+#include "audio/engine.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
 #include "system/hot_keys.h"
@@ -54,13 +54,11 @@ void SetGeneralDefaults() {
     g.FilesTop = 0;
     g.FilesSelected = 0;
     g.Path.Set(L"");
-    g.pathReal[0] = 0;
     g.PlayListTop = 0;
     g.PlayListSelected = 0;
     g.NowPlaying = 0;
     g.SpectrumType = 1;
     g.Focus = 0;
-    g.lastPlayedFile.Set(L"");
     g.lastPlayedPos = -1;
     g.lastPlayedFromPL = 0;
     g.isScrobblerEnabled = 1;
@@ -130,13 +128,13 @@ void SaveAllSettings() {
     s.WriteInt(L"FilesTop", g.FilesTop);
     s.WriteDword(L"FilesSelected", g.FilesSelected);
     s.WriteString(L"Path", g.Path.c_str());
-    s.WriteString(L"pathReal", g.pathReal);
+    s.WriteString(L"pathReal", realPath);
     s.WriteInt(L"PlayListTop", g.PlayListTop);
     s.WriteDword(L"PlayListSelected", g.PlayListSelected);
     s.WriteDword(L"NowPlaying", g.NowPlaying);
     s.WriteDword(L"SpectrumType", g.SpectrumType ? 1 : 0);
     s.WriteInt(L"Focus", g.Focus);
-    s.WriteString(L"lastPlayedFile", g.lastPlayedFile.c_str());
+    s.WriteString(L"lastPlayedFile", currentPath.c_str());
     s.WriteInt(L"lastPlayedPos", PositionToRemember());
     s.WriteDword(L"lastPlayedFromPL", g.lastPlayedFromPL);
     s.WriteDword(L"isScrobblerEnabled", g.isScrobblerEnabled);
@@ -208,7 +206,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
             s.ReadString(L"lastPlayedFile", &lastFile);
             s.ReadDword(L"lastPlayedPos", &lastPos);
             s.ReadDword(L"lastPlayedFromPL", &lastFromPL);
-            s.ReadStringFixed(L"pathReal", g.pathReal);
+            s.ReadStringFixed(L"pathReal", realPath);
         }
         s.ReadDword(L"pSeekHeight", &g.pSeekHeight);
         s.ReadDword(L"pSeekHeightMaximized", &g.pSeekHeightMaximized);
@@ -249,7 +247,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
 
     // The last track comes back at its position, unless it was a network stream.
     if (found && restoreLastTrack) {
-        g.lastPlayedFile.text = lastFile.text;
+        currentPath.text = lastFile.text;
         g.lastPlayedFromPL = lastFromPL;
         g.lastPlayedPos = lastPos;
         if (g.isRememberPosInTrack && lastPos != -1 && _wcsnicmp(lastFile.c_str(), L"http", 4) != 0) {

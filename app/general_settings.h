@@ -25,12 +25,10 @@ struct GeneralSettings {
     int32_t FilesTop;
     uint32_t FilesSelected;
     StringBuffer Path;
-    wchar_t pathReal[MAX_PATH];
     int32_t PlayListTop;
     uint32_t PlayListSelected, NowPlaying, SpectrumType;
     int32_t Focus;
-    StringBuffer lastPlayedFile;
-    int32_t lastPlayedPos;
+    int32_t lastPlayedPos;  // as read; a save writes the engine's position, track and file
     uint8_t lastPlayedFromPL;
     uint8_t isScrobblerEnabled;
 };

@@ -2,7 +2,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
-#include "audio/playback.h"
+#include "audio/engine.h"
 #include "system/hot_keys.h"
 
 HWND g_mainWindow;
@@ -10,10 +10,17 @@ HWND g_mainWindow;
 static const int kCreateWidth = 426;
 static const int kCreateHeight = 566;
 
+// Runs once: a WM_CLOSE followed by a WM_DESTROY must not save again after
+// playback stopped, which would forget the track and its position.
 void RunShutdownSequence() {
-    SaveAllSettings();
-    StopPlayback();
-    UnregisterHotKeys();
+    static bool done = false;
+    if (!done) {
+        done = true;
+        SaveAllSettings();
+        StopPlayback();
+        ShutdownAudio();
+        UnregisterHotKeys();
+    }
     PostQuitMessage(0);
 }
 
@@ -41,7 +48,9 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         HDC dc = BeginPaint(wnd, &ps);
         RECT r;
         GetClientRect(wnd, &r);
-        FillRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        HBRUSH back = CreateSolidBrush(RGB(36, 38, 46));
+        FillRect(dc, &r, back);
+        DeleteObject(back);
         SetTextColor(dc, RGB(200, 200, 200));
         SetBkMode(dc, TRANSPARENT);
         DrawTextW(dc, InstanceTitle().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -21,26 +21,6 @@ static PendingSave g_save;
 
 static bool IsFileKey(HKEY root) { return root == SettingsKeyAppend || root == SettingsKeyRewrite; }
 
-static bool PutFileInPlace(const std::wstring& path, const std::string& bytes) {
-    std::wstring temp = path + L".new";
-    WIN32_FILE_ATTRIBUTE_DATA old{};
-    DWORD attrs = FILE_ATTRIBUTE_NORMAL;
-    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &old))
-        attrs = old.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    if (!attrs) attrs = FILE_ATTRIBUTE_NORMAL;
-    DiskFile f;
-    if (!f.Open(temp.c_str(), GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) return false;
-    bool ok = f.Write(bytes.data(), (DWORD)bytes.size()) && FlushFileBuffers(f.handle);
-    f.Close();
-    if (ok) ok = MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) {
-        DeleteFileW(temp.c_str());
-        return false;
-    }
-    SetFileAttributesW(path.c_str(), attrs);
-    return true;
-}
-
 void BeginSettingsSave() {
     g_save = PendingSave{};
     g_save.active = true;
@@ -48,7 +28,7 @@ void BeginSettingsSave() {
 
 bool EndSettingsSave() {
     bool ok = !g_save.failed;
-    if (ok && g_save.has) ok = PutFileInPlace(g_save.path, g_save.bytes);
+    if (ok && g_save.has) ok = ReplaceFileContents(g_save.path, g_save.bytes);
     g_save = PendingSave{};
     return ok;
 }
@@ -186,7 +166,7 @@ void SettingsStore::Close() {
         g_save.bytes = std::move(pending);
         g_save.has = true;
     } else {
-        PutFileInPlace(targetPath, pending);
+        ReplaceFileContents(targetPath, pending);
     }
     pending.clear();
 }

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/paths.h"
+#include "audio/engine.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
@@ -51,6 +52,8 @@ int RunPlayer() {
     DragAcceptFiles(g_mainWindow, TRUE);
     OleInitialize(nullptr);
 
+    g_engine.playState = PlayStateStopped;
+    if (!cl.noSound) InitAudio();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
     if (cl.hasPath) HandleHandOff(cl.record);
     ShowMainWindow();

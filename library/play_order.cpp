@@ -1,3 +1,13 @@
 #include "library/play_order.h"
+#include "app/main_view.h"
+#include "audio/engine.h"
 
-void PlayFileNow(const wchar_t*) {}
+// Opens the path as the current track, outside the playlist, and starts it.
+void PlayFileNow(const wchar_t* path) {
+    currentPath.Set(path);
+    if (OpenCurrent(true)) Resume();
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RefreshStatusLine();
+}
+
+void PlayCurrentEntry() {}

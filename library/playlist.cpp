@@ -8,3 +8,6 @@ void PlayListSelectAll() {}
 void PlayListSelectFirst() {}
 void ClearPlayList() {}
 void FocusPlayList() {}
+bool PlayingFromPlayList() { return false; }
+void MarkNowPlayingEntry() {}
+void RepaintPlayList() {}

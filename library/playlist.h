@@ -11,3 +11,7 @@ void PlayListSelectFirst();
 // Removes the selected entries.
 void ClearPlayList();
 void FocusPlayList();
+// The current track was started from the playlist (suppresses "Can't play file").
+bool PlayingFromPlayList();
+void MarkNowPlayingEntry();
+void RepaintPlayList();

@@ -3,3 +3,5 @@
 
 // True when the file's tags carry a CUE sheet.
 bool HasEmbeddedCueSheet(const wchar_t* path);
+// Plays a virtual CUE track path within its bounds; false when it cannot.
+bool PlayCueTrack(const wchar_t* trackPath);

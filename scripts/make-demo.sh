@@ -18,7 +18,7 @@ if [ ! -e "$dir/.done" ]; then
     local total
     total=$(soxi -D "$tmp/melody.wav")
     sox -n -r 44100 -c 2 "$tmp/pad.wav" synth "$total" sine "%$((root - 12))" sine "%$((root - 5))" gain -22 fade 0.5 "$total" 0.5
-    sox -m "$tmp/melody.wav" "$tmp/pad.wav" "$tmp/$name.wav" norm -3
+    sox -m "$tmp/melody.wav" "$tmp/pad.wav" -b 16 "$tmp/$name.wav" norm -3
   }
   make_track "01 Morning" 0 0.35
   make_track "02 Tide" -3 0.3

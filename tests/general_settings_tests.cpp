@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/settings_store.h"
+#include "audio/engine.h"
 #include "tests/test_support.h"
 
 // The General keys in the order a save writes them, with their defaults.
@@ -85,9 +86,9 @@ TEST_F(GeneralSettingsTest, APathOnTheCommandLineLeavesTheLastTrackAlone) {
                         "lastPlayedFromPL = 1\r\npathReal = C:\\a.mp3\r\nTheme = 1100\r\n");
     LoadGeneralSettings(false, false);
     EXPECT_EQ(g_general.Theme, 1100u);
-    EXPECT_TRUE(g_general.lastPlayedFile.empty());
+    EXPECT_TRUE(currentPath.empty());
     EXPECT_EQ(g_general.lastPlayedFromPL, 0);
-    EXPECT_EQ(g_general.pathReal[0], 0);
+    EXPECT_EQ(realPath[0], 0);
     SaveAllSettings();
     std::string bytes = ReadFileBytes(ini);
     EXPECT_NE(bytes.find("\r\nlastPlayedFile = \r\nlastPlayedPos = -1\r\nlastPlayedFromPL = 0\r\n"), std::string::npos);

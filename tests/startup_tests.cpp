@@ -82,9 +82,25 @@ static bool WaitForFile(const std::wstring& path, DWORD ms = 20000) {
 }
 
 // Each player instance runs from a folder of its own, under the name given.
+// The audio library and its add-ons come along, as in the output folder.
+static void CopyFolder(const std::wstring& from, const std::wstring& to) {
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((from + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyFolder(from + name + L"\\", to + name + L"\\");
+        else if (_wcsicmp(name.c_str(), L"Sonvale.exe") != 0) CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
 static std::wstring InstallPlayer(const ScratchFolder& dir, const wchar_t* name) {
     std::wstring exe = dir.File(name);
     EXPECT_TRUE(CopyFileW(BuiltPlayer().c_str(), exe.c_str(), FALSE)) << "build Sonvale first";
+    CopyFolder(TestExeFolder() + L"..\\dist\\", dir.path);
     return exe;
 }
 
@@ -215,4 +231,63 @@ TEST_F(HandOffTest, ForceStartRunsASecondPlayer) {
     EXPECT_NE(LastHandOff().path, song);
     // It kept its own settings beside its own executable.
     EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+static int32_t SavedInt(const std::string& ini, const char* key) {
+    std::string k = std::string("\r\n") + key + " = ";
+    size_t at = ini.find(k);
+    return at == std::string::npos ? INT32_MIN : atoi(ini.c_str() + at + k.size());
+}
+
+static std::string SavedText(const std::string& ini, const char* key) {
+    std::string k = std::string("\r\n") + key + " = ";
+    size_t at = ini.find(k);
+    if (at == std::string::npos) return "<missing>";
+    at += k.size();
+    return ini.substr(at, ini.find("\r\n", at) - at);
+}
+
+TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
+    ScratchFolder dir(L"remember");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    std::wstring song = dir.File(L"song.wav");
+    ASSERT_TRUE(WriteSineWav(song, 30));
+    std::wstring ini = dir.File(L"Settings.ini");
+
+    Process play;
+    ASSERT_TRUE(play.Start(exe, L"\"" + song + L"\"", dir.path));
+    HWND w = WaitForWindow(play, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(WaitForFile(ini));
+    Sleep(1500);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(play.Wait(20000), 0u);
+    std::string saved = ReadFileBytes(ini);
+    int32_t pos = SavedInt(saved, "lastPlayedPos");
+    EXPECT_GE(pos, 1000);
+    EXPECT_LT(pos, 10000);
+    std::string utf8Song(song.begin(), song.end());
+    EXPECT_EQ(SavedText(saved, "lastPlayedFile"), utf8Song);
+
+    // Started again without a path: loaded at that position and not playing,
+    // so closing a while later keeps the same position.
+    Process again;
+    ASSERT_TRUE(again.Start(exe, L"", dir.path));
+    w = WaitForWindow(again, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    Sleep(800);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.Wait(20000), 0u);
+    saved = ReadFileBytes(ini);
+    EXPECT_NEAR(SavedInt(saved, "lastPlayedPos"), pos, 50);
+    EXPECT_EQ(SavedText(saved, "lastPlayedFile"), utf8Song);
+
+    // Without audio nothing opens: the position is forgotten, the track named.
+    Process silent;
+    ASSERT_TRUE(silent.Start(exe, L"/ns", dir.path));
+    w = WaitForWindow(silent, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(silent.Wait(20000), 0u);
+    EXPECT_EQ(SavedInt(ReadFileBytes(ini), "lastPlayedPos"), -1);
 }

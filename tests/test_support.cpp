@@ -58,3 +58,79 @@ std::wstring TestExeFolder() {
     std::wstring p = path;
     return p.substr(0, p.find_last_of(L'\\') + 1);
 }
+
+#include <math.h>
+#include <stdint.h>
+
+static void Put16(std::string& s, uint16_t v) { s.push_back((char)(v & 255)); s.push_back((char)(v >> 8)); }
+static void Put32(std::string& s, uint32_t v) { Put16(s, (uint16_t)v); Put16(s, (uint16_t)(v >> 16)); }
+
+bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level) {
+    uint32_t frames = (uint32_t)(seconds * rate);
+    std::string s = "RIFF";
+    Put32(s, 36 + frames * 4);
+    s += "WAVEfmt ";
+    Put32(s, 16);
+    Put16(s, 1);
+    Put16(s, 2);
+    Put32(s, (uint32_t)rate);
+    Put32(s, (uint32_t)rate * 4);
+    Put16(s, 4);
+    Put16(s, 16);
+    s += "data";
+    Put32(s, frames * 4);
+    s.reserve(s.size() + frames * 4);
+    for (uint32_t i = 0; i < frames; i++) {
+        int16_t v = (int16_t)lrint(sin(2 * M_PI * hz * i / rate) * level * 32767);
+        Put16(s, (uint16_t)v);
+        Put16(s, (uint16_t)v);
+    }
+    return WriteFileBytes(path, s);
+}
+
+bool WriteTinyModule(const std::wstring& path, int seconds) {
+    // Speed 6 at 125 BPM: a row lasts 0.12 s, a 64-row pattern 7.68 s.
+    int patterns = seconds <= 0 ? 1 : (int)ceil(seconds / 7.68);
+    if (patterns > 64) patterns = 64;
+    std::string s(20, '\0');
+    memcpy(&s[0], "tiny test module", 16);
+    const int sampleWords = 32;
+    for (int i = 0; i < 31; i++) {
+        std::string sample(30, '\0');
+        if (i == 0) {
+            memcpy(&sample[0], "square", 6);
+            sample[22] = 0;
+            sample[23] = (char)sampleWords;  // length in words, big-endian
+            sample[24] = 0;                  // finetune
+            sample[25] = 48;                 // volume
+            sample[26] = 0;
+            sample[27] = 0;                  // loop start
+            sample[28] = 0;
+            sample[29] = (char)sampleWords;  // loop length
+        } else {
+            sample[29] = 1;
+        }
+        s += sample;
+    }
+    s.push_back((char)patterns);
+    s.push_back((char)127);
+    for (int i = 0; i < 128; i++) s.push_back((char)(i < patterns ? i : 0));
+    s += "M.K.";
+    static const uint16_t periods[] = {428, 381, 339, 320, 285, 254, 226, 214};
+    for (int p = 0; p < patterns; p++) {
+        for (int row = 0; row < 64; row++) {
+            for (int chn = 0; chn < 4; chn++) {
+                uint8_t cell[4] = {0, 0, 0, 0};
+                if (chn == 0 && row % 4 == 0) {
+                    uint16_t period = periods[(row / 4 + p) % 8];
+                    cell[0] = (uint8_t)(period >> 8);  // sample 1: high nibble 0
+                    cell[1] = (uint8_t)(period & 255);
+                    cell[2] = 0x10;                    // sample 1, no effect
+                }
+                s.append((const char*)cell, 4);
+            }
+        }
+    }
+    for (int i = 0; i < sampleWords * 2; i++) s.push_back((char)(i < sampleWords ? 100 : -100));
+    return WriteFileBytes(path, s);
+}

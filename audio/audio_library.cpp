@@ -1,0 +1,111 @@
+#include "audio/audio_library.h"
+#include <bass.h>
+
+uint32_t AudioVersion() { return BASS_GetVersion(); }
+
+bool AudioInit(int device, uint32_t frequency, HWND window) {
+    return BASS_Init(device, frequency, 0, window, nullptr) != FALSE;
+}
+
+void AudioFree() {
+    BASS_Free();
+    BASS_PluginFree(0);
+}
+
+int AudioErrorCode() { return BASS_ErrorGetCode(); }
+
+bool AudioDeviceName(int device, std::wstring* name) {
+    BASS_DEVICEINFO info{};
+    if (!BASS_GetDeviceInfo((DWORD)device, &info)) return false;
+    name->clear();
+    if (info.name) {
+        int n = MultiByteToWideChar(CP_UTF8, 0, info.name, -1, nullptr, 0);
+        if (n > 1) {
+            name->resize((size_t)n - 1);
+            MultiByteToWideChar(CP_UTF8, 0, info.name, -1, name->data(), n);
+        }
+    }
+    return true;
+}
+
+AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
+    DWORD flags = BASS_UNICODE | (decode ? BASS_STREAM_DECODE : 0) | (loop ? BASS_SAMPLE_LOOP : 0);
+    HSTREAM s = BASS_StreamCreateFile(FALSE, path, 0, 0, flags);
+    if (s) return s;
+    DWORD mflags = BASS_UNICODE | BASS_MUSIC_PRESCAN | (loop ? BASS_SAMPLE_LOOP : 0);
+    mflags |= decode ? BASS_MUSIC_DECODE : (BASS_MUSIC_RAMP | BASS_MUSIC_POSRESET);
+    return BASS_MusicLoad(FALSE, path, 0, 0, mflags, 1);
+}
+
+// One free that matches the handle's kind: a stream or a music.
+void AudioFreeChannel(AudioChannel ch) {
+    if (!ch) return;
+    if (!BASS_StreamFree(ch)) BASS_MusicFree(ch);
+}
+
+int64_t AudioLengthBytes(AudioChannel ch) {
+    QWORD n = BASS_ChannelGetLength(ch, BASS_POS_BYTE);
+    return n == (QWORD)-1 ? -1 : (int64_t)n;
+}
+
+int64_t AudioPositionBytes(AudioChannel ch) {
+    QWORD n = BASS_ChannelGetPosition(ch, BASS_POS_BYTE);
+    return n == (QWORD)-1 ? -1 : (int64_t)n;
+}
+
+bool AudioSetPositionBytes(AudioChannel ch, int64_t bytes) {
+    if (bytes < 0) return false;
+    return BASS_ChannelSetPosition(ch, (QWORD)bytes, BASS_POS_BYTE) != FALSE;
+}
+
+double AudioBytesToSeconds(AudioChannel ch, int64_t bytes) {
+    if (bytes < 0) return -1.0;
+    return BASS_ChannelBytes2Seconds(ch, (QWORD)bytes);
+}
+
+int64_t AudioSecondsToBytes(AudioChannel ch, double seconds) {
+    QWORD n = BASS_ChannelSeconds2Bytes(ch, seconds);
+    return n == (QWORD)-1 ? -1 : (int64_t)n;
+}
+
+bool AudioPlay(AudioChannel ch) { return BASS_ChannelPlay(ch, FALSE) != FALSE; }
+bool AudioPause(AudioChannel ch) { return BASS_ChannelPause(ch) != FALSE; }
+bool AudioStop(AudioChannel ch) { return BASS_ChannelStop(ch) != FALSE; }
+
+AudioActivity AudioIsActive(AudioChannel ch) {
+    switch (BASS_ChannelIsActive(ch)) {
+    case BASS_ACTIVE_PLAYING: return AudioPlaying;
+    case BASS_ACTIVE_STALLED: return AudioStalled;
+    case BASS_ACTIVE_PAUSED: return AudioPaused;
+    default: return AudioStopped;
+    }
+}
+
+void AudioSetVolume(AudioChannel ch, float volume) { BASS_ChannelSetAttribute(ch, BASS_ATTRIB_VOL, volume); }
+
+void AudioSlideVolume(AudioChannel ch, float volume, uint32_t ms) {
+    BASS_ChannelSlideAttribute(ch, BASS_ATTRIB_VOL, volume, ms);
+}
+
+float AudioGetVolume(AudioChannel ch) {
+    float v = -1.0f;
+    BASS_ChannelGetAttribute(ch, BASS_ATTRIB_VOL, &v);
+    return v;
+}
+
+void AudioSetLoop(AudioChannel ch, bool loop) {
+    BASS_ChannelFlags(ch, loop ? BASS_SAMPLE_LOOP : 0, BASS_SAMPLE_LOOP);
+}
+
+AudioSync AudioSyncAtPosition(AudioChannel ch, int64_t bytes, AudioSyncProc proc, void* user) {
+    if (bytes < 0) return 0;
+    return BASS_ChannelSetSync(ch, BASS_SYNC_POS | BASS_SYNC_MIXTIME, (QWORD)bytes, (SYNCPROC*)proc, user);
+}
+
+AudioSync AudioSyncSlideEnd(AudioChannel ch, AudioSyncProc proc, void* user) {
+    return BASS_ChannelSetSync(ch, BASS_SYNC_SLIDE | BASS_SYNC_MIXTIME | BASS_SYNC_ONETIME, 0, (SYNCPROC*)proc, user);
+}
+
+AudioSync AudioSyncAtEnd(AudioChannel ch, AudioSyncProc proc, void* user) {
+    return BASS_ChannelSetSync(ch, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, (SYNCPROC*)proc, user);
+}

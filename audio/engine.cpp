@@ -1,0 +1,352 @@
+#include "audio/engine.h"
+#include "app/general_settings.h"
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "app/string_buffer.h"
+#include "audio/net_stream.h"
+#include "audio/overview.h"
+#include "audio/plugins.h"
+#include "audio/track_display.h"
+#include "library/file_groups.h"
+#include "library/play_order.h"
+#include "library/playlist.h"
+#include "library/statistics.h"
+#include "media/cue_sheet.h"
+#include "ui/osd.h"
+#include "app/disk_file.h"
+#include <shlwapi.h>
+#include <stdio.h>
+
+// Threads. The library calls the sync callbacks below on its mixing thread.
+// They only call the library and read `channel`, `cueOffsetMs`,
+// `pauseRequested` and the loop flag, all atomic. Each callback acts on the
+// channel it was set on and only while that is still the current one, so a
+// callback that races StopTrack touches a handle the library already refuses
+// rather than a newer track.
+
+EngineState g_engine;
+std::atomic<AudioChannel> channel{0};
+std::atomic<int32_t> cueOffsetMs{0};
+std::atomic<bool> pauseRequested{false};
+static std::atomic<bool> loopForSyncs{false};
+StringBuffer currentPath;
+wchar_t realPath[MAX_PATH];
+uint32_t seekLength = 1;
+uint32_t seekPosition = 0;
+
+static const uint32_t kFadeMs = 320;
+// Reopening the last track at start-up stays quiet when the file is gone.
+static bool g_quietOpen = false;
+
+static float VolumeScale(uint32_t v) { return (float)(v > 65535 ? 65535 : v) / 65535.0f; }
+
+bool InitAudio() {
+    if (HIWORD(AudioVersion()) != 0x0204)
+        MessageBoxW(nullptr, L"An incorrect version of BASS.DLL was loaded.", nullptr, MB_OK | MB_ICONERROR);
+    g_engine.playState = PlayStateStopped;
+    if (!AudioInit(-1, 192000, g_mainWindow)) {
+        int devices = 0;
+        std::wstring name;
+        while (AudioDeviceName(devices + 1, &name)) devices++;
+        if (devices == 0) {
+            MessageBoxW(nullptr, L"No audio devices found", L"Initialization error", MB_OK | MB_ICONERROR);
+        } else {
+            char text[128];
+            snprintf(text, sizeof(text), "%s\n(error code: %d)", "Can't initialize device", AudioErrorCode());
+            MessageBoxA(nullptr, text, "Information", MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
+        }
+        return false;
+    }
+    LoadPlugins();
+    g_engine.scanThread = nullptr;
+    g_engine.initialised = true;
+    RepaintSpectrum();
+    return true;
+}
+
+void ShutdownAudio() {
+    StopTrack();
+    if (g_engine.initialised) AudioFree();
+    g_engine.initialised = false;
+}
+
+static bool StartsWithHttp(const wchar_t* path) { return _wcsnicmp(path, L"http", 4) == 0; }
+
+static AudioChannel OpenStream(const wchar_t* path, bool decode, bool loop) {
+    if (!decode && StartsWithHttp(path)) return StartNetStream(path) ? 1 : 0;
+    return AudioOpenFile(path, decode, loop);
+}
+
+bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
+    bool wasBusy = g_engine.scanBusy.exchange(true);
+    CancelOverviewScan();
+
+    cueOffsetMs = 0;
+    StopTrack();
+    seekLength = 1;
+    seekPosition = 0;
+
+    loopForSyncs = g_general.isLoop != 0;
+    AudioChannel ch = OpenStream(path, false, g_general.isLoop != 0);
+    if (ch) {
+        AudioSetVolume(ch, VolumeScale(g_general.PlayerVolume));
+        g_engine.playState = PlayStateLoaded;
+    }
+    channel = ch;
+    if (!ch) {
+        g_engine.scanBusy = false;
+        RepaintSeekPanel();
+        if (!PlayingFromPlayList() && !g_quietOpen)
+            MessageBoxW(g_mainWindow, L"Can't play file", path, MB_OK);
+        return false;
+    }
+    wcsncpy(realPath, path, MAX_PATH - 1);
+    realPath[MAX_PATH - 1] = 0;
+
+    double seconds = AudioBytesToSeconds(ch, AudioLengthBytes(ch));
+    double ms = seconds < 0 ? 1.0 : seconds * 1000.0;
+    seekLength = ms < 1.0 ? 1 : ms > 4294967295.0 ? 0xFFFFFFFFu : (uint32_t)ms;
+
+    if (!noScan && !(wasBusy && g_engine.scanComplete)) {
+        g_engine.scanComplete = false;
+        g_engine.scanBusy = false;
+        StartOverviewScan();
+    }
+    if (updateUi) {
+        RefreshTrackDisplay();
+        UpdateTitleAndTime();
+        SetNowPlayingPattern(path);
+        RepaintPlayList();
+        RepaintSeekPanel();
+    }
+    if (g_general.OSDView != 2) ShowOsd(200);
+    return true;
+}
+
+std::wstring JoinListFileLines(const std::wstring& text) {
+    std::wstring out;
+    size_t at = 0;
+    while (at <= text.size()) {
+        size_t eol = text.find(L'\n', at);
+        if (eol == std::wstring::npos) eol = text.size();
+        size_t a = at, b = eol;
+        while (a < b && (text[a] == L' ' || text[a] == L'\r')) a++;
+        while (b > a && (text[b - 1] == L' ' || text[b - 1] == L'\r')) b--;
+        if (b > a && text[a] != L'#') {
+            if (!out.empty()) out += L'|';
+            out.append(text, a, b - a);
+        }
+        at = eol + 1;
+    }
+    return out;
+}
+
+static bool IsCueTrackPath(const wchar_t* path) {
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
+    std::wstring p = path;
+    size_t slash = p.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash == 0) return false;
+    return GetFileAttributesW(p.substr(0, slash).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+static const size_t kMaxListFile = 4 * 1024 * 1024;
+
+bool OpenCurrent(bool updateUi) {
+    const wchar_t* path = currentPath.c_str();
+    bool opened;
+    if (!*path) {
+        opened = false;
+    } else if (IsCueTrackPath(path)) {
+        opened = PlayCueTrack(path);
+        if (opened && updateUi) {
+            UpdateTitleAndTime();
+            SetNowPlayingPattern(path);
+            RepaintPlayList();
+        }
+    } else if (IsListFile(path)) {
+        std::string bytes;
+        if (!ReadWholeFile(path, &bytes, kMaxListFile)) bytes.clear();
+        StringBuffer text;
+        text.SetFromBytes(bytes.data(), bytes.size(), CP_ACP);
+        currentPath.Set(JoinListFileLines(text.text).c_str());
+        opened = OpenTrack(currentPath.c_str(), updateUi, false);
+    } else {
+        opened = OpenTrack(path, updateUi, false);
+    }
+    RepaintSeekPanel();
+    return opened;
+}
+
+void Resume() {
+    if (g_engine.netState == 1) return;
+    AudioChannel ch = channel;
+    pauseRequested = false;
+    float v = VolumeScale(g_general.PlayerVolume);
+    if (g_general.isSmoothPause) {
+        AudioPlay(ch);
+        AudioSlideVolume(ch, v, kFadeMs);
+    } else {
+        AudioSetVolume(ch, v);
+        AudioPlay(ch);
+    }
+    g_engine.playState = PlayStatePlaying;
+}
+
+// End of the fade towards a pause: pause only if no resume came in between,
+// and only the channel that faded.
+static void CALLBACK FadeOutEnded(AudioSync, AudioChannel ch, DWORD, void*) {
+    if (pauseRequested && ch == channel) AudioPause(ch);
+}
+
+void Pause() {
+    AudioChannel ch = channel;
+    if (g_general.isSmoothPause) {
+        pauseRequested = true;
+        AudioSlideVolume(ch, 0.0f, kFadeMs);
+        AudioSyncSlideEnd(ch, FadeOutEnded, nullptr);
+    } else {
+        AudioPause(ch);
+    }
+    g_engine.playState = PlayStatePaused;
+}
+
+void TogglePlay() {
+    switch (GetStatus()) {
+    case StatusPlaying:
+        StatsAccountListened();
+        Pause();
+        break;
+    case StatusPaused:
+        if (g_general.isScrobblerEnabled) StatsStampResume();
+        Resume();
+        break;
+    case StatusStopped:
+        PlayCurrentEntry();
+        break;
+    default:
+        break;
+    }
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+}
+
+void StopTrack() {
+    CancelOverviewScan();
+    AudioChannel ch = channel.exchange(0);
+    if (ch) {
+        g_engine.netState = 0;
+        pauseRequested = false;
+        AudioStop(ch);
+        AudioFreeChannel(ch);
+    }
+    g_engine.playState = PlayStateStopped;
+}
+
+int GetStatus() {
+    AudioChannel ch = channel;
+    if (!ch) return StatusStopped;
+    switch (AudioIsActive(ch)) {
+    case AudioStopped: return g_engine.playState == PlayStateLoaded ? StatusPaused : StatusStopped;
+    case AudioPlaying: return g_engine.playState == PlayStatePaused ? StatusPaused : StatusPlaying;
+    case AudioPaused: return StatusPaused;
+    case AudioStalled: return StatusStalled;
+    }
+    return StatusStopped;
+}
+
+void SeekTo(uint32_t ms) {
+    AudioChannel ch = channel;
+    AudioSetPositionBytes(ch, AudioSecondsToBytes(ch, ((double)cueOffsetMs + ms) * 0.001));
+}
+
+uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percent, bool forward) {
+    uint32_t step = (uint32_t)((uint64_t)length * percent / 100);
+    if (!forward) return position > step ? position - step : 0;
+    uint64_t target = (uint64_t)position + step;
+    uint32_t last = length ? length - 1 : 0;
+    return target >= last ? last : (uint32_t)target;
+}
+
+void SeekByPercent(uint32_t percent, bool forward) {
+    uint32_t target = SeekByPercentTarget(seekLength, seekPosition, percent, forward);
+    SeekTo(target);
+    seekPosition = target;
+    UpdatePositionDisplay();
+}
+
+int32_t GetPosition() {
+    if (g_engine.netState != 0) return 0;
+    AudioChannel ch = channel;
+    double s = AudioBytesToSeconds(ch, AudioPositionBytes(ch));
+    if (s < 0) return 0;
+    return (int32_t)(s * 1000.0) - cueOffsetMs;
+}
+
+void SetPlayerVolume(uint32_t volume) {
+    if (volume > 65535) volume = 65535;
+    AudioSetVolume(channel, VolumeScale(volume));
+    g_general.PlayerVolume = volume;
+}
+
+void SetLoop(bool on) {
+    g_general.isLoop = on;
+    loopForSyncs = on;
+    AudioSetLoop(channel, on);
+}
+
+// The end of a CUE track, or the start of trailing silence: loop back to the
+// track's own start, or stop, which the play order sees as the end.
+static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void*) {
+    if (ch != channel) return;
+    if (loopForSyncs) {
+        int64_t start = AudioSecondsToBytes(ch, cueOffsetMs * 0.001);
+        if (AudioSetPositionBytes(ch, start)) return;
+    }
+    AudioStop(ch);
+}
+
+void SetTrackBounds(int32_t startMs, int32_t lengthMs) {
+    cueOffsetMs = startMs;
+    SeekTo(0);
+    seekLength = lengthMs < 1 ? 1 : (uint32_t)lengthMs;
+    AudioChannel ch = channel;
+    int64_t end = AudioSecondsToBytes(ch, ((double)startMs + lengthMs) * 0.001);
+    int64_t total = AudioLengthBytes(ch);
+    if (total >= 0 && total < end) end = total;
+    AudioSyncAtPosition(ch, end, EndRule, nullptr);
+}
+
+void SetSkipSilenceAt(int64_t bytes) {
+    AudioChannel ch = channel;
+    if (g_general.isSkipSilence && ch && bytes >= 0) AudioSyncAtPosition(ch, bytes, EndRule, nullptr);
+}
+
+int32_t PositionToRemember() {
+    AudioChannel ch = channel;
+    if (!ch) return -1;
+    if (AudioIsActive(ch) == AudioStopped && g_engine.playState != PlayStateLoaded) return -1;
+    int32_t pos = GetPosition();
+    if (pos < 0) pos = 0;
+    if ((uint32_t)pos > seekLength) pos = (int32_t)seekLength;
+    return pos;
+}
+
+void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList) {
+    if (fromPlayList) MarkNowPlayingEntry();
+    StatsStopListen();
+    currentPath.Set(path);
+    g_quietOpen = true;
+    bool opened = OpenCurrent(true);
+    g_quietOpen = false;
+    if (opened) {
+        SeekTo((uint32_t)(positionMs < 0 ? 0 : positionMs));
+        seekPosition = (uint32_t)(positionMs < 0 ? 0 : positionMs);
+    }
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RefreshStatusLine();
+}
+
+void StopPlayback() {
+    StopTrack();
+    ShowPlayButtonState(false);
+    RefreshStatusLine();
+}

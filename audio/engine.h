@@ -1,0 +1,60 @@
+// The playback engine: the one current track and what is done to it.
+// Everything here runs on the main window's thread, except the sync callbacks,
+// which the audio library calls on its own threads (see engine.cpp).
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include <atomic>
+#include "app/string_buffer.h"
+#include "audio/audio_library.h"
+
+enum PlayState : int32_t { PlayStatePlaying = 0, PlayStatePaused = 1, PlayStateStopped = 2, PlayStateLoaded = 4 };
+enum EngineStatus { StatusPlaying = 0, StatusPaused = 1, StatusStopped = 2, StatusStalled = -1 };
+
+struct EngineState {
+    int32_t playState = PlayStateStopped;
+    std::atomic<int32_t> netState{0};   // written by the connect thread of network streams
+    int32_t sampleRate = 0;
+    bool initialised = false;
+    // The overview scan's claim on its thread slot and its flags.
+    std::atomic<HANDLE> scanThread{nullptr};
+    std::atomic<bool> scanCancel{false};
+    std::atomic<bool> scanComplete{false};
+    std::atomic<bool> scanBusy{false};
+};
+
+extern EngineState g_engine;
+// Shared with the sync callbacks, hence atomic.
+extern std::atomic<AudioChannel> channel;
+extern std::atomic<int32_t> cueOffsetMs;
+extern std::atomic<bool> pauseRequested;
+extern StringBuffer currentPath;       // as the user knows it: file, URL, "a|b" URLs, CUE track
+extern wchar_t realPath[MAX_PATH];     // the audio file actually opened
+// The seek panel's length and position in milliseconds; length 1 means no track.
+extern uint32_t seekLength;
+extern uint32_t seekPosition;
+
+bool InitAudio();
+void ShutdownAudio();
+bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan);
+bool OpenCurrent(bool updateUi);
+void TogglePlay();
+void Resume();
+void Pause();
+void StopTrack();
+void SeekTo(uint32_t ms);
+void SeekByPercent(uint32_t percent, bool forward);
+uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percent, bool forward);
+int32_t GetPosition();
+void SetPlayerVolume(uint32_t volume);
+void SetLoop(bool on);
+int GetStatus();
+void SetTrackBounds(int32_t startMs, int32_t lengthMs);
+
+// A ".m3u" or ".cue" read as a list of addresses: lines joined with "|".
+std::wstring JoinListFileLines(const std::wstring& text);
+
+// What start-up and shutdown need.
+int32_t PositionToRemember();   // lastPlayedPos: -1 when nothing is open or loaded
+void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList);
+void StopPlayback();

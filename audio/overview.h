@@ -1,0 +1,9 @@
+// The overview scan of the current track (waveform and trailing silence).
+#pragma once
+#include <stdint.h>
+
+void StartOverviewScan();
+// Cancels a running scan and waits for its thread to end (10 ms sleeps).
+void CancelOverviewScan();
+// The scan found where the final silence begins.
+void SetSkipSilenceAt(int64_t bytes);

@@ -1,0 +1,3 @@
+#include "audio/plugins.h"
+
+void LoadPlugins() {}

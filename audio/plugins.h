@@ -1,0 +1,4 @@
+// Input plug-ins from the Plugins folder.
+#pragma once
+
+void LoadPlugins();

@@ -1,0 +1,3 @@
+#include "audio/track_display.h"
+
+void RefreshTrackDisplay() {}

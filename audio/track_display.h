@@ -1,0 +1,4 @@
+// The information panel's view of the current track.
+#pragma once
+
+void RefreshTrackDisplay();

@@ -1,0 +1,117 @@
+#include "library/playlist_file.h"
+#include "app/string_buffer.h"
+#include <stdio.h>
+#include <string.h>
+#include <algorithm>
+
+static const char kHeader[] = "\xEF\xBB\xBF[Sonvale 1.0 PlayList]";  // 25 bytes, then a NUL
+
+void SplitEntryPath(const std::wstring& path, PlayListRecord* r) {
+    std::wstring rest = path;
+    size_t dot = rest.find_last_of(L'.');
+    r->extension.clear();
+    if (dot != std::wstring::npos) {
+        r->extension = rest.substr(dot + 1);
+        rest.resize(dot);
+    }
+    size_t slash = rest.find_last_of(L'\\');
+    r->name.clear();
+    if (slash != std::wstring::npos) {
+        r->name = rest.substr(slash + 1);
+        rest.resize(slash + 1);
+    }
+    if (rest.empty() || rest.back() != L'\\') rest += L'\\';
+    r->folder = rest;
+}
+
+std::wstring EntryPath(const PlayListRecord& r) { return r.folder + r.name + L"." + r.extension; }
+
+std::string SerializePlayList(const std::vector<PlayListRecord>& records, uint32_t nowPlaying) {
+    std::string s(kHeader, sizeof(kHeader));  // includes the NUL
+    char line[64];
+    s += "\r\n";
+    snprintf(line, sizeof(line), "#Elements: %i", (int)records.size());
+    s.append(line, strlen(line) + 1);
+    s += "\r\n";
+    snprintf(line, sizeof(line), "#NowPlaying: %i", (int)nowPlaying);
+    s.append(line, strlen(line) + 1);
+    s += "\r\n";
+    for (const PlayListRecord& r : records) {
+        // A record lacking a part (hand-edited files only) keeps what it has.
+        std::wstring path = r.extension.empty() ? r.folder + r.name : EntryPath(r);
+        s += WideToUtf8(path);
+        s.push_back('\0');
+        snprintf(line, sizeof(line), "%i", (int)r.lengthMs);
+        s.append(line, strlen(line) + 1);
+        snprintf(line, sizeof(line), "%i", (int)r.playOrder);
+        s.append(line, strlen(line) + 1);
+        s += "\r\n";
+    }
+    return s;
+}
+
+// Reads a decimal number at `at` (blanks skipped, an optional minus sign),
+// never past `end`.
+static int32_t NumberAt(const char* at, const char* end) {
+    while (at < end && (*at == ' ' || *at == '\t')) at++;
+    bool negative = at < end && *at == '-';
+    if (negative) at++;
+    uint32_t v = 0;
+    while (at < end && *at >= '0' && *at <= '9') v = v * 10 + (uint32_t)(*at++ - '0');
+    return (int32_t)(negative ? 0u - v : v);
+}
+
+// The NUL at or after `at`, or null when the data ends first.
+static const char* NulFrom(const char* at, const char* end) {
+    if (at >= end) return nullptr;
+    return (const char*)memchr(at, 0, (size_t)(end - at));
+}
+
+bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
+    *out = PlayListFile{};
+    const size_t headerLen = sizeof(kHeader) - 1;
+    if (size < headerLen || memcmp(data, kHeader, headerLen) != 0) return false;
+    const char* end = data + size;
+    const char* nul = NulFrom(data + headerLen, end);
+    if (!nul) return true;
+    if (end - nul <= 13) return true;
+    int32_t count = NumberAt(nul + 13, end);
+    nul = NulFrom(nul + 1, end);
+    if (!nul || end - nul <= 15) return true;
+    int32_t nowPlaying = NumberAt(nul + 15, end);
+    nul = NulFrom(nul + 1, end);
+    if (!nul) return true;
+    const char* rec = nul + 3;
+    while ((int32_t)out->records.size() < count && rec < end) {
+        const char* pathEnd = NulFrom(rec, end);
+        if (!pathEnd) break;
+        const char* lenEnd = NulFrom(pathEnd + 1, end);
+        if (!lenEnd) break;
+        const char* orderEnd = NulFrom(lenEnd + 1, end);
+        if (!orderEnd) break;
+        PlayListRecord r;
+        SplitEntryPath(Utf8ToWide(rec, (size_t)(pathEnd - rec)), &r);
+        r.lengthMs = NumberAt(pathEnd + 1, lenEnd);
+        r.playOrder = NumberAt(lenEnd + 1, orderEnd);
+        if (r.playOrder < 0) r.playOrder = -1;
+        out->totalLength += r.lengthMs;
+        if (r.playOrder != -1) {
+            out->playedLength += r.lengthMs;
+            out->playedCount++;
+        }
+        out->records.push_back(std::move(r));
+        rec = orderEnd + 3;
+    }
+    // The play order walks the history by these numbers: a hand-edited or damaged
+    // file with gaps or repeats is renumbered 0..n-1, keeping its order.
+    std::vector<size_t> played;
+    for (size_t i = 0; i < out->records.size(); i++)
+        if (out->records[i].playOrder != -1) played.push_back(i);
+    std::stable_sort(played.begin(), played.end(), [&](size_t a, size_t b) {
+        return out->records[a].playOrder < out->records[b].playOrder;
+    });
+    for (size_t k = 0; k < played.size(); k++) out->records[played[k]].playOrder = (int32_t)k;
+    if (nowPlaying >= 0 && (size_t)nowPlaying < out->records.size() && out->records[nowPlaying].playOrder != -1)
+        out->nowPlaying = (uint32_t)nowPlaying;
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "library/statistics.h"
+
+void StatsAccountListened() {}
+void StatsStampResume() {}
+void StatsStopListen() {}

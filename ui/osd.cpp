@@ -1,0 +1,3 @@
+#include "ui/osd.h"
+
+void ShowOsd(int) {}

@@ -1,0 +1,4 @@
+// The on-screen display of the current track.
+#pragma once
+
+void ShowOsd(int countdown);
