@@ -9,6 +9,10 @@ cd "$(dirname "$0")"
 install_packages "${SONVALE_PACKAGES[@]}"
 build_decoders
 build_player
+# The audio library's test media, made by the native encoders into the cache.
+if [ -x scripts/make-test-media.sh ]; then
+  ln -sfn "$(scripts/make-test-media.sh | tail -n 1)" "$SONVALE_BUILD/tests/media"
+fi
 
 start_display
 use_wine_prefix "${SONVALE_TEST_PREFIX:-test}"

@@ -1,0 +1,167 @@
+// Creating and freeing streams and modules. File formats are told apart by
+// their content: WAVE, AIFF, Ogg Vorbis and MPEG audio here, then each loaded
+// add-on; modules only through BASS_MusicLoad.
+#include "addons.h"
+#include "bass.h"
+#include "channel.h"
+#include "error.h"
+#include "library_state.h"
+
+namespace {
+
+std::wstring PathArgument(const void* file, DWORD flags) {
+    if (flags & BASS_UNICODE) return (const wchar_t*)file;
+    const char* a = (const char*)file;
+    int n = MultiByteToWideChar(CP_ACP, 0, a, -1, nullptr, 0);
+    std::wstring w(n > 0 ? (size_t)n : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, a, -1, w.data(), n);
+    w.resize(wcslen(w.c_str()));
+    return w;
+}
+
+std::unique_ptr<ByteSource> OpenSource(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags,
+                                       std::wstring* path, int* error) {
+    if (!file) {
+        *error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    if (mem) {
+        if (!length) {
+            *error = BASS_ERROR_ILLPARAM;
+            return nullptr;
+        }
+        return ByteSource::OpenMemory((const uint8_t*)file + offset, length);
+    }
+    *path = PathArgument(file, flags);
+    return ByteSource::OpenFile(path->c_str(), offset, length, error);
+}
+
+// A channel around a decoder; the error when the library cannot take it.
+ChannelPtr MakeChannel(std::unique_ptr<Decoder> dec, DWORD flags, bool music, const std::wstring& path, int* error) {
+    bool decodeOnly = (flags & BASS_STREAM_DECODE) != 0;
+    if (!decodeOnly && !Library().initialised) {
+        *error = BASS_ERROR_INIT;
+        return nullptr;
+    }
+    auto ch = std::make_shared<Channel>();
+    ch->isMusic = music;
+    ch->decodeOnly = decodeOnly;
+    ch->freq = dec->format.freq;
+    ch->chans = dec->format.chans;
+    ch->sampleBytes = (flags & BASS_SAMPLE_FLOAT) ? 4 : 2;
+    ch->flags = flags & ~BASS_UNICODE;
+    ch->dec = std::move(dec);
+    if (flags & BASS_UNICODE)
+        ch->filename.assign((const char*)path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    else {
+        int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        ch->filename.assign(n > 0 ? (size_t)n : 1, '\0');
+        if (n > 0) WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, ch->filename.data(), n, nullptr, nullptr);
+    }
+    return ch;
+}
+
+bool FreeChannel(DWORD handle, bool music) {
+    ChannelPtr ch = FindChannel(handle);
+    if (!ch || ch->isMusic != music) return false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(ch->mu);
+        FireSyncs(*ch, BASS_SYNC_FREE, 0);
+    }
+    return RemoveChannel(handle);
+}
+
+}  // namespace
+
+extern "C" {
+
+HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
+    int error = 0;
+    std::wstring path;
+    std::unique_ptr<ByteSource> src = OpenSource(mem, file, offset, length, flags, &path, &error);
+    if (!src) return Fail(error, (HSTREAM)0);
+    if (src->Size() == 0) return Fail(BASS_ERROR_FILEFORM, (HSTREAM)0);
+
+    std::unique_ptr<Decoder> dec;
+    HPLUGIN plugin = 0;
+    int worst = BASS_ERROR_FILEFORM;
+    // Each reader gives the source back when the bytes are not its format;
+    // one that knows the format but cannot decode it ends the search.
+    int e = 0;
+    if (!dec && src) {
+        dec = OpenWave(src, &e);
+        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
+    }
+    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
+        dec = OpenAiff(src, &e);
+        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
+    }
+    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
+        dec = OpenVorbis(src, &e);
+        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
+    }
+    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
+        dec = OpenMpeg(src, flags, &e);
+        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
+    }
+    if (!dec && src) {
+        int addonError = 0;
+        dec = OpenWithAddons(src, flags, &plugin, &addonError);
+        if (!dec && addonError != BASS_ERROR_FILEFORM) worst = addonError;
+    }
+    if (!dec) return Fail(worst, (HSTREAM)0);
+    if (dec->format.freq == 0 || dec->format.chans == 0) return Fail(BASS_ERROR_FORMAT, (HSTREAM)0);
+
+    ChannelPtr ch = MakeChannel(std::move(dec), flags & ~BASS_STREAM_PRESCAN, false, path, &error);
+    if (!ch) return Fail(error, (HSTREAM)0);
+    ch->plugin = plugin;
+    return Ok((HSTREAM)AddChannel(std::move(ch)));
+}
+
+HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags, DWORD freq) {
+    int error = 0;
+    std::wstring path;
+    std::unique_ptr<ByteSource> src = OpenSource(mem, file, offset, length, flags, &path, &error);
+    if (!src) return Fail(error, (HMUSIC)0);
+    if (src->Size() == 0) return Fail(BASS_ERROR_FILEFORM, (HMUSIC)0);
+    if (!freq && Library().initialised) freq = Library().format.rate;
+    std::unique_ptr<Decoder> dec = OpenModule(src, flags, freq, &error);
+    if (!dec) return Fail(error, (HMUSIC)0);
+    ChannelPtr ch = MakeChannel(std::move(dec), flags, true, path, &error);
+    if (!ch) return Fail(error, (HMUSIC)0);
+    return Ok((HMUSIC)AddChannel(std::move(ch)));
+}
+
+BOOL WINAPI BASS_StreamFree(HSTREAM handle) {
+    return FreeChannel(handle, false) ? Ok(TRUE) : Fail(BASS_ERROR_HANDLE, FALSE);
+}
+
+BOOL WINAPI BASS_MusicFree(HMUSIC handle) {
+    return FreeChannel(handle, true) ? Ok(TRUE) : Fail(BASS_ERROR_HANDLE, FALSE);
+}
+
+HSTREAM WINAPI BASS_StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPROC* proc, void* user) {
+    return Fail(BASS_ERROR_NOTAVAIL, (HSTREAM)0);
+}
+
+HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user) {
+    return Fail(BASS_ERROR_NONET, (HSTREAM)0);
+}
+
+QWORD WINAPI BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
+    ChannelPtr ch = FindChannel(handle);
+    if (!ch || ch->isMusic) return Fail(BASS_ERROR_HANDLE, (QWORD)-1);
+    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    ByteSource* src = ch->dec->Source();
+    if (!src) return Fail(BASS_ERROR_NOTFILE, (QWORD)-1);
+    switch (mode) {
+    case BASS_FILEPOS_CURRENT: return Ok((QWORD)src->Tell());
+    case BASS_FILEPOS_DOWNLOAD:
+    case BASS_FILEPOS_END:
+    case BASS_FILEPOS_SIZE: return Ok((QWORD)src->Size());
+    case BASS_FILEPOS_START: return Ok((QWORD)0);
+    default: return Fail(BASS_ERROR_NOTFILE, (QWORD)-1);  // buffering and connection: internet streams only
+    }
+}
+
+}  // extern "C"

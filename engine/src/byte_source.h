@@ -1,0 +1,34 @@
+// Random access to the bytes a stream decodes: a window (offset, length) of a
+// file opened by wide path, or of a caller's memory block. Reads past the
+// window's end return short; positions are relative to the window.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include <memory>
+#include <string>
+
+class ByteSource {
+public:
+    ~ByteSource();
+    // length 0 means: to the end of the file.
+    static std::unique_ptr<ByteSource> OpenFile(const wchar_t* path, uint64_t offset, uint64_t length, int* error);
+    static std::unique_ptr<ByteSource> OpenMemory(const void* data, uint64_t length);
+
+    size_t Read(void* buffer, size_t bytes);
+    bool Seek(int64_t pos);  // absolute within the window; may be at the end, not past it
+    int64_t Tell() const { return pos_; }
+    int64_t Size() const { return size_; }
+    // Reads exactly bytes at pos; false when the window is shorter.
+    bool ReadAt(int64_t pos, void* buffer, size_t bytes);
+    const std::wstring& Path() const { return path_; }
+
+private:
+    ByteSource() = default;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    const uint8_t* memory_ = nullptr;
+    uint64_t base_ = 0;
+    int64_t size_ = 0;
+    int64_t pos_ = 0;
+    int64_t filePos_ = -1;  // where the OS handle's pointer is, relative to the window
+    std::wstring path_;
+};

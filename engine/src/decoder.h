@@ -1,0 +1,48 @@
+// What every format reader gives the channel layer: interleaved float frames
+// in [-1, 1] at the source rate, seeking by frame, the length when known and
+// the tag blocks in the library's published block formats.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include <map>
+#include <memory>
+#include <string.h>
+#include <string>
+#include "byte_source.h"
+
+struct StreamFormat {
+    DWORD freq = 0;
+    DWORD chans = 0;
+    DWORD ctype = 0;
+    DWORD origres = 0;  // bits of the source (| BASS_ORIGRES_FLOAT), 0 when it has none
+};
+
+class Decoder {
+public:
+    virtual ~Decoder() = default;
+    // Up to frames frames into out (frames * chans floats). Returns the frames
+    // written; 0 at the end; -1 on a decoding error that ends the stream.
+    virtual int64_t Read(float* out, int64_t frames) = 0;
+    virtual bool Seek(int64_t frame) = 0;
+    // Frames in the stream, or -1 when not known.
+    virtual int64_t Length() = 0;
+    // Modules follow the loop flag themselves (their own restart point).
+    virtual bool HandlesLoop() const { return false; }
+    virtual void SetLoop(bool) {}
+    // The byte source, for BASS_StreamGetFilePosition; may be null.
+    virtual ByteSource* Source() { return nullptr; }
+
+    StreamFormat format;
+    // Tag blocks by BASS_TAG_xxx, already in the returned layout.
+    std::map<DWORD, std::string> tags;
+};
+
+// Each reader probes its format by content. A reader returns null with
+// *error = BASS_ERROR_FILEFORM when the bytes are not its format, or another
+// error when they are its format but cannot be decoded.
+std::unique_ptr<Decoder> OpenWave(std::unique_ptr<ByteSource>& src, int* error);
+std::unique_ptr<Decoder> OpenAiff(std::unique_ptr<ByteSource>& src, int* error);
+std::unique_ptr<Decoder> OpenVorbis(std::unique_ptr<ByteSource>& src, int* error);
+std::unique_ptr<Decoder> OpenMpeg(std::unique_ptr<ByteSource>& src, DWORD flags, int* error);
+// Tracker modules from a whole file in memory; freq 0 means 44100.
+std::unique_ptr<Decoder> OpenModule(std::unique_ptr<ByteSource>& src, DWORD flags, DWORD freq, int* error);

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Makes the audio library's test media with the native encoders, and reference
+# decodes of each file made by independent native decoders (sox, mpg123,
+# oggdec, flac, openmpt123). Tracker modules come from Debian packages of game
+# music. Everything lands in a cache folder keyed by this script; its path is
+# the last line printed. A second run reuses it.
+set -euo pipefail
+SONVALE_CACHE=${SONVALE_CACHE:-$HOME/.cache/sonvale}
+key=$(sha256sum "$0" | cut -c1-12)
+out="$SONVALE_CACHE/media-$key"
+if [ -f "$out/done" ]; then
+  echo "$out"
+  exit 0
+fi
+rm -rf "$out.tmp"
+mkdir -p "$out.tmp"
+cd "$out.tmp"
+
+# ---- PCM: the reference is sox's own reading of the same file, as 32-bit float ----
+sox -n -r 44100 -c 2 -b 16 s16.wav synth 2.5 sine 440 sine 660 gain -6
+sox -n -r 22050 -c 1 -b 8 -e unsigned-integer u8.wav synth 1 sine 1000 gain -3
+sox -n -r 48000 -c 2 -b 24 -t wavpcm s24.wav synth 1 sine 300 sine 500 gain -2
+sox -n -r 48000 -c 3 -b 24 s24ext.wav synth 1 sine 300 sine 500 sine 700 gain -4
+sox -n -r 96000 -c 2 -b 32 -t wavpcm s32.wav synth 1 sine 1000 sine 2000 gain -1
+sox -n -r 44100 -c 2 -b 32 -e floating-point f32.wav synth 1 sine 440 sine 880 gain -3
+sox -n -r 44100 -c 1 -b 64 -e floating-point f64.wav synth 1 sine 440 gain -3
+sox -n -r 44100 -c 2 -b 16 s16.aiff synth 1 sine 440 sine 550 gain -6
+sox -n -r 32000 -c 1 -b 24 s24.aiff synth 1 sine 440 gain -6
+sox -n -r 44100 -c 2 -b 32 -e floating-point f32.aifc synth 1 sine 440 sine 550 gain -6
+for f in s16.wav u8.wav s24.wav s24ext.wav s32.wav f32.wav f64.wav s16.aiff s24.aiff f32.aifc; do
+  sox "$f" -t f32 -e floating-point "$f.f32"
+done
+
+# ---- MPEG: LAME with its gapless header; mpg123 decodes the reference ----
+sox -n -r 44100 -c 2 -b 16 music.wav synth 6 sine 220-880 sine 330-990 gain -8
+lame --quiet -b 128 --tt "Sine Title" --ta "Sine Artist" --tl "Album" --ty 2024 --add-id3v2 s16.wav cbr.mp3
+lame --quiet -V 4 --id3v1-only --tt "Short" music.wav vbr.mp3
+lame --quiet -b 64 -m m --resample 22050 s16.wav mono22.mp3
+for f in cbr.mp3 vbr.mp3 mono22.mp3; do
+  mpg123 -q -s "$f" > "$f.s16"
+done
+
+# ---- Ogg Vorbis: oggdec decodes the reference ----
+oggenc -Q -q 4 -t "Vorbis Title" -a "Vorbis Artist" -c "COMMENT=two words" -o t.ogg s16.wav
+oggenc -Q -q 2 -o music.ogg music.wav
+for f in t.ogg music.ogg; do
+  oggdec -Q -R -b 16 -e 0 -s 1 -o "$f.s16" "$f"
+done
+
+# ---- FLAC (for the add-on): lossless, so the source is the reference ----
+printf 'FILE "x.wav" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > cue.txt
+flac -s -5 --tag=TITLE="Flac Title" --tag=ARTIST="Flac Artist" --tag-from-file=CUESHEET=cue.txt -o t.flac s16.wav
+flac -s -5 --ogg -o t.oga s24.wav
+sox s16.wav -t f32 -e floating-point t.flac.f32
+sox s24.wav -t f32 -e floating-point t.oga.f32
+
+# ---- Tracker modules from Debian's game music; openmpt123 renders the reference ----
+if mkdir debs && (cd debs && apt-get download -q tecnoballz-data pingus-data >/dev/null 2>&1); then
+  for d in debs/*.deb; do dpkg-deb -x "$d" debs/x; done
+  cp debs/x/usr/share/games/tecnoballz/musics/high-score.mod t.mod
+  cp debs/x/usr/share/games/pingus/data/music/gd-matth.it t.it
+  cp debs/x/usr/share/games/pingus/data/music/gd-giirm.s3m t.s3m
+  for f in t.mod t.it t.s3m; do
+    openmpt123 --batch --quiet --stdout --samplerate 44100 --filter 2 --ramping 0 --float --end-time 3 "$f" \
+      > "$f.f32" 2>/dev/null
+  done
+fi
+rm -rf debs cue.txt
+
+touch done
+cd ..
+rm -rf "$out"
+mv "$out.tmp" "$out"
+echo "$out"

@@ -1,0 +1,459 @@
+// Decoding through our bass.dll compared with independent native decoders run
+// on the same files (see scripts/make-test-media.sh), and the calls around it:
+// channel information, lengths, positions, tags, levels, spectra and errors.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
+#include "bass.h"
+#include "tests/engine_support.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct PcmCase {
+    const char* file;
+    DWORD ctype, freq, chans, origres;
+};
+
+const PcmCase kPcm[] = {
+    {"s16.wav", BASS_CTYPE_STREAM_WAV_PCM, 44100, 2, 16},
+    {"u8.wav", BASS_CTYPE_STREAM_WAV_PCM, 22050, 1, 8},
+    {"s24.wav", BASS_CTYPE_STREAM_WAV_PCM, 48000, 2, 24},
+    {"s24ext.wav", BASS_CTYPE_STREAM_WAV_PCM, 48000, 3, 24},
+    {"s32.wav", BASS_CTYPE_STREAM_WAV_PCM, 96000, 2, 32},
+    {"f32.wav", BASS_CTYPE_STREAM_WAV_FLOAT, 44100, 2, 32 | BASS_ORIGRES_FLOAT},
+    {"f64.wav", BASS_CTYPE_STREAM_WAV_FLOAT, 44100, 1, 64 | BASS_ORIGRES_FLOAT},
+    {"s16.aiff", BASS_CTYPE_STREAM_AIFF, 44100, 2, 16},
+    {"s24.aiff", BASS_CTYPE_STREAM_AIFF, 32000, 1, 24},
+    {"f32.aifc", BASS_CTYPE_STREAM_AIFF, 44100, 2, 32 | BASS_ORIGRES_FLOAT},
+};
+
+std::string Ref(const char* file, const char* ext) { return std::string(file) + ext; }
+
+}  // namespace
+
+// Every PCM layout decodes to what sox reads from the same file, exactly but
+// for float rounding (1e-6), with the right type, rate, channels and resolution.
+TEST(EnginePcm, MatchesSoxForEveryLayout) {
+    for (const PcmCase& c : kPcm) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
+        BASS_CHANNELINFO info{};
+        ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
+        EXPECT_EQ(info.ctype, c.ctype);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        EXPECT_EQ(info.origres, c.origres);
+        EXPECT_EQ(info.plugin, 0u);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        // 16-bit output unless asked for float: the length counts 2 bytes a sample.
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-6);
+        EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
+        EXPECT_TRUE(BASS_StreamFree(h));
+    }
+}
+
+TEST(EnginePcm, ExtensibleHeaderIsRead) {
+    std::string b = MediaBytes("s24ext.wav");
+    ASSERT_GT(b.size(), 40u);
+    EXPECT_EQ((uint8_t)b[20] | (uint8_t)b[21] << 8, 0xFFFE);  // WAVE_FORMAT_EXTENSIBLE
+    HSTREAM h = OpenDecode("s24ext.wav");
+    EXPECT_NE(h, 0u);
+    BASS_StreamFree(h);
+}
+
+// 16-bit output of a 16-bit source gives back the very samples; float output
+// doubles the byte counts.
+TEST(EnginePcm, SixteenBitOutputIsLosslessAndFloatDoublesBytes) {
+    std::vector<float> ref = ReferenceF32("s16.wav.f32");
+    HSTREAM h = OpenDecode("s16.wav");
+    std::vector<int16_t> s = DecodeS16(h);
+    BASS_StreamFree(h);
+    ASSERT_EQ(s.size(), ref.size());
+    for (size_t i = 0; i < s.size(); i++) ASSERT_EQ(s[i], (int16_t)lrintf(ref[i] * 32768)) << i;
+
+    HSTREAM f = OpenDecode("s16.wav", BASS_SAMPLE_FLOAT);
+    EXPECT_EQ(BASS_ChannelGetLength(f, BASS_POS_BYTE), ref.size() * 4);
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(f, 1.0), 44100u * 2 * 4);
+    BASS_StreamFree(f);
+}
+
+// LAME's header makes the stream exactly the encoded samples: same count as
+// mpg123 gives, samples within 2 of 32768 (both round the decoder's floats).
+TEST(EngineMpeg, MatchesMpg123SampleForSample) {
+    struct {
+        const char* file;
+        DWORD freq, chans;
+    } cases[] = {{"cbr.mp3", 44100, 2}, {"vbr.mp3", 44100, 2}, {"mono22.mp3", 22050, 1}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_MP3);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        std::vector<int16_t> ref = ReferenceS16(Ref(c.file, ".s16").c_str());
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<int16_t> ours = DecodeS16(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        int worst = 0;
+        for (size_t i = 0; i < ref.size(); i++) worst = std::max(worst, abs(ours[i] - ref[i]));
+        EXPECT_LE(worst, 2);
+        BASS_StreamFree(h);
+    }
+}
+
+TEST(EngineMpeg, SeeksWithin50msInVbr) {
+    std::vector<int16_t> ref = ReferenceS16("vbr.mp3.s16");
+    HSTREAM h = OpenDecode("vbr.mp3");
+    const int64_t frame = 44100 * 3 + 123;
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * 4, BASS_POS_BYTE));
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), (QWORD)frame * 4);
+    std::vector<int16_t> got(2048 * 2);
+    ASSERT_EQ(BASS_ChannelGetData(h, got.data(), (DWORD)got.size() * 2), got.size() * 2);
+    // Find where in the reference these samples are.
+    int64_t best = -1;
+    double bestErr = 1e18;
+    for (int64_t off = frame - 2205; off <= frame + 2205; off++) {
+        double err = 0;
+        for (size_t i = 0; i < 512; i++) err += fabs((double)got[i * 2] - ref[(size_t)(off + i) * 2]);
+        if (err < bestErr) bestErr = err, best = off;
+    }
+    EXPECT_LE(llabs(best - frame), 2205);
+    EXPECT_LT(bestErr / 512, 4.0);
+    BASS_StreamFree(h);
+}
+
+TEST(EngineVorbis, MatchesOggdecAndSeeksExactly) {
+    for (const char* file : {"t.ogg", "music.ogg"}) {
+        SCOPED_TRACE(file);
+        HSTREAM h = OpenDecode(file);
+        ASSERT_NE(h, 0u);
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_OGG);
+        std::vector<int16_t> ref = ReferenceS16(Ref(file, ".s16").c_str());
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<int16_t> ours = DecodeS16(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        int worst = 0;
+        for (size_t i = 0; i < ref.size(); i++) worst = std::max(worst, abs(ours[i] - ref[i]));
+        EXPECT_LE(worst, 2);
+
+        const int64_t frame = 12345;
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * 4, BASS_POS_BYTE));
+        std::vector<int16_t> part(1000 * 2);
+        ASSERT_EQ(BASS_ChannelGetData(h, part.data(), (DWORD)part.size() * 2), part.size() * 2);
+        for (size_t i = 0; i < part.size(); i++) ASSERT_LE(abs(part[i] - ref[(size_t)frame * 2 + i]), 2) << i;
+        BASS_StreamFree(h);
+    }
+}
+
+// Formats are told by content: an Ogg named .mp3 and a WAVE named .ogg open
+// as what they are.
+TEST(EngineOpen, DetectsByContentAndHonoursOffsetAndLength) {
+    ScratchFolder dir(L"detect");
+    WriteFileBytes(dir.File(L"really-ogg.mp3"), MediaBytes("t.ogg"));
+    WriteFileBytes(dir.File(L"really-wav.ogg"), MediaBytes("s16.wav"));
+    BASS_CHANNELINFO info{};
+    HSTREAM a = BASS_StreamCreateFile(FALSE, dir.File(L"really-ogg.mp3").c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE);
+    ASSERT_NE(a, 0u);
+    BASS_ChannelGetInfo(a, &info);
+    EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_OGG);
+    BASS_StreamFree(a);
+    HSTREAM b = BASS_StreamCreateFile(FALSE, dir.File(L"really-wav.ogg").c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE);
+    ASSERT_NE(b, 0u);
+    BASS_ChannelGetInfo(b, &info);
+    EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_WAV_PCM);
+    BASS_StreamFree(b);
+
+    // A WAVE inside a bigger file, between junk.
+    std::string wav = MediaBytes("s16.wav");
+    std::string box = std::string(1000, 'x') + wav + std::string(500, 'y');
+    WriteFileBytes(dir.File(L"box.bin"), box);
+    HSTREAM c = BASS_StreamCreateFile(FALSE, dir.File(L"box.bin").c_str(), 1000, wav.size(), BASS_UNICODE | BASS_STREAM_DECODE);
+    ASSERT_NE(c, 0u);
+    std::vector<float> ours = DecodeFloat(c);
+    std::vector<float> ref = ReferenceF32("s16.wav.f32");
+    ASSERT_EQ(ours.size(), ref.size());
+    EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-6);
+    BASS_StreamFree(c);
+
+    // From memory too.
+    HSTREAM m = BASS_StreamCreateFile(TRUE, box.data() + 1000, 0, wav.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(m, 0u);
+    EXPECT_EQ(BASS_ChannelGetLength(m, BASS_POS_BYTE), ref.size() * 2);
+    BASS_StreamFree(m);
+}
+
+TEST(EngineOpen, FailsWithTheLibrarysErrorNumbers) {
+    ScratchFolder dir(L"errors");
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, dir.File(L"missing.mp3").c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    WriteFileBytes(dir.File(L"text.mp3"), std::string(5000, 'a'));
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, dir.File(L"text.mp3").c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    WriteFileBytes(dir.File(L"empty.wav"), "");
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, dir.File(L"empty.wav").c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    // Not a decoding channel and no BASS_Init: the library is not initialised.
+    std::wstring s16 = MediaPath("s16.wav");
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, s16.c_str(), 0, 0, BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+
+    EXPECT_FALSE(BASS_StreamFree(12345));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(BASS_ChannelBytes2Seconds(12345, 100), -1.0);
+    EXPECT_EQ(BASS_ChannelGetLength(12345, BASS_POS_BYTE), (QWORD)-1);
+    EXPECT_EQ(BASS_ChannelIsActive(12345), (DWORD)BASS_ACTIVE_STOPPED);
+    EXPECT_EQ(BASS_ChannelGetData(12345, nullptr, BASS_DATA_FFT1024), (DWORD)-1);
+    EXPECT_EQ(BASS_GetVersion() >> 16, 0x0204u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
+
+    HSTREAM h = OpenDecode("s16.wav");
+    EXPECT_FALSE(BASS_ChannelSetPosition(h, 44100ull * 4 * 10, BASS_POS_BYTE));  // past the end
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_POSITION);
+    EXPECT_FALSE(BASS_ChannelPlay(h, FALSE));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DECODE);
+    EXPECT_FALSE(BASS_MusicFree(h));  // a stream, not a module
+    EXPECT_TRUE(BASS_StreamFree(h));
+}
+
+TEST(EngineOpen, PositionsAndSecondsConvert) {
+    HSTREAM h = OpenDecode("s16.wav");
+    EXPECT_EQ(BASS_ChannelSeconds2Bytes(h, 1.0), 176400u);
+    EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(h, 176400), 1.0);
+    EXPECT_DOUBLE_EQ(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), 2.5);
+    // A round trip lands on the same frame.
+    for (double s : {0.0, 0.1234, 1.9999, 2.5}) {
+        QWORD b = BASS_ChannelSeconds2Bytes(h, s);
+        EXPECT_EQ(b % 4, 0u);
+        EXPECT_EQ(BASS_ChannelSeconds2Bytes(h, BASS_ChannelBytes2Seconds(h, b)), b);
+    }
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, 88200, BASS_POS_BYTE));
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 88200u);
+    char buf[400];
+    BASS_ChannelGetData(h, buf, sizeof(buf));
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 88600u);
+    BASS_StreamFree(h);
+}
+
+TEST(EngineTags, Id3AndVorbisAndApeBlocks) {
+    HSTREAM h = OpenDecode("cbr.mp3");
+    const char* v2 = BASS_ChannelGetTags(h, BASS_TAG_ID3V2);
+    ASSERT_NE(v2, nullptr);
+    EXPECT_EQ(memcmp(v2, "ID3", 3), 0);
+    const TAG_ID3* v1 = (const TAG_ID3*)BASS_ChannelGetTags(h, BASS_TAG_ID3);
+    ASSERT_NE(v1, nullptr);
+    EXPECT_EQ(memcmp(v1->id, "TAG", 3), 0);
+    EXPECT_EQ(std::string(v1->title, strnlen(v1->title, 30)), "Sine Title");
+    EXPECT_EQ(std::string(v1->artist, strnlen(v1->artist, 30)), "Sine Artist");
+    EXPECT_EQ(BASS_ChannelGetTags(h, BASS_TAG_APE), nullptr);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+    BASS_StreamFree(h);
+
+    HSTREAM o = OpenDecode("t.ogg");
+    const char* ogg = BASS_ChannelGetTags(o, BASS_TAG_OGG);
+    ASSERT_NE(ogg, nullptr);
+    std::vector<std::string> entries;
+    for (const char* p = ogg; *p; p += strlen(p) + 1) entries.push_back(p);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "title=Vorbis Title"), entries.end());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "artist=Vorbis Artist"), entries.end());
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "COMMENT=two words"), entries.end());
+    BASS_StreamFree(o);
+
+    // An APE tag (version 2, with header) appended to an MP3 after its ID3v1.
+    auto le32 = [](uint32_t v) { return std::string{(char)v, (char)(v >> 8), (char)(v >> 16), (char)(v >> 24)}; };
+    std::string items;
+    for (auto kv : {std::pair<std::string, std::string>{"Title", "Ape Title"}, {"Artist", "Ape Artist"}})
+        items += le32((uint32_t)kv.second.size()) + le32(0) + kv.first + '\0' + kv.second;
+    auto block = [&](uint32_t flags) {
+        return std::string("APETAGEX") + le32(2000) + le32((uint32_t)items.size() + 32) + le32(2) + le32(flags) +
+               std::string(8, '\0');
+    };
+    std::string mp3 = MediaBytes("cbr.mp3");
+    std::string id3v1 = mp3.substr(mp3.size() - 128);
+    std::string withApe = mp3.substr(0, mp3.size() - 128) + block(0xA0000000u) + items + block(0x80000000u) + id3v1;
+    HSTREAM a = BASS_StreamCreateFile(TRUE, withApe.data(), 0, withApe.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(a, 0u);
+    const char* ape = BASS_ChannelGetTags(a, BASS_TAG_APE);
+    ASSERT_NE(ape, nullptr);
+    EXPECT_STREQ(ape, "Title=Ape Title");
+    EXPECT_STREQ(ape + strlen(ape) + 1, "Artist=Ape Artist");
+    EXPECT_EQ(ape[strlen(ape) + 1 + strlen("Artist=Ape Artist") + 1], '\0');
+    EXPECT_NE(BASS_ChannelGetTags(a, BASS_TAG_ID3), nullptr);
+    // The tag is not audio: the decode is as long as without it.
+    EXPECT_EQ(DecodeS16(a).size(), ReferenceS16("cbr.mp3.s16").size());
+    BASS_StreamFree(a);
+}
+
+// Levels: 20 ms per call, peak per side with the left in the low word, and
+// 0xFFFFFFFF once the stream is over.
+TEST(EngineAnalysis, LevelsOfADecodingChannel) {
+    HSTREAM h = OpenDecode("s16.wav");
+    int calls = 0;
+    DWORD first = BASS_ChannelGetLevel(h);
+    calls++;
+    // -6 dB: 0.501 of full scale.
+    EXPECT_NEAR((double)LOWORD(first), 16422, 40);
+    EXPECT_NEAR((double)HIWORD(first), 16422, 40);
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 882u * 4);
+    while (BASS_ChannelGetLevel(h) != 0xFFFFFFFF && calls < 1000) calls++;
+    EXPECT_EQ(calls, 125);  // 2.5 s in 20 ms steps
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ENDED);
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
+    BASS_StreamFree(h);
+}
+
+TEST(EngineAnalysis, SpectrumPeaksAtTheSineAndFloatDataMatches) {
+    HSTREAM h = OpenDecode("u8.wav");  // 1 kHz at 22050 Hz, mono
+    float fft[512];
+    ASSERT_NE(BASS_ChannelGetData(h, fft, BASS_DATA_FFT1024), (DWORD)-1);
+    int peak = 0;
+    for (int i = 1; i < 512; i++)
+        if (fft[i] > fft[peak]) peak = i;
+    EXPECT_NEAR(peak, 1000.0 * 1024 / 22050, 1.0);
+    EXPECT_NEAR(fft[peak], 0.708 * 0.5, 0.08);  // -3 dB sine through a Hann window
+    EXPECT_LT(fft[200], 0.01);
+    // The FFT consumed 1024 frames of the decoding channel.
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 1024u * 2);
+    float f[100];
+    EXPECT_EQ(BASS_ChannelGetData(h, f, sizeof(f) | BASS_DATA_FLOAT), sizeof(f));
+    std::vector<float> ref = ReferenceF32("u8.wav.f32");
+    for (int i = 0; i < 100; i++) EXPECT_FLOAT_EQ(f[i], ref[1024 + i]);
+    BASS_StreamFree(h);
+}
+
+// A POS sync fires when decoding reaches its byte exactly; END once at the end.
+TEST(EngineSyncs, PosAndEndOnADecodingChannel) {
+    HSTREAM h = OpenDecode("s16.wav");
+    struct Seen {
+        HSTREAM h;
+        std::vector<QWORD> pos;
+        int ends = 0;
+    } seen{h, {}, 0};
+    auto onPos = [](HSYNC, DWORD ch, DWORD, void* user) {
+        auto* s = (Seen*)user;
+        s->pos.push_back(BASS_ChannelGetPosition(ch, BASS_POS_BYTE));
+    };
+    auto onEnd = [](HSYNC, DWORD, DWORD, void* user) { ((Seen*)user)->ends++; };
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_POS | BASS_SYNC_MIXTIME, 40000, onPos, &seen), 0u);
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_POS | BASS_SYNC_MIXTIME | BASS_SYNC_ONETIME, 123456, onPos, &seen), 0u);
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, onEnd, &seen), 0u);
+    std::vector<char> buf(30000);
+    while (BASS_ChannelGetData(h, buf.data(), (DWORD)buf.size()) != (DWORD)-1) {
+    }
+    ASSERT_EQ(seen.pos.size(), 2u);
+    EXPECT_EQ(seen.pos[0], 40000u);
+    EXPECT_EQ(seen.pos[1], 123456u);
+    EXPECT_EQ(seen.ends, 1);
+    BASS_StreamFree(h);
+}
+
+// With the loop flag a decoding channel goes on past its end without a gap.
+TEST(EngineSyncs, LoopFlagContinuesWithoutAGap) {
+    HSTREAM h = OpenDecode("u8.wav", BASS_SAMPLE_LOOP);
+    std::vector<float> ref = ReferenceF32("u8.wav.f32");
+    std::vector<float> ours = DecodeFloat(h, ref.size() * 2 + 10);
+    ASSERT_GE(ours.size(), ref.size() * 2);
+    for (size_t i = 0; i < ref.size(); i++) ASSERT_FLOAT_EQ(ours[ref.size() + i], ref[i]) << i;
+    EXPECT_EQ(BASS_ChannelFlags(h, 0, BASS_SAMPLE_LOOP) & BASS_SAMPLE_LOOP, 0u);
+    BASS_StreamFree(h);
+}
+
+// Modules render as openmpt123 does with the same settings (linear
+// interpolation, no ramping), with the library's music types.
+TEST(EngineMusic, ModulesMatchOpenmpt123) {
+    struct {
+        const char* file;
+        DWORD ctype;
+    } cases[] = {{"t.mod", BASS_CTYPE_MUSIC_MOD}, {"t.it", BASS_CTYPE_MUSIC_IT}, {"t.s3m", BASS_CTYPE_MUSIC_S3M}};
+    if (!MediaExists("t.mod")) GTEST_SKIP() << "the game-music packages could not be fetched";
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::wstring path = MediaPath(c.file);
+        HMUSIC m = BASS_MusicLoad(FALSE, path.c_str(), 0, 0,
+                                  BASS_UNICODE | BASS_MUSIC_DECODE | BASS_MUSIC_PRESCAN | BASS_SAMPLE_FLOAT, 44100);
+        ASSERT_NE(m, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(m, &info);
+        EXPECT_EQ(info.ctype, c.ctype);
+        EXPECT_EQ(info.freq, 44100u);
+        EXPECT_EQ(info.chans, 2u);
+        EXPECT_GT(BASS_ChannelGetLength(m, BASS_POS_BYTE), 44100ull * 8 * 3);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        std::vector<float> ours = DecodeFloat(m, ref.size() / 2);
+        ASSERT_GE(ours.size(), ref.size());
+        EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-4);
+        EXPECT_FALSE(BASS_StreamFree(m));  // a module, not a stream
+        EXPECT_TRUE(BASS_MusicFree(m));
+    }
+    // A module is not a stream: BASS_StreamCreateFile refuses it.
+    std::wstring mod = MediaPath("t.mod");
+    EXPECT_EQ(BASS_StreamCreateFile(FALSE, mod.c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+// The FLAC add-on: loaded by full wide path, declares its formats, decodes
+// losslessly, gives Vorbis comments (CUESHEET too) as the OGG block.
+TEST(EngineAddons, FlacAddOn) {
+    std::wstring path = TestExeFolder() + L"Plugins\\bassflac.dll";
+    HPLUGIN p = BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE);
+    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    const BASS_PLUGININFO* info = BASS_PluginGetInfo(p);
+    ASSERT_NE(info, nullptr);
+    ASSERT_GE(info->formatc, 1u);
+    EXPECT_EQ(info->formats[0].ctype, 0x10900u);
+    EXPECT_STREQ(info->formats[0].exts, "*.flac;*.fla");
+
+    struct {
+        const char* file;
+        DWORD ctype, chans, origres;
+    } cases[] = {{"t.flac", 0x10900, 2, 16}, {"t.oga", 0x10901, 2, 24}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO ci{};
+        BASS_ChannelGetInfo(h, &ci);
+        EXPECT_EQ(ci.ctype, c.ctype);
+        EXPECT_EQ(ci.plugin, p);
+        EXPECT_EQ(ci.origres, c.origres);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-7);
+        // Sample-exact seek.
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, 20000 * 4, BASS_POS_BYTE));
+        float f[64];
+        BASS_ChannelGetData(h, f, sizeof(f) | BASS_DATA_FLOAT);
+        for (int i = 0; i < 64; i++) EXPECT_FLOAT_EQ(f[i], ref[20000 * 2 + i]);
+        BASS_StreamFree(h);
+    }
+    HSTREAM t = OpenDecode("t.flac");
+    const char* ogg = BASS_ChannelGetTags(t, BASS_TAG_OGG);
+    ASSERT_NE(ogg, nullptr);
+    std::vector<std::string> entries;
+    for (const char* q = ogg; *q; q += strlen(q) + 1) entries.push_back(q);
+    EXPECT_NE(std::find(entries.begin(), entries.end(), "TITLE=Flac Title"), entries.end());
+    bool cue = false;
+    for (auto& e : entries) cue |= e.rfind("CUESHEET=FILE \"x.wav\" WAVE", 0) == 0;
+    EXPECT_TRUE(cue);
+
+    // Freeing the add-on frees its streams and its formats.
+    EXPECT_TRUE(BASS_PluginFree(0));
+    EXPECT_EQ(BASS_ChannelGetLength(t, BASS_POS_BYTE), (QWORD)-1);
+    EXPECT_EQ(OpenDecode("t.flac"), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(BASS_PluginGetInfo(p), nullptr);
+}

@@ -1,0 +1,23 @@
+// Helpers for the audio library's tests: the test media made by
+// scripts/make-test-media.sh (linked as media\ beside the test programs),
+// reference decodes, and whole-stream decoding through the library.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "bass.h"
+
+std::wstring MediaPath(const char* name);
+bool MediaExists(const char* name);
+std::string MediaBytes(const char* name);
+// A reference decode: raw float32 (.f32) or signed 16-bit (.s16) as floats.
+std::vector<float> ReferenceF32(const char* name);
+std::vector<int16_t> ReferenceS16(const char* name);
+
+HSTREAM OpenDecode(const char* name, DWORD flags = 0);
+// Everything the channel gives through BASS_ChannelGetData with BASS_DATA_FLOAT.
+std::vector<float> DecodeFloat(DWORD handle, size_t maxFrames = 1u << 26);
+std::vector<int16_t> DecodeS16(DWORD handle, size_t maxSamples = 1u << 27);
+
+// Largest absolute difference over the common part; sizes must match separately.
+double MaxDiff(const std::vector<float>& a, const std::vector<float>& b, size_t count);
