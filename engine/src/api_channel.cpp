@@ -133,7 +133,7 @@ DWORD WINAPI BASS_ChannelIsActive(DWORD handle) {
     switch (ch->state) {
     case PlayState::Playing:
         // Playing until the last sample given to the device has been heard.
-        if (ch->drained && HeardFrame(*ch.ch) >= (int64_t)ch->mixedPos) {
+        if (ch->drained && NowUs() >= ch->endHeardUs) {
             ch->state = PlayState::Stopped;
             return Ok((DWORD)BASS_ACTIVE_STOPPED);
         }

@@ -156,6 +156,7 @@ bool SetChannelFrame(Channel& ch, int64_t frame) {
     ch.inUsed = ch.inHave = 0;
     ch.sourceDone = false;
     ch.drained = false;
+    ch.endHeardUs = 0;
     if (ch.resampler) soxr_clear(ch.resampler);
     ch.mixedPos = (double)frame;
     ch.playFrom = frame;
@@ -165,6 +166,7 @@ bool SetChannelFrame(Channel& ch, int64_t frame) {
 
 int64_t HeardFrame(Channel& ch) {
     if (ch.decodeOnly) return ch.pos;
+    if (ch.drained && NowUs() >= ch.endHeardUs) return (int64_t)ch.mixedPos;
     if (ch.state != PlayState::Playing) return (int64_t)ch.mixedPos > ch.playFrom ? (int64_t)ch.mixedPos : ch.playFrom;
     double buffered = OutputBufferedSeconds() * ch.freq;
     int64_t heard = (int64_t)floor(ch.mixedPos - buffered);

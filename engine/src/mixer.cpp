@@ -65,6 +65,7 @@ void RenderChannel(Channel& ch, float* out, int frames, int chans, int rate, int
     if (ch.scratch.size() < (size_t)frames * ch.chans) ch.scratch.resize((size_t)frames * ch.chans);
     float* buf = ch.scratch.data();
     int got = RenderSource(ch, buf, frames, rate);
+    if (ch.drained && ch.endHeardUs == 0) ch.endHeardUs = nowUs + (int64_t)got * 1000000 / rate;
     float v0 = VolumeAt(ch, nowUs);
     float v1 = VolumeAt(ch, nowUs + (int64_t)frames * 1000000 / rate);
     const int sc = (int)ch.chans;
