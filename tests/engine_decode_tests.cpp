@@ -89,14 +89,18 @@ TEST(EngineMpeg, MatchesMpg123SampleForSample) {
     struct {
         const char* file;
         DWORD freq, chans;
-    } cases[] = {{"cbr.mp3", 44100, 2}, {"vbr.mp3", 44100, 2}, {"mono22.mp3", 22050, 1}};
+        DWORD ctype;
+    } cases[] = {{"cbr.mp3", 44100, 2, BASS_CTYPE_STREAM_MP3},
+                 {"vbr.mp3", 44100, 2, BASS_CTYPE_STREAM_MP3},
+                 {"mono22.mp3", 22050, 1, BASS_CTYPE_STREAM_MP3},
+                 {"layer2.mp2", 44100, 2, BASS_CTYPE_STREAM_MP2}};
     for (auto& c : cases) {
         SCOPED_TRACE(c.file);
         HSTREAM h = OpenDecode(c.file);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
         BASS_CHANNELINFO info{};
         BASS_ChannelGetInfo(h, &info);
-        EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_MP3);
+        EXPECT_EQ(info.ctype, c.ctype);
         EXPECT_EQ(info.freq, c.freq);
         EXPECT_EQ(info.chans, c.chans);
         std::vector<int16_t> ref = ReferenceS16(Ref(c.file, ".s16").c_str());

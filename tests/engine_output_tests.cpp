@@ -130,6 +130,23 @@ TEST(EngineSilentDevice, PlaysInRealTimeWithSyncs) {
     Sleep(100);
     EXPECT_LT(PositionSeconds(h), 0.5);
     EXPECT_TRUE(BASS_StreamFree(h));
+
+    // An AUTOFREE stream frees itself at its end; its FREE sync says so.
+    HSTREAM a = OpenPlay("u8.wav", BASS_STREAM_AUTOFREE);
+    ASSERT_NE(a, 0u);
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(BASS_ChannelGetInfo(a, &info));
+    EXPECT_TRUE(info.flags & BASS_UNICODE);
+    EXPECT_EQ(std::wstring((const wchar_t*)info.filename), MediaPath("u8.wav"));
+    std::atomic<int> freed{0};
+    ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_FREE | BASS_SYNC_MIXTIME, 0,
+                                  [](HSYNC, DWORD, DWORD, void* u) { ++*(std::atomic<int>*)u; }, &freed), 0u);
+    ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));
+    start = NowMs();
+    while (freed == 0 && NowMs() - start < 3000) Sleep(10);
+    EXPECT_EQ(freed.load(), 1);
+    EXPECT_FALSE(BASS_ChannelGetInfo(a, &info));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
 
 // A slide reaches its target in its time and then fires its sync; the

@@ -49,7 +49,7 @@ ChannelPtr MakeChannel(std::unique_ptr<Decoder> dec, DWORD flags, bool music, co
     ch->freq = dec->format.freq;
     ch->chans = dec->format.chans;
     ch->sampleBytes = (flags & BASS_SAMPLE_FLOAT) ? 4 : 2;
-    ch->flags = flags & ~BASS_UNICODE;
+    ch->flags = flags;
     ch->dec = std::move(dec);
     if (flags & BASS_UNICODE)
         ch->filename.assign((const char*)path.c_str(), (path.size() + 1) * sizeof(wchar_t));
@@ -112,7 +112,7 @@ HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
     if (!dec) return Fail(worst, (HSTREAM)0);
     if (dec->format.freq == 0 || dec->format.chans == 0) return Fail(BASS_ERROR_FORMAT, (HSTREAM)0);
 
-    ChannelPtr ch = MakeChannel(std::move(dec), flags & ~BASS_STREAM_PRESCAN, false, path, &error);
+    ChannelPtr ch = MakeChannel(std::move(dec), flags, false, path, &error);
     if (!ch) return Fail(error, (HSTREAM)0);
     ch->plugin = plugin;
     return Ok((HSTREAM)AddChannel(std::move(ch)));

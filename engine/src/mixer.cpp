@@ -94,7 +94,11 @@ void MixBlock(float* out, int frames, int chans, int rate, int64_t nowUs) {
             ch->slide.active = false;
             FireSyncs(*ch, BASS_SYNC_SLIDE, BASS_ATTRIB_VOL);
         }
-        if (ch->state != PlayState::Playing || ch->drained) continue;
-        RenderChannel(*ch, out, frames, chans, rate, nowUs);
+        if (ch->state == PlayState::Playing && !ch->drained) RenderChannel(*ch, out, frames, chans, rate, nowUs);
+        // An AUTOFREE channel goes once its last sample has been heard.
+        if ((ch->flags & BASS_STREAM_AUTOFREE) && ch->drained && NowUs() >= ch->endHeardUs) {
+            FireSyncs(*ch, BASS_SYNC_FREE, 0);
+            RemoveChannel(ch->handle);
+        }
     }
 }
