@@ -190,6 +190,13 @@ TEST(EngineOpen, DetectsByContentAndHonoursOffsetAndLength) {
     EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-6);
     BASS_StreamFree(c);
 
+    // Any Unicode path.
+    std::wstring odd = dir.File(L"M\u00fcsik \u266b \u4e2d.ogg");
+    WriteFileBytes(odd, MediaBytes("t.ogg"));
+    HSTREAM u = BASS_StreamCreateFile(FALSE, odd.c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE);
+    EXPECT_NE(u, 0u) << BASS_ErrorGetCode();
+    BASS_StreamFree(u);
+
     // From memory too.
     HSTREAM m = BASS_StreamCreateFile(TRUE, box.data() + 1000, 0, wav.size(), BASS_STREAM_DECODE);
     ASSERT_NE(m, 0u);
@@ -453,6 +460,14 @@ TEST(EngineAddons, FlacAddOn) {
     bool cue = false;
     for (auto& e : entries) cue |= e.rfind("CUESHEET=FILE \"x.wav\" WAVE", 0) == 0;
     EXPECT_TRUE(cue);
+
+    // What is not an add-on is refused with the library's error numbers.
+    std::wstring missing = TestExeFolder() + L"Plugins\\bassnothing.dll";
+    EXPECT_EQ(BASS_PluginLoad((const char*)missing.c_str(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    std::wstring notAddon = TestExeFolder() + L"libmpg123-0.dll";
+    EXPECT_EQ(BASS_PluginLoad((const char*)notAddon.c_str(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
 
     // Freeing the add-on frees its streams and its formats.
     EXPECT_TRUE(BASS_PluginFree(0));
