@@ -47,6 +47,12 @@ TEST(EngineDevices, ListAndInitAtTheDevicesRate) {
     ASSERT_GE(count, 1) << "Wine's audio driver shows no endpoint";
     EXPECT_EQ(defaults, 1);
 
+    EXPECT_FALSE(BASS_Init(count + 1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
+    BASS_INFO none{};
+    EXPECT_FALSE(BASS_GetInfo(&none));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+
     // The player asks for 192 kHz; the device runs at its own rate.
     InitGuard init(-1, 192000);
     ASSERT_TRUE(init.ok) << BASS_ErrorGetCode();
@@ -244,4 +250,49 @@ TEST(EngineEndpoint, SineComesOutAtItsFrequencyAndLevel) {
     int crossings = 0;
     for (size_t i = first + 1; i <= last; i++) crossings += (s[i - 1] < 0) != (s[i] < 0);
     EXPECT_NEAR(crossings / 2.0 / seconds, 1000, 10);
+}
+
+// The player's way of playing a module: RAMP, POSRESET and the loop flag.
+TEST(EngineSilentDevice, ModulePlaysAndLoops) {
+    if (!MediaExists("t.it")) GTEST_SKIP() << "no module media";
+    InitGuard init(0, 44100);
+    ASSERT_TRUE(init.ok);
+    std::wstring path = MediaPath("t.it");
+    HMUSIC m = BASS_MusicLoad(FALSE, path.c_str(), 0, 0,
+                              BASS_UNICODE | BASS_MUSIC_PRESCAN | BASS_MUSIC_RAMP | BASS_MUSIC_POSRESET | BASS_SAMPLE_LOOP, 0);
+    ASSERT_NE(m, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO info{};
+    BASS_ChannelGetInfo(m, &info);
+    EXPECT_EQ(info.freq, 44100u);  // the device's rate when none is given
+    double length = BASS_ChannelBytes2Seconds(m, BASS_ChannelGetLength(m, BASS_POS_BYTE));
+    ASSERT_GT(length, 1.0);
+    // Start just before the end: it loops instead of stopping.
+    ASSERT_TRUE(BASS_ChannelSetPosition(m, BASS_ChannelSeconds2Bytes(m, length - 0.2), BASS_POS_BYTE));
+    ASSERT_TRUE(BASS_ChannelPlay(m, FALSE));
+    Sleep(500);
+    EXPECT_EQ(BASS_ChannelIsActive(m), (DWORD)BASS_ACTIVE_PLAYING);
+    EXPECT_LT(PositionSeconds(m), 1.0);
+    EXPECT_TRUE(BASS_MusicFree(m));
+}
+
+// Seeking a playing stream: the position is the new one at once and runs on.
+TEST(EngineEndpoint, SeekWhilePlaying) {
+    InitGuard init(-1, 44100);
+    ASSERT_TRUE(init.ok);
+    HSTREAM h = OpenPlay("music.ogg");
+    ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+    Sleep(200);
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, BASS_ChannelSeconds2Bytes(h, 3.0), BASS_POS_BYTE));
+    double p = PositionSeconds(h);
+    EXPECT_GE(p, 3.0);
+    EXPECT_LT(p, 3.1);
+    Sleep(200);
+    EXPECT_GT(PositionSeconds(h), 3.0);
+    ASSERT_TRUE(BASS_ChannelPause(h));
+    double paused = PositionSeconds(h);
+    Sleep(100);
+    EXPECT_DOUBLE_EQ(PositionSeconds(h), paused);
+    EXPECT_TRUE(BASS_ChannelStop(h));
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
+    EXPECT_TRUE(BASS_StreamFree(h));
 }

@@ -142,6 +142,7 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         FireSyncs(ch, BASS_SYNC_END, 0);
         if ((ch.flags & BASS_SAMPLE_LOOP) && ++loops < 3 && ch.dec->Seek(0)) {
             ch.pos = 0;
+            ch.playFrom = 0;  // the heard position wraps with it
             continue;
         }
         ch.ended = true;
