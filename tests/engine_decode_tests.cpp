@@ -253,6 +253,11 @@ TEST(EngineOpen, PositionsAndSecondsConvert) {
     char buf[400];
     BASS_ChannelGetData(h, buf, sizeof(buf));
     EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 88600u);
+    // File positions: the size of the file; buffering is for internet streams.
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_END), MediaBytes("s16.wav").size());
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_START), 0u);
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_BUFFER), (QWORD)-1);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTFILE);
     BASS_StreamFree(h);
 }
 
