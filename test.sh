@@ -27,6 +27,7 @@ wineserver -p 120
 # would otherwise hold a test's output pipe open and stall ctest.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
-export SONVALE_ALSA_CAPTURE=/dev/null
+# What Wine plays goes to this file, for the audio library's output test.
+export SONVALE_ALSA_CAPTURE="$SONVALE_BUILD/tests/alsa-capture.raw"
 cd "$SONVALE_BUILD"
 ctest --output-on-failure -j1 "$@"

@@ -89,14 +89,18 @@ TEST(EngineMpeg, MatchesMpg123SampleForSample) {
     struct {
         const char* file;
         DWORD freq, chans;
-    } cases[] = {{"cbr.mp3", 44100, 2}, {"vbr.mp3", 44100, 2}, {"mono22.mp3", 22050, 1}};
+        DWORD ctype;
+    } cases[] = {{"cbr.mp3", 44100, 2, BASS_CTYPE_STREAM_MP3},
+                 {"vbr.mp3", 44100, 2, BASS_CTYPE_STREAM_MP3},
+                 {"mono22.mp3", 22050, 1, BASS_CTYPE_STREAM_MP3},
+                 {"layer2.mp2", 44100, 2, BASS_CTYPE_STREAM_MP2}};
     for (auto& c : cases) {
         SCOPED_TRACE(c.file);
         HSTREAM h = OpenDecode(c.file);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
         BASS_CHANNELINFO info{};
         BASS_ChannelGetInfo(h, &info);
-        EXPECT_EQ(info.ctype, (DWORD)BASS_CTYPE_STREAM_MP3);
+        EXPECT_EQ(info.ctype, c.ctype);
         EXPECT_EQ(info.freq, c.freq);
         EXPECT_EQ(info.chans, c.chans);
         std::vector<int16_t> ref = ReferenceS16(Ref(c.file, ".s16").c_str());
@@ -186,6 +190,13 @@ TEST(EngineOpen, DetectsByContentAndHonoursOffsetAndLength) {
     EXPECT_LT(MaxDiff(ours, ref, ref.size()), 1e-6);
     BASS_StreamFree(c);
 
+    // Any Unicode path.
+    std::wstring odd = dir.File(L"M\u00fcsik \u266b \u4e2d.ogg");
+    WriteFileBytes(odd, MediaBytes("t.ogg"));
+    HSTREAM u = BASS_StreamCreateFile(FALSE, odd.c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE);
+    EXPECT_NE(u, 0u) << BASS_ErrorGetCode();
+    BASS_StreamFree(u);
+
     // From memory too.
     HSTREAM m = BASS_StreamCreateFile(TRUE, box.data() + 1000, 0, wav.size(), BASS_STREAM_DECODE);
     ASSERT_NE(m, 0u);
@@ -242,6 +253,11 @@ TEST(EngineOpen, PositionsAndSecondsConvert) {
     char buf[400];
     BASS_ChannelGetData(h, buf, sizeof(buf));
     EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 88600u);
+    // File positions: the size of the file; buffering is for internet streams.
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_END), MediaBytes("s16.wav").size());
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_START), 0u);
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_BUFFER), (QWORD)-1);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTFILE);
     BASS_StreamFree(h);
 }
 
@@ -449,6 +465,14 @@ TEST(EngineAddons, FlacAddOn) {
     bool cue = false;
     for (auto& e : entries) cue |= e.rfind("CUESHEET=FILE \"x.wav\" WAVE", 0) == 0;
     EXPECT_TRUE(cue);
+
+    // What is not an add-on is refused with the library's error numbers.
+    std::wstring missing = TestExeFolder() + L"Plugins\\bassnothing.dll";
+    EXPECT_EQ(BASS_PluginLoad((const char*)missing.c_str(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    std::wstring notAddon = TestExeFolder() + L"libmpg123-0.dll";
+    EXPECT_EQ(BASS_PluginLoad((const char*)notAddon.c_str(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
 
     // Freeing the add-on frees its streams and its formats.
     EXPECT_TRUE(BASS_PluginFree(0));

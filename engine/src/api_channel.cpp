@@ -45,7 +45,7 @@ BOOL WINAPI BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
     if (!info) return Fail(BASS_ERROR_ILLPARAM, FALSE);
     info->freq = ch->freq;
     info->chans = ch->chans;
-    info->flags = ch->flags | (ch->flags & BASS_UNICODE);
+    info->flags = ch->flags;
     info->ctype = ch->dec->format.ctype;
     info->origres = ch->dec->format.origres;
     info->plugin = ch->plugin;
@@ -114,6 +114,10 @@ BOOL WINAPI BASS_ChannelStop(DWORD handle) {
         HoldAtHeard(*ch.ch);
     }
     ch->state = PlayState::Stopped;
+    if (ch->flags & BASS_STREAM_AUTOFREE) {
+        FireSyncs(*ch.ch, BASS_SYNC_FREE, 0);
+        RemoveChannel(handle);
+    }
     return Ok(TRUE);
 }
 
@@ -133,7 +137,7 @@ DWORD WINAPI BASS_ChannelIsActive(DWORD handle) {
     switch (ch->state) {
     case PlayState::Playing:
         // Playing until the last sample given to the device has been heard.
-        if (ch->drained && HeardFrame(*ch.ch) >= (int64_t)ch->mixedPos) {
+        if (ch->drained && NowUs() >= ch->endHeardUs) {
             ch->state = PlayState::Stopped;
             return Ok((DWORD)BASS_ACTIVE_STOPPED);
         }

@@ -118,8 +118,10 @@ BOOL WINAPI BASS_Free(void) {
     if (!lib.initialised) return Fail(BASS_ERROR_INIT, FALSE);
     StopOutput();
     StopSyncThread();
-    // Streams and modules belong to the device; decoding channels too, as in BASS.
-    for (ChannelPtr& ch : AllChannels()) RemoveChannel(ch->handle);
+    // Streams and modules that play belong to the device; decoding channels
+    // belong to no device and stay.
+    for (ChannelPtr& ch : AllChannels())
+        if (!ch->decodeOnly) RemoveChannel(ch->handle);
     lib.initialised = false;
     lib.device = -1;
     return Ok(TRUE);

@@ -49,7 +49,7 @@ ChannelPtr MakeChannel(std::unique_ptr<Decoder> dec, DWORD flags, bool music, co
     ch->freq = dec->format.freq;
     ch->chans = dec->format.chans;
     ch->sampleBytes = (flags & BASS_SAMPLE_FLOAT) ? 4 : 2;
-    ch->flags = flags & ~BASS_UNICODE;
+    ch->flags = flags;
     ch->dec = std::move(dec);
     if (flags & BASS_UNICODE)
         ch->filename.assign((const char*)path.c_str(), (path.size() + 1) * sizeof(wchar_t));
@@ -82,26 +82,24 @@ HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
     if (!src) return Fail(error, (HSTREAM)0);
     if (src->Size() == 0) return Fail(BASS_ERROR_FILEFORM, (HSTREAM)0);
 
+    // The built-in readers, then the add-ons. A reader gives the source back
+    // when the bytes are not its format; one that knows the format but cannot
+    // decode it (a WAVE codec we lack) stops the built-in search, and its error
+    // stands unless an add-on takes the file.
+    using Opener = std::unique_ptr<Decoder> (*)(std::unique_ptr<ByteSource>&, DWORD, int*);
+    static const Opener kBuiltIn[] = {
+        [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenWave(s, e); },
+        [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenAiff(s, e); },
+        [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenVorbis(s, e); },
+        [](std::unique_ptr<ByteSource>& s, DWORD f, int* e) { return OpenMpeg(s, f, e); },
+    };
     std::unique_ptr<Decoder> dec;
     HPLUGIN plugin = 0;
     int worst = BASS_ERROR_FILEFORM;
-    // Each reader gives the source back when the bytes are not its format;
-    // one that knows the format but cannot decode it ends the search.
-    int e = 0;
-    if (!dec && src) {
-        dec = OpenWave(src, &e);
-        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
-    }
-    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
-        dec = OpenAiff(src, &e);
-        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
-    }
-    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
-        dec = OpenVorbis(src, &e);
-        if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
-    }
-    if (!dec && src && worst == BASS_ERROR_FILEFORM) {
-        dec = OpenMpeg(src, flags, &e);
+    for (Opener open : kBuiltIn) {
+        if (dec || !src || worst != BASS_ERROR_FILEFORM) break;
+        int e = 0;
+        dec = open(src, flags, &e);
         if (!dec && e != BASS_ERROR_FILEFORM) worst = e;
     }
     if (!dec && src) {
@@ -112,7 +110,7 @@ HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
     if (!dec) return Fail(worst, (HSTREAM)0);
     if (dec->format.freq == 0 || dec->format.chans == 0) return Fail(BASS_ERROR_FORMAT, (HSTREAM)0);
 
-    ChannelPtr ch = MakeChannel(std::move(dec), flags & ~BASS_STREAM_PRESCAN, false, path, &error);
+    ChannelPtr ch = MakeChannel(std::move(dec), flags, false, path, &error);
     if (!ch) return Fail(error, (HSTREAM)0);
     ch->plugin = plugin;
     return Ok((HSTREAM)AddChannel(std::move(ch)));

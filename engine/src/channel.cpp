@@ -142,6 +142,7 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         FireSyncs(ch, BASS_SYNC_END, 0);
         if ((ch.flags & BASS_SAMPLE_LOOP) && ++loops < 3 && ch.dec->Seek(0)) {
             ch.pos = 0;
+            ch.playFrom = 0;  // the heard position wraps with it
             continue;
         }
         ch.ended = true;
@@ -156,6 +157,7 @@ bool SetChannelFrame(Channel& ch, int64_t frame) {
     ch.inUsed = ch.inHave = 0;
     ch.sourceDone = false;
     ch.drained = false;
+    ch.endHeardUs = 0;
     if (ch.resampler) soxr_clear(ch.resampler);
     ch.mixedPos = (double)frame;
     ch.playFrom = frame;
@@ -165,6 +167,7 @@ bool SetChannelFrame(Channel& ch, int64_t frame) {
 
 int64_t HeardFrame(Channel& ch) {
     if (ch.decodeOnly) return ch.pos;
+    if (ch.drained && NowUs() >= ch.endHeardUs) return (int64_t)ch.mixedPos;
     if (ch.state != PlayState::Playing) return (int64_t)ch.mixedPos > ch.playFrom ? (int64_t)ch.mixedPos : ch.playFrom;
     double buffered = OutputBufferedSeconds() * ch.freq;
     int64_t heard = (int64_t)floor(ch.mixedPos - buffered);

@@ -60,6 +60,7 @@ struct Channel {
     size_t inUsed = 0, inHave = 0;
     bool sourceDone = false;   // the decoder has ended and the resampler is flushing
     bool drained = false;      // everything was handed to the device
+    int64_t endHeardUs = 0;    // when the last sample given to the device is heard
     double mixedPos = 0;       // source frame at the end of what the device was given
     int64_t playFrom = 0;      // the heard position never goes below this (last play or seek)
     std::vector<Sync> syncs;

@@ -65,6 +65,7 @@ void RenderChannel(Channel& ch, float* out, int frames, int chans, int rate, int
     if (ch.scratch.size() < (size_t)frames * ch.chans) ch.scratch.resize((size_t)frames * ch.chans);
     float* buf = ch.scratch.data();
     int got = RenderSource(ch, buf, frames, rate);
+    if (ch.drained && ch.endHeardUs == 0) ch.endHeardUs = nowUs + (int64_t)got * 1000000 / rate;
     float v0 = VolumeAt(ch, nowUs);
     float v1 = VolumeAt(ch, nowUs + (int64_t)frames * 1000000 / rate);
     const int sc = (int)ch.chans;
@@ -93,7 +94,11 @@ void MixBlock(float* out, int frames, int chans, int rate, int64_t nowUs) {
             ch->slide.active = false;
             FireSyncs(*ch, BASS_SYNC_SLIDE, BASS_ATTRIB_VOL);
         }
-        if (ch->state != PlayState::Playing || ch->drained) continue;
-        RenderChannel(*ch, out, frames, chans, rate, nowUs);
+        if (ch->state == PlayState::Playing && !ch->drained) RenderChannel(*ch, out, frames, chans, rate, nowUs);
+        // An AUTOFREE channel goes once its last sample has been heard.
+        if ((ch->flags & BASS_STREAM_AUTOFREE) && ch->drained && NowUs() >= ch->endHeardUs) {
+            FireSyncs(*ch, BASS_SYNC_FREE, 0);
+            RemoveChannel(ch->handle);
+        }
     }
 }

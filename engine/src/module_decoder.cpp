@@ -55,13 +55,20 @@ public:
         return true;
     }
     int64_t Read(float* out, int64_t frames) override {
+        // The song ends at its measured length, also after a seek (where
+        // libopenmpt's own loop detection starts afresh).
+        if (length_ >= 0 && frames > length_ - pos_) frames = length_ - pos_;
+        if (frames <= 0) return 0;
         size_t n = format.chans == 1 ? openmpt_module_read_float_mono(mod_, (int32_t)format.freq, (size_t)frames, out)
                                      : openmpt_module_read_interleaved_float_stereo(mod_, (int32_t)format.freq,
                                                                                     (size_t)frames, out);
+        pos_ += (int64_t)n;
         return (int64_t)n;
     }
     bool Seek(int64_t frame) override {
+        if (frame < 0 || (length_ >= 0 && frame > length_)) return false;
         openmpt_module_set_position_seconds(mod_, (double)frame / format.freq);
+        pos_ = frame;
         return true;
     }
     int64_t Length() override { return length_; }
@@ -75,6 +82,7 @@ private:
     }
     openmpt_module* mod_ = nullptr;
     int64_t length_ = -1;
+    int64_t pos_ = 0;
 };
 
 }  // namespace
