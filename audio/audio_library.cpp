@@ -34,7 +34,7 @@ AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
     if (s) return s;
     DWORD mflags = BASS_UNICODE | BASS_MUSIC_PRESCAN | (loop ? BASS_SAMPLE_LOOP : 0);
     mflags |= decode ? BASS_MUSIC_DECODE : (BASS_MUSIC_RAMP | BASS_MUSIC_POSRESET);
-    return BASS_MusicLoad(FALSE, path, 0, 0, mflags, 1);
+    return BASS_MusicLoad(FALSE, path, 0, 0, mflags, 0);
 }
 
 // One free that matches the handle's kind: a stream or a music.

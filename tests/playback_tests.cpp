@@ -120,7 +120,7 @@ TEST_F(PlaybackTest, AFailedOpenLeavesTheEngineStopped) {
     g_general.OSDView = 2;
     // fromPlayList is off, so the failure shows its box: answer it from another thread.
     HANDLE closer = CreateThread(nullptr, 0, [](void*) -> DWORD {
-        for (int i = 0; i < 400; i++) {
+        for (int i = 0; i < 2400; i++) {
             HWND box = FindWindowW(L"#32770", nullptr);
             if (box) {
                 wchar_t text[300];
@@ -133,7 +133,7 @@ TEST_F(PlaybackTest, AFailedOpenLeavesTheEngineStopped) {
         return 0;
     }, nullptr, 0, nullptr);
     EXPECT_FALSE(OpenTrack(junk.c_str(), false, true));
-    WaitForSingleObject(closer, 15000);
+    WaitForSingleObject(closer, 65000);
     DWORD found = 0;
     GetExitCodeThread(closer, &found);
     CloseHandle(closer);
@@ -153,7 +153,7 @@ TEST_F(PlaybackTest, AListOfAddressesIsHandedOnAsOnePath) {
     // No connect thread yet: the list is refused after being handed on, quietly
     // when playing from the playlist; here it shows its box, answered below.
     HANDLE closer = CreateThread(nullptr, 0, [](void*) -> DWORD {
-        for (int i = 0; i < 400; i++) {
+        for (int i = 0; i < 2400; i++) {
             if (HWND box = FindWindowW(L"#32770", nullptr)) {
                 PostMessageW(box, WM_COMMAND, IDOK, 0);
                 return 1;
@@ -163,7 +163,7 @@ TEST_F(PlaybackTest, AListOfAddressesIsHandedOnAsOnePath) {
         return 0;
     }, nullptr, 0, nullptr);
     OpenCurrent(false);
-    WaitForSingleObject(closer, 15000);
+    WaitForSingleObject(closer, 65000);
     CloseHandle(closer);
     EXPECT_EQ(LastNetStreamRequest(), L"http://one.example/stream|http://two.example/x");
     EXPECT_EQ(currentPath.text, L"http://one.example/stream|http://two.example/x");

@@ -5,6 +5,7 @@
 #include "app/general_settings.h"
 #include "app/hand_off.h"
 #include "app/main_window.h"
+#include "audio/engine.h"
 #include "tests/test_support.h"
 
 static std::wstring BuiltPlayer() { return TestExeFolder() + L"..\\dist\\Sonvale.exe"; }
@@ -179,14 +180,19 @@ struct HandOffTest : testing::Test {
     std::wstring song = dir.File(L"song one.mp3");
     std::wstring second;
     void SetUp() override {
-        WriteFileBytes(song, "not really audio");
+        // Some modes play the file at once: a real file on the silent device.
+        ASSERT_TRUE(WriteSineWav(song, 2));
         SetGeneralDefaults();
+        g_general.OSDView = 2;
+        ASSERT_TRUE(AudioInit(0, 44100, nullptr));
         ASSERT_TRUE(CreateMainWindow());
         wchar_t self[MAX_PATH];
         GetModuleFileNameW(nullptr, self, MAX_PATH);
         second = InstallPlayer(dir, wcsrchr(self, L'\\') + 1);
     }
     void TearDown() override {
+        StopTrack();
+        AudioFree();
         HWND w = g_mainWindow;
         g_mainWindow = nullptr;
         DestroyWindow(w);
@@ -209,6 +215,8 @@ TEST_F(HandOffTest, SecondInstanceHandsOverAndExits) {
     EXPECT_EQ(Run(L"/A \"song one.mp3\"", dir.path), 0u);
     EXPECT_EQ(LastHandOff().mode, ModeAddNearby);
     EXPECT_EQ(LastHandOff().path, song);
+    EXPECT_EQ(currentPath.text, song);  // it plays at once
+    EXPECT_EQ(GetStatus(), StatusPlaying);
 
     // Without a path the second instance exits at once and tells nothing.
     std::wstring other = dir.File(L"other.ogg");

@@ -81,7 +81,7 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
     Put32(s, frames * 4);
     s.reserve(s.size() + frames * 4);
     for (uint32_t i = 0; i < frames; i++) {
-        int16_t v = (int16_t)lrint(sin(2 * M_PI * hz * i / rate) * level * 32767);
+        int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * i / rate) * level * 32767);
         Put16(s, (uint16_t)v);
         Put16(s, (uint16_t)v);
     }
