@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
+#include "app/main_frame.h"
 #include "audio/playback.h"
 #include "system/hot_keys.h"
 
@@ -18,6 +19,10 @@ void RunShutdownSequence() {
 }
 
 static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    UiWindow* ui = g_mainFrame.window;
+    if (!ui || wnd != ui->hwnd) return DefWindowProcW(wnd, msg, wp, lp);
+    // The framework sees every message first; it may turn a press into a double click.
+    Dispatch(ui, &msg, wp, lp);
     switch (msg) {
     case WM_COPYDATA: {
         LRESULT r = DefWindowProcW(wnd, msg, wp, lp);
@@ -36,37 +41,26 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_DESTROY:
         RunShutdownSequence();
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        RECT r;
-        GetClientRect(wnd, &r);
-        FillRect(dc, &r, (HBRUSH)GetStockObject(BLACK_BRUSH));
-        SetTextColor(dc, RGB(200, 200, 200));
-        SetBkMode(dc, TRANSPARENT);
-        DrawTextW(dc, InstanceTitle().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(wnd, &ps);
-        return 0;
+    case WM_USER:
+        if (wp == kPaintBackground) LayoutMainFrame();
+        break;
+    case WM_NCDESTROY:
+        // Windows destroyed the window (also when someone else called DestroyWindow).
+        g_mainWindow = g_mainWindow == wnd ? nullptr : g_mainWindow;
+        ui->hwnd = nullptr;
+        return DefWindowProcW(wnd, msg, wp, lp);
     }
-    }
-    return DefWindowProcW(wnd, msg, wp, lp);
+    LRESULT result = DefWindowProcW(wnd, msg, wp, lp);
+    return AfterDefault(ui, wnd, msg, wp, lp, result);
 }
 
 HWND CreateMainWindow() {
     const wchar_t* title = InstanceTitle().c_str();
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = title;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    g_mainWindow = CreateWindowExW(g_general.isOnTop ? WS_EX_TOPMOST : 0, title, title, WS_OVERLAPPEDWINDOW,
+    g_mainWindow = CreateMainFrame(title, MainWindowProc, g_general.isOnTop ? WS_EX_TOPMOST : 0,
                                    work.right - kCreateWidth, work.bottom - kCreateHeight, kCreateWidth,
-                                   kCreateHeight, nullptr, nullptr, wc.hInstance, nullptr);
+                                   kCreateHeight);
     return g_mainWindow;
 }
 
