@@ -4,6 +4,8 @@
 #include "ui/list_view.h"
 #include "ui/theme.h"
 #include <shlwapi.h>
+#include "ui/natural_order.h"
+#include "app/string_buffer.h"
 
 struct ListWindow {
     TestWindow win{80, 80, 360, 300, L"SonvaleListTest"};
@@ -50,7 +52,9 @@ TEST(ListView, AClickMakesTheRowCurrentAndTellsTheOwner) {
     EXPECT_EQ(CountNotes(5, WM_LBUTTONDOWN), 1);
     EXPECT_EQ(CountNotes(5, WM_LBUTTONUP), 1);
     for (const Note& n : g_notes) {
-        if (n.msg == WM_USER + 500) EXPECT_EQ(n.wp, 0u);  // the name column
+        if (n.msg == WM_USER + 500) {
+            EXPECT_EQ(n.wp, 0u);  // the name column
+        }
         if (n.msg == WM_COMMAND) {
             EXPECT_EQ(n.wp, kListCurrentChanged);
             EXPECT_EQ(n.lp, 0);  // the previous row
@@ -62,8 +66,11 @@ TEST(ListView, AClickMakesTheRowCurrentAndTellsTheOwner) {
     POINT p = t.Line(5, 200);
     t.win.Press(p.x, p.y);
     t.win.Release(p.x, p.y);
-    for (const Note& n : g_notes)
-        if (n.msg == WM_USER + 500) EXPECT_EQ(n.wp, 1u);
+    for (const Note& n : g_notes) {
+        if (n.msg == WM_USER + 500) {
+            EXPECT_EQ(n.wp, 1u);
+        }
+    }
 }
 
 TEST(ListView, ShiftClickMarksARangeAndCtrlClickTogglesOneRow) {
@@ -356,4 +363,24 @@ TEST(ListView, CellsRowsAndTheirEdges) {
     // A repaint request through the window reaches the list.
     PostMessageW(t.win.hwnd(), kMsgRepaintControl, t.list->index, 0);
     PumpMessages();
+}
+
+TEST(ListView, TheSortKeysAgreeWithStrCmpLogicalW) {
+    const wchar_t* texts[] = {L"file10", L"file9", L"File9", L"file09", L"file 9", L"file-9", L"file_9", L"a1b2",
+                              L"a1b10", L"a01b2", L"", L"10", L"9", L"x", L"X", L"\u00e9t\u00e9 2", L"ete 2",
+                              L"track 1.mp3", L"track 1 .mp3", L"track1.mp3", L"track 01 (live).mp3",
+                              L"99999999999999999999", L"100000000000000000000", L"abc", L"ab", L"ab1", L"ab 1",
+                              L"Artist 3 - track12.mp3", L"Artist 3 - Track12.mp3", L"Artist 3 -track12.mp3"};
+    const int n = sizeof(texts) / sizeof(texts[0]);
+    NaturalKeys keys;
+    ASSERT_TRUE(BuildNaturalKeys(&keys, texts, n));
+    auto sign = [](int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; };
+    for (int a = 0; a < n; a++)
+        for (int b = 0; b < n; b++) {
+            if (wcslen(texts[a]) > 18 && wcslen(texts[b]) > 18 && iswdigit(texts[a][0]) && iswdigit(texts[b][0]))
+                continue;  // past the 32-bit values StrCmpLogicalW reads
+            EXPECT_EQ(sign(CompareNaturalKeys(&keys, a, b)), sign(StrCmpLogicalW(texts[a], texts[b])))
+                << "[" << WideToUtf8(texts[a]) << "] vs [" << WideToUtf8(texts[b]) << "]";
+        }
+    ReleaseNaturalKeys(&keys);
 }

@@ -1,7 +1,9 @@
 #include "ui/list_view.h"
 #include "ui/draw.h"
 #include "app/messages.h"
+#include "ui/natural_order.h"
 #include <shlwapi.h>
+#include <utility>
 #include <stdio.h>
 
 static const int kBarSize = 16;
@@ -285,54 +287,72 @@ void DeleteSelected(ListView* l, bool freeText) {
 
 // ---- sorting --------------------------------------------------------------
 
-static int CompareCells(const ListRow& a, const ListRow& b, int column) {
-    const ListCell& x = a.cells[column];
-    const ListCell& y = b.cells[column];
-    bool ex = x.empty || !x.text, ey = y.empty || !y.text;
-    if (ex || ey) return ex == ey ? 0 : ex ? -1 : 1;
-    return StrCmpLogicalW(x.text, y.text);
+// Rows travel with their index into the natural-order keys while they sort.
+struct SortItem {
+    ListRow row;
+    int32_t key;  // -1: an empty cell, which sorts first
+};
+
+static int CompareItems(const SortItem& a, const SortItem& b, const NaturalKeys* keys) {
+    if (a.key < 0 || b.key < 0) return (a.key < 0) == (b.key < 0) ? 0 : a.key < 0 ? -1 : 1;
+    return CompareNaturalKeys(keys, a.key, b.key);
 }
 
-static void SwapRows(ListRow* rows, int i, int j) {
-    ListRow t = rows[i];
-    rows[i] = rows[j];
-    rows[j] = t;
-}
-
-static void SortRange(ListRow* rows, int lo, int hi, int column) {
+static void SortRange(SortItem* items, int lo, int hi, const NaturalKeys* keys) {
     while (hi - lo + 1 > 8) {
         int mid = lo + (hi - lo) / 2;
-        // Median of three to the middle, then Hoare partition around it.
-        if (CompareCells(rows[mid], rows[lo], column) < 0) SwapRows(rows, mid, lo);
-        if (CompareCells(rows[hi], rows[lo], column) < 0) SwapRows(rows, hi, lo);
-        if (CompareCells(rows[hi], rows[mid], column) < 0) SwapRows(rows, hi, mid);
-        ListRow pivot = rows[mid];
+        // Median of three to the middle, then a partition around it.
+        if (CompareItems(items[mid], items[lo], keys) < 0) std::swap(items[mid], items[lo]);
+        if (CompareItems(items[hi], items[lo], keys) < 0) std::swap(items[hi], items[lo]);
+        if (CompareItems(items[hi], items[mid], keys) < 0) std::swap(items[hi], items[mid]);
+        SortItem pivot = items[mid];
         int i = lo, j = hi;
         while (i <= j) {
-            while (CompareCells(rows[i], pivot, column) < 0) i++;
-            while (CompareCells(rows[j], pivot, column) > 0) j--;
-            if (i <= j) SwapRows(rows, i++, j--);
+            while (CompareItems(items[i], pivot, keys) < 0) i++;
+            while (CompareItems(items[j], pivot, keys) > 0) j--;
+            if (i <= j) std::swap(items[i++], items[j--]);
         }
         // Recurse into the smaller side, loop on the larger.
         if (j - lo < hi - i) {
-            SortRange(rows, lo, j, column);
+            SortRange(items, lo, j, keys);
             lo = i;
         } else {
-            SortRange(rows, i, hi, column);
+            SortRange(items, i, hi, keys);
             hi = j;
         }
     }
     for (int a = lo; a < hi; a++) {
         int least = a;
         for (int b = a + 1; b <= hi; b++)
-            if (CompareCells(rows[b], rows[least], column) < 0) least = b;
-        if (least != a) SwapRows(rows, a, least);
+            if (CompareItems(items[b], items[least], keys) < 0) least = b;
+        if (least != a) std::swap(items[a], items[least]);
     }
 }
 
 void Sort(ListView* l, int column) {
     if (column < 0 || column >= l->columnCount || l->rowCount < 2) return;
-    SortRange(l->rows, 0, l->rowCount - 1, column);
+    int n = l->rowCount;
+    const wchar_t** texts = (const wchar_t**)HeapZero(n * sizeof(wchar_t*));
+    SortItem* items = (SortItem*)HeapZero(n * sizeof(SortItem));
+    NaturalKeys keys{};
+    bool ready = texts && items;
+    if (ready) {
+        for (int r = 0; r < n; r++) {
+            const ListCell& c = l->rows[r].cells[column];
+            texts[r] = c.empty || !c.text ? nullptr : c.text;
+        }
+        ready = BuildNaturalKeys(&keys, texts, n);
+    }
+    if (ready) {
+        for (int r = 0; r < n; r++) items[r] = SortItem{l->rows[r], texts[r] ? r : -1};
+        SortRange(items, 0, n - 1, &keys);
+        for (int r = 0; r < n; r++) l->rows[r] = items[r].row;
+        ReleaseNaturalKeys(&keys);
+    } else {
+        ShowInformation(L"Not enough memory");
+    }
+    HeapRelease(texts);
+    HeapRelease(items);
 }
 
 // ---- the current row ------------------------------------------------------
