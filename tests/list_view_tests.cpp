@@ -384,3 +384,28 @@ TEST(ListView, TheSortKeysAgreeWithStrCmpLogicalW) {
         }
     ReleaseNaturalKeys(&keys);
 }
+
+TEST(ListView, IconsComeFromTheThemesStripAndDrawByType) {
+    ListWindow t(3);
+    t.list->columns[1].type = ColumnIcon;
+    t.list->rows[0].cells[1] = ListCell{nullptr, 3, 0, false, false};   // opaque
+    t.list->rows[1].cells[1] = ListCell{nullptr, -3, 0, false, false};  // half transparent
+    t.list->rows[2].cells[1] = ListCell{nullptr, kNoIcon, 0, false, false};
+    ApplyTheme(t.win.ui, ThemeDark);
+    ASSERT_TRUE(t.list->iconSheet);
+    EXPECT_EQ(t.list->iconSheet->resourceId, 130);
+    ApplyTheme(t.win.ui, ThemeLight);
+    ASSERT_TRUE(t.list->iconSheet);
+    EXPECT_EQ(t.list->iconSheet->resourceId, 111);
+    SetFocusIndex(t.win.ui, -1, true);
+    Redraw(t.list);
+    // Icon cell 3 is a green triangle: full colour, then paler, then nothing.
+    HDC dc = t.win.ui->backBuffer.memoryDC;
+    int x = t.list->x + 1 + 150 + 25 - 8 + 6;
+    auto at = [&](int line) { return GetPixel(dc, x, t.Line(line).y); };
+    COLORREF background = t.list->colors[1];
+    EXPECT_NE(at(0), background);
+    EXPECT_NE(at(1), background);
+    EXPECT_NE(at(1), at(0));
+    EXPECT_EQ(at(2), background);
+}

@@ -1,6 +1,10 @@
 #include "tests/ui_test_window.h"
 #include "tests/test_support.h"
 #include "app/disk_file.h"
+#include <winternl.h>
+
+// NtCurrentTeb reads gs:[0x30], which GCC takes for an array access.
+#pragma GCC diagnostic ignored "-Warray-bounds"
 
 TestWindow* g_testWindow;
 std::vector<Note> g_notes;
@@ -173,4 +177,73 @@ std::wstring ArtefactFolder() {
     std::wstring dir = TestExeFolder() + L"artefacts\\";
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
+}
+
+// GetGuiResources where the system counts GDI objects; otherwise the used
+// entries of the process's GDI handle table (the PEB's GdiSharedHandleTable at
+// 0xF8: entries of 24 bytes with the object type at 14), which Wine keeps too.
+int GdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n) return (int)n;
+    const BYTE* peb = (const BYTE*)NtCurrentTeb()->ProcessEnvironmentBlock;
+    const BYTE* table = *(const BYTE* const*)(peb + 0xF8);
+    if (!table) return -1;
+    int count = 0;
+    for (int i = 0; i < 0x10000; i++) count += table[i * 24 + 14] != 0;
+    return count;
+}
+
+static CRITICAL_SECTION g_boxLock;
+static std::vector<std::wstring> g_boxTexts;
+
+static BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
+    wchar_t cls[16], title[32];
+    GetClassNameW(hwnd, cls, 16);
+    GetWindowTextW(hwnd, title, 32);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && !wcscmp(title, L"Information")) {
+        *(HWND*)found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI CatchBoxes(void* arg) {
+    BoxCatcher* c = (BoxCatcher*)arg;
+    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
+        HWND box = nullptr;
+        EnumWindows(FindBox, (LPARAM)&box);
+        if (box && IsWindowVisible(box)) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            EnterCriticalSection(&g_boxLock);
+            g_boxTexts.push_back(text);
+            LeaveCriticalSection(&g_boxLock);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            Sleep(50);
+        }
+        Sleep(5);
+    }
+    return 0;
+}
+
+BoxCatcher::BoxCatcher() {
+    static bool ready = (InitializeCriticalSection(&g_boxLock), true);
+    (void)ready;
+    g_boxTexts.clear();
+    thread = CreateThread(nullptr, 0, CatchBoxes, this, 0, nullptr);
+}
+
+BoxCatcher::~BoxCatcher() {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
+
+std::vector<std::wstring> BoxCatcher::Texts() {
+    EnterCriticalSection(&g_boxLock);
+    std::vector<std::wstring> copy = g_boxTexts;
+    LeaveCriticalSection(&g_boxLock);
+    return copy;
 }

@@ -56,3 +56,16 @@ struct ScreenShot {
     bool SaveBmp(const std::wstring& path) const;
 };
 std::wstring ArtefactFolder();
+
+// The process's live GDI objects.
+int GdiObjectCount();
+
+// Answers the program's "Information" boxes from another thread while alive,
+// keeping their texts.
+struct BoxCatcher {
+    BoxCatcher();
+    ~BoxCatcher();
+    std::vector<std::wstring> Texts();
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+};

@@ -1,10 +1,6 @@
 // Themes on the screen, row recolouring, GDI hygiene, and the player's own
 // main window through the framework.
 #include <gtest/gtest.h>
-#include <winternl.h>
-
-// NtCurrentTeb reads gs:[0x30], which GCC takes for an array access.
-#pragma GCC diagnostic ignored "-Warray-bounds"
 #include "tests/ui_test_window.h"
 #include "tests/test_support.h"
 #include "app/general_settings.h"
@@ -139,20 +135,6 @@ TEST(Themes, AnUnknownIdKeepsTheColoursAndIsRecordedAsZero) {
     EXPECT_EQ(ThemeName(ThemeLight), std::wstring(L"Light"));
 }
 
-// The process's live GDI objects: GetGuiResources where the system counts
-// them, otherwise the entries of the process's GDI handle table.
-static int GdiObjectCount() {
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n) return (int)n;
-    // The PEB's GdiSharedHandleTable sits at 0xF8: entries of 24 bytes, the type at 14.
-    const BYTE* peb = (const BYTE*)NtCurrentTeb()->ProcessEnvironmentBlock;
-    const BYTE* table = *(const BYTE* const*)(peb + 0xF8);
-    if (!table) return -1;
-    int count = 0;
-    for (int i = 0; i < 0x10000; i++) count += table[i * 24 + 14] != 0;
-    return count;
-}
-
 TEST(Themes, ThousandsOfSwitchesAndResizesLeakNoGdiObject) {
     ThemedWindow t;
     int probe = GdiObjectCount();
@@ -267,4 +249,64 @@ TEST_F(MainWindowTest, SizingThroughTheFrameKeepsTheLayout) {
     HWND old = g_mainWindow;
     ASSERT_TRUE(CreateMainWindow());
     EXPECT_FALSE(IsWindow(old));
+}
+
+// ---- failure paths ---------------------------------------------------------
+
+TEST(FailurePaths, ABackBufferThatCannotBeMadeSaysSoAndKeepsNothing) {
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    BoxCatcher boxes;
+    Surface s{};
+    // The first boxes leave the system's own dialog objects behind; after
+    // them, every further failure must leave the count where it was.
+    int counts[4];
+    for (int& c : counts) {
+        EXPECT_FALSE(CreateSurface(&s, gone, 100, 100));
+        c = GdiObjectCount();
+    }
+    EXPECT_EQ(s.memoryDC, nullptr);
+    std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3], L"Failed to create a Device Context!");
+    EXPECT_EQ(counts[3], counts[2]);
+}
+
+TEST(FailurePaths, ABitmapTooBigForMemoryKeepsTheOldBuffer) {
+    ThemedWindow t;
+    Surface& s = t.win.ui->backBuffer;
+    HBITMAP old = s.bitmap;
+    int counts[6];
+    {
+        BoxCatcher boxes;
+        for (int& c : counts) {
+            EXPECT_FALSE(ResizeSurface(&s, 60000, 60000));
+            c = GdiObjectCount();
+        }
+        std::vector<std::wstring> texts = boxes.Texts();
+        ASSERT_EQ(texts.size(), 6u);
+        EXPECT_EQ(texts[5], L"Window Failed");
+    }
+    // The first box may leave the system's dialog objects behind; the later ones may not.
+    EXPECT_EQ(s.bitmap, old);
+    EXPECT_EQ(s.width, 420);
+    EXPECT_EQ(counts[5], counts[4]);
+    EXPECT_TRUE(ResizeSurface(&s, 500, 400));
+    RepaintAll(t.win.ui);
+}
+
+TEST(FailurePaths, TextBeyondAnEditBoxIsRefusedWithABox) {
+    ThemedWindow t;
+    t.edit->capacity = 12;
+    SetEditText(t.edit, L"Tahoma text");
+    SetFocusIndex(t.win.ui, t.edit->index, true);
+    BoxCatcher boxes;
+    t.win.Key(VK_END);
+    t.win.Char(L'!');
+    EXPECT_EQ(t.edit->text.text, L"Tahoma text!");
+    t.win.Char(L'?');
+    EXPECT_EQ(t.edit->text.text, L"Tahoma text!");
+    std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], L"len > allocated");
 }

@@ -6,6 +6,7 @@
 #include "ui/edit_box.h"
 #include "ui/scroll_bar.h"
 #include "ui/list_view.h"
+#include "ui/sprite_sheet.h"
 #include <string.h>
 
 // Columns of the tables: Dark Modern, Dark Flat, Dark, Windows 2000, Windows XP, Light.
@@ -98,6 +99,12 @@ static const ThemeColors kThemes[6] = {
 
 ThemeColors g_theme = kThemes[3];
 uint32_t g_themeId;
+static SpriteSheet g_lightIcons, g_darkIcons;
+
+const SpriteSheet* ThemeIconStrip() {
+    const SpriteSheet* s = g_theme.iconBitmap == 130 ? &g_darkIcons : &g_lightIcons;
+    return s->dc ? s : nullptr;
+}
 
 const ThemeColors* FindTheme(uint32_t id) {
     return id >= ThemeDarkModern && id <= ThemeLight ? &kThemes[id - ThemeDarkModern] : nullptr;
@@ -199,6 +206,15 @@ void CopyThemeToWindow(UiWindow* w, uint32_t previousId) {
 void ApplyTheme(UiWindow* w, uint32_t id) {
     SetTheme(id);
     CopyThemeToWindow(w, w->themeId);
+    if (!g_lightIcons.dc) LoadSpriteSheet(&g_lightIcons, 111, 16);
+    if (!g_darkIcons.dc) LoadSpriteSheet(&g_darkIcons, 130, 16);
+    // Lists that show the theme's icons follow it; a list with icons of its own keeps them.
+    for (int i = 0; i < w->controlCount; i++) {
+        if (w->controls[i]->kind != KindListView) continue;
+        ListView* l = (ListView*)w->controls[i];
+        if (!l->iconSheet || l->iconSheet == &g_lightIcons || l->iconSheet == &g_darkIcons)
+            l->iconSheet = ThemeIconStrip();
+    }
     if (!w->hwnd) return;
     RepaintAll(w);
     Present(w);

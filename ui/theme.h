@@ -43,6 +43,11 @@ const ThemeColors* FindTheme(uint32_t id);
 // The theme's name ("Dark Modern" ...), or null.
 const wchar_t* ThemeName(uint32_t id);
 
+struct SpriteSheet;
+// The 16-pixel icon strip of the theme in force (resource 130 for the dark
+// themes, 111 for the others); loaded by the first ApplyTheme.
+const SpriteSheet* ThemeIconStrip();
+
 // Switches the program-wide colours and copies them into the window and every
 // one of its controls, recolours list rows by the palettes, repaints the
 // window and puts it on the screen.
