@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "tests/ui_test_window.h"
 #include "ui/list_view.h"
+#include "tests/test_support.h"
 #include "ui/theme.h"
 #include <shlwapi.h>
 #include "ui/natural_order.h"
@@ -408,4 +409,82 @@ TEST(ListView, IconsComeFromTheThemesStripAndDrawByType) {
     EXPECT_NE(at(1), background);
     EXPECT_NE(at(1), at(0));
     EXPECT_EQ(at(2), background);
+}
+
+TEST(ListView, CtrlWheelAndCtrlDoubleClickResizeTheRowsFont) {
+    ListWindow t(50);
+    int rows = t.list->rowHeight;
+    int spacing = rows - t.list->textHeight;
+    POINT o{0, 0};
+    ClientToScreen(t.win.hwnd(), &o);
+    {
+        Modifiers ctrl(false, true);
+        t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 240), MAKELPARAM(o.x + 50, o.y + 100));
+    }
+    EXPECT_GT(t.list->rowHeight, rows);
+    EXPECT_EQ(t.list->rowHeight - t.list->textHeight, spacing);
+    EXPECT_EQ(t.list->currentRow, 0);
+    POINT p = t.Line(1);
+    {
+        Modifiers ctrl(false, true);
+        t.win.Press(p.x, p.y);
+        t.win.Release(p.x, p.y);
+        t.win.Press(p.x, p.y);  // the double click
+        t.win.Release(p.x, p.y);
+    }
+    EXPECT_EQ(t.list->rowHeight - t.list->textHeight, spacing);
+    EXPECT_LE(t.list->textHeight, 14);
+    // A plain double click is Enter for the owner.
+    t.win.Ticks(31);
+    ClearNotes();
+    p = t.Line(2);
+    t.win.Press(p.x, p.y);
+    t.win.Release(p.x, p.y);
+    t.win.Press(p.x, p.y);
+    t.win.Release(p.x, p.y);
+    int enters = 0;
+    for (const Note& n : g_notes) enters += n.msg == WM_KEYDOWN && n.wp == VK_RETURN;
+    EXPECT_EQ(enters, 1);
+}
+
+TEST(ListView, PaintsHeaderBarMarksAndSearchOnTheScreen) {
+    ListWindow t(60);
+    t.list->columns[1].type = ColumnFileName;
+    for (int r = 0; r < 60; r++) {
+        wchar_t name[32];
+        swprintf(name, 32, L"song %d.flac", r);
+        SetCellText(t.list, 1, name, r);
+    }
+    t.list->columns[1].width = 200;
+    ApplyTheme(t.win.ui, ThemeDarkModern);
+    Show(t.win.ui, SW_SHOWNORMAL);
+    SetForegroundWindow(t.win.hwnd());
+    t.win.Key(VK_DOWN);
+    t.win.Key(VK_INSERT);  // marks row 1, the cursor goes to row 2
+    t.win.Char(L'r');
+    t.win.Char(L'o');
+    t.win.Char(L'w');
+    t.win.Char(L' ');
+    t.win.Char(L'0');
+    t.win.Char(L'0');
+    t.win.Char(L'5');
+    PumpMessages();
+    EXPECT_EQ(t.list->currentRow, 5);
+    ScreenShot shot;
+    ASSERT_TRUE(shot.Capture(t.win.hwnd()));
+    shot.SaveBmp(ArtefactFolder() + L"list.bmp");
+    int left = t.win.ui->frameInsets[0], top = t.win.ui->frameInsets[1];
+    const ThemeColors& c = *FindTheme(ThemeDarkModern);
+    POINT bar = t.Line(5, 140);
+    EXPECT_EQ(shot.At(left + bar.x, top + t.list->y + t.list->headerHeight + 2 + 5 * t.list->rowHeight),
+              c.list[12]);  // the bar's gradient starts at its top row
+    EXPECT_EQ(shot.At(left + t.list->x + 100, top + t.list->y + 1), c.list[7]);
+    EXPECT_EQ(shot.At(left + t.list->searchBox.x + 100, top + t.list->searchBox.y + 1), c.list[12]);
+    // Somewhere on the marked row's name is the marked-text colour.
+    POINT marked = t.Line(1);
+    bool found = false;
+    for (int x = t.list->x + 5; x < t.list->x + 80 && !found; x++)
+        for (int y = marked.y - 5; y <= marked.y + 5 && !found; y++)
+            found = shot.At(left + x, top + y) == c.list[16];
+    EXPECT_TRUE(found);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "tests/ui_test_window.h"
 #include "ui/button.h"
+#include "ui/custom_control.h"
 #include "ui/draw.h"
 #include "ui/edit_box.h"
 #include "ui/scroll_bar.h"
@@ -399,4 +400,34 @@ TEST(Drawing, OurStripsLoadFromTheResources) {
     ReleaseSpriteSheet(&glyphs);
     ReleaseSpriteSheet(&icons);
     EXPECT_FALSE(LoadSpriteSheet(&icons, 9999, 16));
+}
+
+// The owner of a custom control accepts presses; it paints when asked.
+static int g_customPaints;
+static LRESULT CustomOwner(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_NCPAINT) g_customPaints++;
+    return msg == WM_LBUTTONDOWN ? 1 : 0;
+}
+
+TEST(CustomControl, AcceptedPressesMakeATwoStateToggle) {
+    TestWindow win(120, 120, 200, 100, L"SonvaleCustomTest");
+    CustomControl* c = new CustomControl(10, 30, CustomOwner);
+    c->SetBounds(kKeep, kKeep, 40, 40);
+    AddControl(win.ui, c);
+    g_customPaints = 0;
+    win.Click(20, 40);
+    EXPECT_EQ(c->state, 2);
+    EXPECT_GE(g_customPaints, 2);  // pressed, then released
+    // Dragged out before the release: no flip.
+    win.Press(20, 40);
+    EXPECT_TRUE(c->pressed);
+    win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(150, 40));
+    EXPECT_FALSE(c->pressed);
+    win.Release(150, 40);
+    win.Ticks(31);
+    EXPECT_EQ(c->state, 2);
+    win.Click(20, 40);
+    EXPECT_EQ(c->state, 1);
+    win.Click(150, 40);  // outside: not asked, nothing changes
+    EXPECT_EQ(c->state, 1);
 }

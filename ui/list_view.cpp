@@ -530,13 +530,9 @@ static void PageDown(ListView* l, bool shift) {
     SetCurrent(l, last);
 }
 
-static bool StartsSearch(wchar_t ch) {
-    switch (ch) {
-    case 13: case 8: case 27: case 32: case L'*': case L'+': case L'-': case 10: case 16: case 18: case 28:
-        return false;
-    }
-    return ch >= 32 || ch == 9 ? ch != 9 : false;
-}
+// Enter, Backspace, Escape, line feed and the other control codes, Space and
+// the keypad's marking keys never start a search.
+static bool StartsSearch(wchar_t ch) { return ch > 32 && ch != L'*' && ch != L'+' && ch != L'-'; }
 
 bool ListView::OnKey(UINT msg, WPARAM wp, LPARAM lp) {
     bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
@@ -1004,7 +1000,7 @@ static void DrawRow(ListView* l, int row, int ry, int rowsBottom, const TEXTMETR
             }
             break;
         case ColumnRowNumber: {
-            _snwprintf(number, 24, L"%i", row + 1);
+            _snwprintf(number, 24, L"%i", row);  // the top row plus the line
             number[23] = 0;
             ListCell tmp = cell;
             tmp.text = number;
