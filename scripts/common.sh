@@ -118,10 +118,11 @@ ALSA
 use_wine_fonts() {
   local fonts="$WINEPREFIX/drive_c/windows/Fonts"
   [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
-  [ -e "$fonts/.sonvale-fonts" ] && return 0
-  cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+  [ -e "$fonts/.sonvale-fonts-2" ] && return 0
+  # Small Fonts is a bitmap font: its .fon files, as Windows has them.
+  cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/small*.fon "$fonts/" 2>/dev/null || true
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d 'DejaVu Sans' /f >/dev/null 2>&1 || true
   wineserver -w
-  touch "$fonts/.sonvale-fonts"
+  touch "$fonts/.sonvale-fonts-2"
 }

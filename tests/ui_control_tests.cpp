@@ -5,6 +5,7 @@
 #include "ui/button.h"
 #include "ui/custom_control.h"
 #include "ui/draw.h"
+#include "ui/font.h"
 #include "ui/edit_box.h"
 #include "ui/scroll_bar.h"
 #include "ui/slider.h"
@@ -430,4 +431,27 @@ TEST(CustomControl, AcceptedPressesMakeATwoStateToggle) {
     EXPECT_EQ(c->state, 1);
     win.Click(150, 40);  // outside: not asked, nothing changes
     EXPECT_EQ(c->state, 1);
+}
+
+TEST(Drawing, TheFacesTheProgramNamesAreInstalled) {
+    // Under Wine they come from fonts-wine and, for Arial and Verdana, from
+    // metric-compatible replacements; a missing face would draw other glyphs.
+    const wchar_t* faces[] = {L"Tahoma", L"Marlett", L"Webdings", L"Small Fonts", L"Verdana", L"Arial"};
+    const int charsets[] = {RUSSIAN_CHARSET, SYMBOL_CHARSET, SYMBOL_CHARSET, DEFAULT_CHARSET, DEFAULT_CHARSET,
+                            DEFAULT_CHARSET};
+    HDC dc = GetDC(nullptr);
+    for (int i = 0; i < 6; i++) {
+        FontSpec f;
+        f.faceName.Set(faces[i]);
+        SetFont(&f, 13, 0, charsets[i]);
+        ASSERT_TRUE(f.handle);
+        HGDIOBJ old = SelectObject(dc, f.handle);
+        wchar_t face[64] = {};
+        GetTextFaceW(dc, 64, face);
+        SelectObject(dc, old);
+        EXPECT_STREQ(face, faces[i]);
+        ReleaseFont(&f);
+        EXPECT_FALSE(f.handle);
+    }
+    ReleaseDC(nullptr, dc);
 }
