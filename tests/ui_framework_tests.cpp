@@ -321,3 +321,10 @@ TEST(Framework, TheWheelGoesToTheFocusedControlOnly) {
     t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)-120), at);
     EXPECT_EQ(t.list->currentRow, 1);
 }
+
+TEST(Framework, AltF4ClosesOnce) {
+    AllControls t;
+    t.win.Send(WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    PumpMessages();
+    EXPECT_EQ(t.win.closes, 1);
+}

@@ -415,9 +415,17 @@ LRESULT Dispatch(UiWindow* w, UINT* message, WPARAM wp, LPARAM lp) {
             if (msg == WM_KEYDOWN) SetFocusIndex(w, NextTabIndex(w, GetKeyState(VK_SHIFT) < 0), true);
             break;
         }
+        // Alt+Space and Alt+F4 are ours alone: the owner's DefWindowProcW must not
+        // open the system menu a second time or close the window twice.
         if (msg == WM_SYSKEYDOWN && wp == VK_SPACE) {
+            *message = WM_NULL;
             POINT m = MenuPointBelowCaption(w);
             ShowSystemMenu(w, m.x, m.y);
+            break;
+        }
+        if (msg == WM_SYSKEYDOWN && wp == VK_F4) {
+            *message = WM_NULL;
+            SendMessageW(w->hwnd, WM_CLOSE, 0, 0);
             break;
         }
         if (msg == WM_SYSCHAR) break;
@@ -517,9 +525,6 @@ LRESULT AfterDefault(UiWindow* w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRE
     case WM_NCLBUTTONDOWN:
     case WM_NCMBUTTONDOWN:
         SetCaptionActive(w, true);
-        break;
-    case WM_SYSKEYDOWN:
-        if (wp == VK_F4) SendMessageW(hwnd, WM_CLOSE, 0, 0);
         break;
     }
     return result;
