@@ -287,44 +287,45 @@ void DeleteSelected(ListView* l, bool freeText) {
 
 // ---- sorting --------------------------------------------------------------
 
-// Rows travel with their index into the natural-order keys while they sort.
+// What the sort moves: a row's place and its runs; the rows follow at the end.
 struct SortItem {
-    ListRow row;
-    int32_t key;  // -1: an empty cell, which sorts first
+    const NaturalRun* begin;  // null: an empty cell, which sorts first
+    const NaturalRun* end;
+    int32_t row;
 };
 
-static int CompareItems(const SortItem& a, const SortItem& b, const NaturalKeys* keys) {
-    if (a.key < 0 || b.key < 0) return (a.key < 0) == (b.key < 0) ? 0 : a.key < 0 ? -1 : 1;
-    return CompareNaturalKeys(keys, a.key, b.key);
+static inline int CompareItems(const SortItem& a, const SortItem& b) {
+    if (!a.begin || !b.begin) return !a.begin == !b.begin ? 0 : !a.begin ? -1 : 1;
+    return CompareNaturalRuns(a.begin, a.end, b.begin, b.end);
 }
 
-static void SortRange(SortItem* items, int lo, int hi, const NaturalKeys* keys) {
+static void SortRange(SortItem* items, int lo, int hi) {
     while (hi - lo + 1 > 8) {
         int mid = lo + (hi - lo) / 2;
         // Median of three to the middle, then a partition around it.
-        if (CompareItems(items[mid], items[lo], keys) < 0) std::swap(items[mid], items[lo]);
-        if (CompareItems(items[hi], items[lo], keys) < 0) std::swap(items[hi], items[lo]);
-        if (CompareItems(items[hi], items[mid], keys) < 0) std::swap(items[hi], items[mid]);
+        if (CompareItems(items[mid], items[lo]) < 0) std::swap(items[mid], items[lo]);
+        if (CompareItems(items[hi], items[lo]) < 0) std::swap(items[hi], items[lo]);
+        if (CompareItems(items[hi], items[mid]) < 0) std::swap(items[hi], items[mid]);
         SortItem pivot = items[mid];
         int i = lo, j = hi;
         while (i <= j) {
-            while (CompareItems(items[i], pivot, keys) < 0) i++;
-            while (CompareItems(items[j], pivot, keys) > 0) j--;
+            while (CompareItems(items[i], pivot) < 0) i++;
+            while (CompareItems(items[j], pivot) > 0) j--;
             if (i <= j) std::swap(items[i++], items[j--]);
         }
         // Recurse into the smaller side, loop on the larger.
         if (j - lo < hi - i) {
-            SortRange(items, lo, j, keys);
+            SortRange(items, lo, j);
             lo = i;
         } else {
-            SortRange(items, i, hi, keys);
+            SortRange(items, i, hi);
             hi = j;
         }
     }
     for (int a = lo; a < hi; a++) {
         int least = a;
         for (int b = a + 1; b <= hi; b++)
-            if (CompareItems(items[b], items[least], keys) < 0) least = b;
+            if (CompareItems(items[b], items[least]) < 0) least = b;
         if (least != a) std::swap(items[a], items[least]);
     }
 }
@@ -334,8 +335,9 @@ void Sort(ListView* l, int column) {
     int n = l->rowCount;
     const wchar_t** texts = (const wchar_t**)HeapZero(n * sizeof(wchar_t*));
     SortItem* items = (SortItem*)HeapZero(n * sizeof(SortItem));
+    ListRow* sorted = (ListRow*)HeapZero(n * sizeof(ListRow));
     NaturalKeys keys{};
-    bool ready = texts && items;
+    bool ready = texts && items && sorted;
     if (ready) {
         for (int r = 0; r < n; r++) {
             const ListCell& c = l->rows[r].cells[column];
@@ -344,15 +346,20 @@ void Sort(ListView* l, int column) {
         ready = BuildNaturalKeys(&keys, texts, n);
     }
     if (ready) {
-        for (int r = 0; r < n; r++) items[r] = SortItem{l->rows[r], texts[r] ? r : -1};
-        SortRange(items, 0, n - 1, &keys);
-        for (int r = 0; r < n; r++) l->rows[r] = items[r].row;
+        for (int r = 0; r < n; r++) {
+            const NaturalRun* begin = keys.runs + keys.first[r];
+            items[r] = SortItem{texts[r] ? begin : nullptr, keys.runs + keys.first[r + 1], r};
+        }
+        SortRange(items, 0, n - 1);
+        for (int r = 0; r < n; r++) sorted[r] = l->rows[items[r].row];
+        memcpy(l->rows, sorted, n * sizeof(ListRow));
         ReleaseNaturalKeys(&keys);
     } else {
         ShowInformation(L"Not enough memory");
     }
     HeapRelease(texts);
     HeapRelease(items);
+    HeapRelease(sorted);
 }
 
 // ---- the current row ------------------------------------------------------

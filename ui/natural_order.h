@@ -8,8 +8,9 @@
 #include <stdint.h>
 
 struct NaturalRun {
+    int64_t key;            // a text run's rank, or a digit run's value when it has up to 18 digits
     const wchar_t* digits;  // digit run without leading zeros, or null for a text run
-    int32_t value;          // digit count, or the text run's rank
+    int32_t length;         // digit count
 };
 
 struct NaturalKeys {
@@ -19,6 +20,11 @@ struct NaturalKeys {
 };
 
 bool BuildNaturalKeys(NaturalKeys* keys, const wchar_t* const* texts, int count);
+// <0, 0 or >0 as StrCmpLogicalW would compare the two texts whose runs these are.
+int CompareNaturalRuns(const NaturalRun* x, const NaturalRun* xe, const NaturalRun* y, const NaturalRun* ye);
 // <0, 0 or >0 as StrCmpLogicalW(texts[a], texts[b]).
-int CompareNaturalKeys(const NaturalKeys* keys, int a, int b);
+inline int CompareNaturalKeys(const NaturalKeys* keys, int a, int b) {
+    return CompareNaturalRuns(keys->runs + keys->first[a], keys->runs + keys->first[a + 1],
+                              keys->runs + keys->first[b], keys->runs + keys->first[b + 1]);
+}
 void ReleaseNaturalKeys(NaturalKeys* keys);
