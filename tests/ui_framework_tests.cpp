@@ -328,3 +328,29 @@ TEST(Framework, AltF4ClosesOnce) {
     PumpMessages();
     EXPECT_EQ(t.win.closes, 1);
 }
+
+TEST(Framework, APressOnTheIconOpensTheSystemMenuBelowTheCaption) {
+    AllControls t;
+    t.Layout();
+    HWND h = t.win.hwnd();
+    MenuCloser closer;
+    t.win.Press(t.caption->menuButton.x + 8, 8);
+    t.win.Release(t.caption->menuButton.x + 8, 8);
+    ASSERT_TRUE(closer.seen);
+    POINT below{0, 0};
+    ClientToScreen(h, &below);
+    EXPECT_EQ(closer.where.left, below.x);
+    EXPECT_EQ(closer.where.top, below.y + t.caption->height - 1);
+    // The items follow the window's state: a normal window moves and sizes, it does not restore.
+    HMENU menu = GetSystemMenu(h, FALSE);
+    EXPECT_TRUE(GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+    ShowWindow(h, SW_MAXIMIZE);
+    ShowSystemMenu(t.win.ui, 0, 0);
+    EXPECT_FALSE(GetMenuState(menu, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, SC_MOVE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+    ShowWindow(h, SW_RESTORE);
+}

@@ -247,3 +247,40 @@ std::vector<std::wstring> BoxCatcher::Texts() {
     LeaveCriticalSection(&g_boxLock);
     return copy;
 }
+
+static BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
+    wchar_t cls[16];
+    GetClassNameW(hwnd, cls, 16);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32768") && IsWindowVisible(hwnd)) {
+        *(HWND*)found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI CloseMenus(void* arg) {
+    MenuCloser* c = (MenuCloser*)arg;
+    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
+        HWND menu = nullptr;
+        EnumWindows(FindMenu, (LPARAM)&menu);
+        if (menu) {
+            GetWindowRect(menu, &c->where);
+            InterlockedExchange(&c->seen, 1);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            Sleep(100);
+        }
+        Sleep(5);
+    }
+    return 0;
+}
+
+MenuCloser::MenuCloser() { thread = CreateThread(nullptr, 0, CloseMenus, this, 0, nullptr); }
+
+MenuCloser::~MenuCloser() {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}

@@ -69,3 +69,14 @@ struct BoxCatcher {
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
 };
+
+// Closes the first popup menu the process opens (a modal loop otherwise)
+// and keeps where it appeared.
+struct MenuCloser {
+    MenuCloser();
+    ~MenuCloser();
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+    volatile LONG seen = 0;
+    RECT where{};
+};
