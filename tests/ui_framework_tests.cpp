@@ -354,3 +354,44 @@ TEST(Framework, APressOnTheIconOpensTheSystemMenuBelowTheCaption) {
     EXPECT_TRUE(GetMenuState(menu, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
     ShowWindow(h, SW_RESTORE);
 }
+
+TEST(Framework, PressesCaptureTheMouseUntilTheLastButtonIsUp) {
+    AllControls t;
+    HWND h = t.win.hwnd();
+    t.win.Press(300, 200);
+    EXPECT_EQ(GetCapture(), h);
+    t.win.Send(WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, PackPoint(300, 200));
+    t.win.Send(WM_LBUTTONUP, MK_RBUTTON, PackPoint(300, 200));
+    EXPECT_EQ(GetCapture(), h);  // the right button is still down
+    t.win.Send(WM_RBUTTONUP, 0, PackPoint(300, 200));
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(Framework, TheCursorIsTheControlsOrTheWindows) {
+    AllControls t;
+    t.win.Send(WM_MOUSEMOVE, 0, PackPoint(100, 40));  // over the edit box
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_IBEAM));
+    t.win.Send(WM_MOUSEMOVE, 0, PackPoint(300, 80));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+    // Our own cursors are in the resources.
+    HMODULE self = GetModuleHandleW(nullptr);
+    for (int id = 127; id <= 130; id++) EXPECT_TRUE(LoadCursorW(self, MAKEINTRESOURCEW(id))) << id;
+}
+
+TEST(Framework, AMaximisedWindowPushesItsBordersOffTheWorkArea) {
+    AllControls t;
+    MINMAXINFO mm{};
+    t.win.Send(WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    WINDOWINFO info{};
+    info.cbSize = sizeof(info);
+    GetWindowInfo(t.win.hwnd(), &info);
+    int cx = (int)info.cxWindowBorders, cy = (int)info.cyWindowBorders;
+    EXPECT_EQ(mm.ptMinTrackSize.x, 84);
+    EXPECT_EQ(mm.ptMinTrackSize.y, 27);
+    EXPECT_EQ(mm.ptMaxPosition.x, work.left ? work.left : -cx);
+    EXPECT_EQ(mm.ptMaxPosition.y, work.top ? work.top : -cy);
+    EXPECT_EQ(mm.ptMaxSize.x, work.right - work.left + 2 * cx);
+    EXPECT_EQ(mm.ptMaxSize.y, work.bottom - work.top + 2 * cy);
+}

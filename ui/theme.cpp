@@ -216,6 +216,8 @@ void ApplyTheme(UiWindow* w, uint32_t id) {
             l->iconSheet = ThemeIconStrip();
     }
     if (!w->hwnd) return;
+    // A shown window re-lays out for the new look (fonts and flat edges change sizes).
+    if (IsWindowVisible(w->hwnd)) SendMessageW(w->hwnd, WM_SIZE, kSizeRelayout, 0);
     RepaintAll(w);
     Present(w);
     PaintFrame(w);
