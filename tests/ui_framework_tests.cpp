@@ -336,7 +336,7 @@ TEST(Framework, APressOnTheIconOpensTheSystemMenuBelowTheCaption) {
     MenuCloser closer;
     t.win.Press(t.caption->menuButton.x + 8, 8);
     t.win.Release(t.caption->menuButton.x + 8, 8);
-    ASSERT_TRUE(closer.seen);
+    ASSERT_EQ(closer.seen, 1);
     POINT below{0, 0};
     ClientToScreen(h, &below);
     EXPECT_EQ(closer.where.left, below.x);
@@ -394,4 +394,21 @@ TEST(Framework, AMaximisedWindowPushesItsBordersOffTheWorkArea) {
     EXPECT_EQ(mm.ptMaxPosition.y, work.top ? work.top : -cy);
     EXPECT_EQ(mm.ptMaxSize.x, work.right - work.left + 2 * cx);
     EXPECT_EQ(mm.ptMaxSize.y, work.bottom - work.top + 2 * cy);
+}
+
+TEST(Framework, ARightClickOnTheCaptionOpensOneSystemMenuAtThePointer) {
+    AllControls t;
+    t.Layout();
+    HWND h = t.win.hwnd();
+    POINT at{120, 8};
+    ClientToScreen(h, &at);
+    ASSERT_EQ(t.win.Send(WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), HTCAPTION);
+    MenuCloser closer;
+    t.win.Send(WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(at.x, at.y));
+    t.win.Send(WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(at.x, at.y));
+    PumpMessages();
+    Sleep(100);
+    EXPECT_EQ(closer.seen, 1);
+    EXPECT_EQ(closer.where.left, at.x);
+    EXPECT_EQ(CountNotes(0, WM_NCRBUTTONUP), 1);
 }

@@ -267,10 +267,10 @@ static DWORD WINAPI CloseMenus(void* arg) {
         EnumWindows(FindMenu, (LPARAM)&menu);
         if (menu) {
             GetWindowRect(menu, &c->where);
-            InterlockedExchange(&c->seen, 1);
+            InterlockedIncrement(&c->seen);
             PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
             PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-            Sleep(100);
+            while (IsWindow(menu) && IsWindowVisible(menu)) Sleep(5);
         }
         Sleep(5);
     }

@@ -77,6 +77,6 @@ struct MenuCloser {
     ~MenuCloser();
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
-    volatile LONG seen = 0;
+    volatile LONG seen = 0;  // menus closed so far
     RECT where{};
 };

@@ -465,6 +465,23 @@ LRESULT Dispatch(UiWindow* w, UINT* message, WPARAM wp, LPARAM lp) {
         ReleaseCapture();
         SetCaptionActive(w, true);
         break;
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP: {
+        // A right click on the caption opens the system menu at the pointer. The
+        // owner gets WM_NULL in place of both messages: DefWindowProcW would
+        // track the button itself and open the menu a second time through
+        // WM_CONTEXTMENU.
+        CaptionBar* cb = w->captionBar;
+        if (!cb || wp != HTCAPTION) break;
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        ScreenToClient(w->hwnd, &p);
+        *message = WM_NULL;
+        if (cb->OnMouse(msg, 0, PackPoint(p.x, p.y))) {
+            cb->Notify(msg, wp, PackPoint(p.x, p.y));
+            ShowSystemMenu(w, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        }
+        break;
+    }
     case WM_NCDESTROY:
         // The window's DC goes with the window: give it back while it still exists.
         KillTimer(w->hwnd, kTickTimer);
@@ -486,18 +503,6 @@ LRESULT AfterDefault(UiWindow* w, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRE
         int px = p.x, py = p.y;
         if (cb->HitTest(px, py)) cb->ClampPoint(&px, &py);
         return cb->OnMouse(WM_NCHITTEST, 0, PackPoint(px, py)) == 1 ? HTCAPTION : result;
-    }
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP: {
-        CaptionBar* cb = w->captionBar;
-        if (!cb || wp != HTCAPTION) break;
-        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-        ScreenToClient(hwnd, &p);
-        if (cb->OnMouse(msg, 0, PackPoint(p.x, p.y))) {
-            cb->Notify(msg, wp, PackPoint(p.x, p.y));
-            ShowSystemMenu(w, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-        }
-        break;
     }
     case WM_SYSCOMMAND: {
         UINT command = (UINT)(wp & 0xFFF0);
