@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
+#include "app/main_frame.h"
 #include "audio/engine.h"
 #include "system/hot_keys.h"
 
@@ -10,12 +11,13 @@ HWND g_mainWindow;
 static const int kCreateWidth = 426;
 static const int kCreateHeight = 566;
 
-// Runs once: a WM_CLOSE followed by a WM_DESTROY must not save again after
-// playback stopped, which would forget the track and its position.
+// Runs once per main window: a WM_CLOSE followed by a WM_DESTROY must not
+// save again after playback stopped, which would forget the track and its position.
+static bool g_shutdownDone = false;
+
 void RunShutdownSequence() {
-    static bool done = false;
-    if (!done) {
-        done = true;
+    if (!g_shutdownDone) {
+        g_shutdownDone = true;
         SaveAllSettings();
         StopPlayback();
         ShutdownAudio();
@@ -25,6 +27,10 @@ void RunShutdownSequence() {
 }
 
 static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    UiWindow* ui = g_mainFrame.window;
+    if (!ui || wnd != ui->hwnd) return DefWindowProcW(wnd, msg, wp, lp);
+    // The framework sees every message first; it may turn a press into a double click.
+    Dispatch(ui, &msg, wp, lp);
     switch (msg) {
     case WM_COPYDATA: {
         LRESULT r = DefWindowProcW(wnd, msg, wp, lp);
@@ -43,39 +49,27 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_DESTROY:
         RunShutdownSequence();
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(wnd, &ps);
-        RECT r;
-        GetClientRect(wnd, &r);
-        HBRUSH back = CreateSolidBrush(RGB(36, 38, 46));
-        FillRect(dc, &r, back);
-        DeleteObject(back);
-        SetTextColor(dc, RGB(200, 200, 200));
-        SetBkMode(dc, TRANSPARENT);
-        DrawTextW(dc, InstanceTitle().c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(wnd, &ps);
-        return 0;
+    case WM_USER:
+        if (wp == kPaintBackground) LayoutMainFrame();
+        break;
+    case WM_NCDESTROY:
+        // Windows destroyed the window (also when someone else called DestroyWindow).
+        g_mainWindow = g_mainWindow == wnd ? nullptr : g_mainWindow;
+        ui->hwnd = nullptr;
+        return DefWindowProcW(wnd, msg, wp, lp);
     }
-    }
-    return DefWindowProcW(wnd, msg, wp, lp);
+    LRESULT result = DefWindowProcW(wnd, msg, wp, lp);
+    return AfterDefault(ui, wnd, msg, wp, lp, result);
 }
 
 HWND CreateMainWindow() {
+    g_shutdownDone = false;
     const wchar_t* title = InstanceTitle().c_str();
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = title;
-    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    g_mainWindow = CreateWindowExW(g_general.isOnTop ? WS_EX_TOPMOST : 0, title, title, WS_OVERLAPPEDWINDOW,
+    g_mainWindow = CreateMainFrame(title, MainWindowProc, g_general.isOnTop ? WS_EX_TOPMOST : 0,
                                    work.right - kCreateWidth, work.bottom - kCreateHeight, kCreateWidth,
-                                   kCreateHeight, nullptr, nullptr, wc.hInstance, nullptr);
+                                   kCreateHeight);
     return g_mainWindow;
 }
 

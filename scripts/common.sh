@@ -109,4 +109,20 @@ ALSA
     wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 || true
     wineserver -w
   fi
+  use_wine_fonts
+}
+
+# This Wine does not find the fonts of fonts-wine by itself (Tahoma, Marlett,
+# Webdings, Small Fonts): put them in the prefix's Fonts folder, and name
+# metric-compatible families for Arial and Verdana.
+use_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
+  [ -e "$fonts/.sonvale-fonts-2" ] && return 0
+  # Small Fonts is a bitmap font: its .fon files, as Windows has them.
+  cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/small*.fon "$fonts/" 2>/dev/null || true
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Verdana /d 'DejaVu Sans' /f >/dev/null 2>&1 || true
+  wineserver -w
+  touch "$fonts/.sonvale-fonts-2"
 }

@@ -1,0 +1,286 @@
+#include "tests/ui_test_window.h"
+#include "tests/test_support.h"
+#include "app/disk_file.h"
+#include <winternl.h>
+
+// NtCurrentTeb reads gs:[0x30], which GCC takes for an array access.
+#pragma GCC diagnostic ignored "-Warray-bounds"
+
+TestWindow* g_testWindow;
+std::vector<Note> g_notes;
+
+template <int Tag>
+static LRESULT Recorder(HWND, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_TIMER && msg != WM_NCPAINT && msg != 0) g_notes.push_back(Note{Tag, msg, wp, lp});
+    return 1;
+}
+
+NotifyProc NotifyFor(int tag) {
+    static const NotifyProc procs[8] = {Recorder<0>, Recorder<1>, Recorder<2>, Recorder<3>,
+                                        Recorder<4>, Recorder<5>, Recorder<6>, Recorder<7>};
+    return procs[tag & 7];
+}
+
+int CountNotes(int tag, UINT msg) {
+    int n = 0;
+    for (const Note& note : g_notes) n += note.control == tag && note.msg == msg;
+    return n;
+}
+
+void ClearNotes() { g_notes.clear(); }
+
+static LRESULT CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    TestWindow* t = g_testWindow;
+    if (!t || !t->ui || hwnd != t->ui->hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
+    Dispatch(t->ui, &msg, wp, lp);
+    t->ownerMessages.push_back(msg);
+    if (msg == WM_USER && wp == kPaintBackground) t->layouts++;
+    if (msg == WM_CLOSE) {
+        t->closes++;
+        return 0;
+    }
+    LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+    return AfterDefault(t->ui, hwnd, msg, wp, lp, r);
+}
+
+TestWindow::TestWindow(int x, int y, int w, int h, const wchar_t* name) {
+    g_testWindow = this;
+    // Every window has a class of its own; two may live at once.
+    static int serial;
+    wchar_t className[128];
+    swprintf(className, 128, L"%ls%d", name, ++serial);
+    ui = new UiWindow(className, x, y, w, h);
+    Create(ui, TestProc, WS_EX_TOPMOST);
+}
+
+TestWindow::~TestWindow() {
+    Destroy(ui);
+    delete ui;
+    g_testWindow = nullptr;
+    PumpMessages();
+}
+
+void TestWindow::Press(int x, int y, UINT down) {
+    Send(down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, PackPoint(x, y));
+}
+
+void TestWindow::Release(int x, int y, UINT up) { Send(up, 0, PackPoint(x, y)); }
+
+void TestWindow::Click(int x, int y) {
+    Press(x, y);
+    Release(x, y);
+    Ticks(31);
+}
+
+void TestWindow::Ticks(int n) {
+    for (int i = 0; i < n; i++) Send(WM_TIMER, kTickTimer, 0);
+}
+
+void TestWindow::Key(WPARAM vk) {
+    Send(WM_KEYDOWN, vk, 1);
+    Send(WM_KEYUP, vk, 0xC0000001);
+}
+
+void TestWindow::Char(wchar_t ch) { Send(WM_CHAR, ch, 1); }
+
+Modifiers::Modifiers(bool shift, bool ctrl) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+Modifiers::~Modifiers() {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_LSHIFT] = keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+void PumpMessages() {
+    MSG m;
+    for (int i = 0; i < 1000 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE); i++) {
+        if (m.message == WM_QUIT) continue;
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+bool ScreenShot::Capture(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    bool ok = BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
+    GdiFlush();
+    pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)width * height);
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return ok;
+}
+
+COLORREF ScreenShot::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    uint32_t p = pixels[(size_t)y * width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+bool ScreenShot::SaveBmp(const std::wstring& path) const {
+    std::string out;
+    uint32_t rowBytes = width * 3 + (4 - width * 3 % 4) % 4;
+    uint32_t size = 54 + rowBytes * height;
+    auto put32 = [&](uint32_t v) { out.append((const char*)&v, 4); };
+    auto put16 = [&](uint16_t v) { out.append((const char*)&v, 2); };
+    out += "BM";
+    put32(size);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(width);
+    put32(height);
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(rowBytes * height);
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
+    for (int y = height - 1; y >= 0; y--) {
+        size_t start = out.size();
+        for (int x = 0; x < width; x++) {
+            uint32_t p = pixels[(size_t)y * width + x];
+            out += (char)(p & 0xFF);
+            out += (char)((p >> 8) & 0xFF);
+            out += (char)((p >> 16) & 0xFF);
+        }
+        out.append(rowBytes - (out.size() - start), '\0');
+    }
+    return WriteFileBytes(path, out);
+}
+
+std::wstring ArtefactFolder() {
+    std::wstring dir = TestExeFolder() + L"artefacts\\";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+// GetGuiResources where the system counts GDI objects; otherwise the used
+// entries of the process's GDI handle table (the PEB's GdiSharedHandleTable at
+// 0xF8: entries of 24 bytes with the object type at 14), which Wine keeps too.
+int GdiObjectCount() {
+    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n) return (int)n;
+    const BYTE* peb = (const BYTE*)NtCurrentTeb()->ProcessEnvironmentBlock;
+    const BYTE* table = *(const BYTE* const*)(peb + 0xF8);
+    if (!table) return -1;
+    int count = 0;
+    for (int i = 0; i < 0x10000; i++) count += table[i * 24 + 14] != 0;
+    return count;
+}
+
+static CRITICAL_SECTION g_boxLock;
+static std::vector<std::wstring> g_boxTexts;
+
+static BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
+    wchar_t cls[16], title[32];
+    GetClassNameW(hwnd, cls, 16);
+    GetWindowTextW(hwnd, title, 32);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && !wcscmp(title, L"Information")) {
+        *(HWND*)found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI CatchBoxes(void* arg) {
+    BoxCatcher* c = (BoxCatcher*)arg;
+    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
+        HWND box = nullptr;
+        EnumWindows(FindBox, (LPARAM)&box);
+        if (box && IsWindowVisible(box)) {
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            EnterCriticalSection(&g_boxLock);
+            g_boxTexts.push_back(text);
+            LeaveCriticalSection(&g_boxLock);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            Sleep(50);
+        }
+        Sleep(5);
+    }
+    return 0;
+}
+
+BoxCatcher::BoxCatcher() {
+    static bool ready = (InitializeCriticalSection(&g_boxLock), true);
+    (void)ready;
+    g_boxTexts.clear();
+    thread = CreateThread(nullptr, 0, CatchBoxes, this, 0, nullptr);
+}
+
+BoxCatcher::~BoxCatcher() {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
+
+std::vector<std::wstring> BoxCatcher::Texts() {
+    EnterCriticalSection(&g_boxLock);
+    std::vector<std::wstring> copy = g_boxTexts;
+    LeaveCriticalSection(&g_boxLock);
+    return copy;
+}
+
+static BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
+    wchar_t cls[16];
+    GetClassNameW(hwnd, cls, 16);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32768") && IsWindowVisible(hwnd)) {
+        *(HWND*)found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI CloseMenus(void* arg) {
+    MenuCloser* c = (MenuCloser*)arg;
+    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
+        HWND menu = nullptr;
+        EnumWindows(FindMenu, (LPARAM)&menu);
+        if (menu) {
+            GetWindowRect(menu, &c->where);
+            InterlockedIncrement(&c->seen);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            while (IsWindow(menu) && IsWindowVisible(menu)) Sleep(5);
+        }
+        Sleep(5);
+    }
+    return 0;
+}
+
+MenuCloser::MenuCloser() { thread = CreateThread(nullptr, 0, CloseMenus, this, 0, nullptr); }
+
+MenuCloser::~MenuCloser() {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}

@@ -1,0 +1,82 @@
+// A real top-level window through the toolkit for the tests: its procedure
+// follows the owner's pattern and records what the framework and the
+// controls tell it.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "ui/ui_window.h"
+
+struct Note {
+    int control;  // which recorder: see NotifyFor
+    UINT msg;
+    WPARAM wp;
+    LPARAM lp;
+};
+
+struct TestWindow {
+    UiWindow* ui = nullptr;
+    std::vector<UINT> ownerMessages;  // what reached the owner's own handling
+    int layouts = 0;                  // background requests (WM_USER 15)
+    int closes = 0;
+
+    TestWindow(int x, int y, int w, int h, const wchar_t* name = L"SonvaleTestWindow");
+    ~TestWindow();
+    HWND hwnd() const { return ui->hwnd; }
+    LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(ui->hwnd, msg, wp, lp); }
+    void Press(int x, int y, UINT down = WM_LBUTTONDOWN);
+    void Release(int x, int y, UINT up = WM_LBUTTONUP);
+    void Click(int x, int y);
+    // Lets the double-click window pass.
+    void Ticks(int n);
+    void Key(WPARAM vk);
+    void Char(wchar_t ch);
+};
+
+extern TestWindow* g_testWindow;
+extern std::vector<Note> g_notes;
+// A NotifyProc that records under the given tag (0 to 7).
+NotifyProc NotifyFor(int tag);
+int CountNotes(int tag, UINT msg);
+void ClearNotes();
+
+// Holds Shift and Ctrl down in this thread's keyboard state while alive.
+struct Modifiers {
+    Modifiers(bool shift, bool ctrl);
+    ~Modifiers();
+};
+
+void PumpMessages();
+// Reads the screen's pixels (what a person sees) for a window's rectangle.
+struct ScreenShot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB, top-down
+    bool Capture(HWND hwnd);
+    COLORREF At(int x, int y) const;
+    bool SaveBmp(const std::wstring& path) const;
+};
+std::wstring ArtefactFolder();
+
+// The process's live GDI objects.
+int GdiObjectCount();
+
+// Answers the program's "Information" boxes from another thread while alive,
+// keeping their texts.
+struct BoxCatcher {
+    BoxCatcher();
+    ~BoxCatcher();
+    std::vector<std::wstring> Texts();
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+};
+
+// Closes the first popup menu the process opens (a modal loop otherwise)
+// and keeps where it appeared.
+struct MenuCloser {
+    MenuCloser();
+    ~MenuCloser();
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+    volatile LONG seen = 0;  // menus closed so far
+    RECT where{};
+};

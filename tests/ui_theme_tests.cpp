@@ -1,0 +1,318 @@
+// Themes on the screen, row recolouring, GDI hygiene, and the player's own
+// main window through the framework.
+#include <gtest/gtest.h>
+#include "tests/ui_test_window.h"
+#include "tests/test_support.h"
+#include "app/general_settings.h"
+#include "app/main_frame.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "ui/button.h"
+#include "ui/caption_bar.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/scroll_bar.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
+
+static const uint32_t kAllThemes[6] = {ThemeDarkModern, ThemeDarkFlat, ThemeDark,
+                                       ThemeWindows2000, ThemeWindowsXP, ThemeLight};
+
+static bool Near(COLORREF a, COLORREF b, int tolerance) {
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+#define EXPECT_COLOUR(shot, x, y, expected, tolerance)                                                   \
+    EXPECT_PRED3(Near, (shot).At(x, y), (COLORREF)(expected), tolerance)                                  \
+        << "at (" << (x) << ", " << (y) << "): 0x" << std::hex << (shot).At(x, y) << " wanted 0x" << (expected)
+
+struct ThemedWindow {
+    TestWindow win{60, 60, 420, 320, L"SonvaleThemeTest"};
+    CaptionBar* caption = new CaptionBar(L"Sonvale themes", NotifyFor(0));
+    Button* button = new Button(10, 30, 60, 22, NotifyFor(1));
+    EditBox* edit = new EditBox(80, 30, 120, 20, NotifyFor(2));
+    Slider* slider = new Slider(60, 180, 18, NotifyFor(3));
+    ListView* list = new ListView(10, 90, 300, 180, NotifyFor(5));
+    ThemedWindow() {
+        slider->SetBounds(10, kKeep, kKeep, kKeep);
+        Control* all[] = {caption, button, edit, slider, list};
+        for (Control* c : all) AddControl(win.ui, c);
+        SetButtonText(button, L"Play");
+        SetEditText(edit, L"Tahoma text");
+        AddColumns(list, 2);
+        SetColumnTitle(list, 0, L"Name");
+        for (int i = 0; i < 40; i++) {
+            AddRow(list);
+            wchar_t name[32];
+            swprintf(name, 32, L"track %02d", i);
+            SetCellText(list, 0, name);
+        }
+        Show(win.ui, SW_SHOWNORMAL);
+        SetForegroundWindow(win.hwnd());
+        PumpMessages();
+        RECT client;
+        GetClientRect(win.hwnd(), &client);
+        caption->SetBounds(0, 0, client.right, kKeep);
+    }
+};
+
+TEST(Themes, EveryThemeShowsItsColoursOnTheScreen) {
+    ThemedWindow t;
+    int left = 0, top = 0;
+    for (uint32_t id : kAllThemes) {
+        ApplyTheme(t.win.ui, id);
+        PumpMessages();
+        const ThemeColors& c = *FindTheme(id);
+        ScreenShot shot;
+        ASSERT_TRUE(shot.Capture(t.win.hwnd()));
+        wchar_t name[64];
+        swprintf(name, 64, L"theme-%u.bmp", id);
+        shot.SaveBmp(ArtefactFolder() + name);
+
+        left = t.win.ui->frameInsets[0];
+        top = t.win.ui->frameInsets[1];
+        SCOPED_TRACE(testing::Message() << "theme " << id << " insets " << left << "," << top);
+        // The frame: the outer edge, top/left and bottom/right.
+        EXPECT_COLOUR(shot, 0, shot.height / 2, left > 1 ? c.frame[3] : c.frame[4], 0);
+        EXPECT_COLOUR(shot, shot.width / 2, shot.height - 1, c.frame[4], 0);
+        if (left > 2) {
+            EXPECT_COLOUR(shot, 1, shot.height / 2, c.frame[6], 0);
+        }
+        if (left > 1) {
+            EXPECT_COLOUR(shot, left - 1, shot.height / 2, c.frame[5], 0);
+        }
+        // The caption: the gradient starts at the corner; the bottom line.
+        COLORREF start = t.caption->active ? c.caption[1] : c.caption[7];
+        EXPECT_COLOUR(shot, left, top, start, 0);
+        EXPECT_COLOUR(shot, left + 150, top + 18, c.caption[4], 0);
+        // The button's edges.
+        EXPECT_COLOUR(shot, left + 15, top + 30, c.button[3], 0);
+        EXPECT_COLOUR(shot, left + 15, top + 30 + 21, c.button[4], 0);
+        // The edit box's edge and background.
+        EXPECT_COLOUR(shot, left + 85, top + 30, c.edit[3], 0);
+        EXPECT_COLOUR(shot, left + 195, top + 31, c.edit[1], 3);
+        // The slider's edge and its track.
+        EXPECT_COLOUR(shot, left + 10, top + 60, c.slider[3], 0);
+        EXPECT_COLOUR(shot, left + 100, top + 61, c.slider[1], 0);
+        // The list: frame, header, and the rows' background beside the columns.
+        EXPECT_COLOUR(shot, left + 10, top + 90, c.list[3], 0);
+        EXPECT_COLOUR(shot, left + 10 + 120, top + 91, c.list[7], 0);
+        EXPECT_COLOUR(shot, left + 10 + 200, top + 90 + 160, c.list[1], 0);
+        // The window background where no control is.
+        EXPECT_COLOUR(shot, left + 360, top + 280, c.background[0], c.gradientBackground ? 40 : 0);
+    }
+}
+
+TEST(Themes, RowColoursFollowThePaletteThereAndBack) {
+    ThemedWindow t;
+    ApplyTheme(t.win.ui, ThemeWindowsXP);
+    const ThemeColors& xp = *FindTheme(ThemeWindowsXP);
+    for (int r = 0; r < 12; r++) SetRowColor(t.list, r, xp.palette[r]);
+    SetRowColor(t.list, 12, RGB(1, 2, 3));  // matches no palette entry
+    ApplyTheme(t.win.ui, ThemeDark);
+    const ThemeColors& dark = *FindTheme(ThemeDark);
+    EXPECT_EQ(t.list->rows[3].textColor, dark.palette[3]);
+    EXPECT_EQ(t.list->rows[6].textColor, dark.palette[6]);  // 0x000002 stays apart from black
+    EXPECT_EQ(t.list->rows[12].textColor, RGB(1, 2, 3));
+    ApplyTheme(t.win.ui, ThemeWindowsXP);
+    for (int r = 0; r < 12; r++) EXPECT_EQ(t.list->rows[r].textColor, xp.palette[r]) << r;
+    EXPECT_EQ(t.list->rows[12].textColor, RGB(1, 2, 3));
+}
+
+TEST(Themes, AnUnknownIdKeepsTheColoursAndIsRecordedAsZero) {
+    ThemedWindow t;
+    ApplyTheme(t.win.ui, ThemeDarkFlat);
+    COLORREF face = t.button->colors[1], rows = t.list->colors[1];
+    ApplyTheme(t.win.ui, 0);
+    EXPECT_EQ(t.win.ui->themeId, 0u);
+    EXPECT_EQ(g_themeId, 0u);
+    EXPECT_EQ(t.button->colors[1], face);
+    EXPECT_EQ(t.list->colors[1], rows);
+    EXPECT_EQ(t.win.ui->frameColors[3], FindTheme(ThemeWindows2000)->frame[3]);
+    EXPECT_EQ(t.caption->colors[1], FindTheme(ThemeWindows2000)->caption[1]);
+    EXPECT_EQ(ThemeName(ThemeDarkModern), std::wstring(L"Dark Modern"));
+    EXPECT_EQ(ThemeName(ThemeLight), std::wstring(L"Light"));
+}
+
+TEST(Themes, ThousandsOfSwitchesAndResizesLeakNoGdiObject) {
+    ThemedWindow t;
+    int probe = GdiObjectCount();
+    ASSERT_GT(probe, 0);
+    HBRUSH brushes[10];
+    for (HBRUSH& b : brushes) b = CreateSolidBrush(RGB(1, 2, 3));
+    EXPECT_EQ(GdiObjectCount(), probe + 10);  // the instrument sees objects come and go
+    for (HBRUSH b : brushes) DeleteObject(b);
+
+    for (int i = 0; i < 20; i++) ApplyTheme(t.win.ui, kAllThemes[i % 6]);  // first-time caches
+    int before = GdiObjectCount();
+    for (int i = 0; i < 1000; i++) {
+        ApplyTheme(t.win.ui, kAllThemes[i % 6]);
+        SetWindowPos(t.win.hwnd(), nullptr, 0, 0, 420 + (i % 40), 320 + (i % 25), SWP_NOMOVE | SWP_NOZORDER);
+        if (i % 100 == 0) PumpMessages();
+    }
+    PumpMessages();
+    EXPECT_LE(GdiObjectCount(), before + 2);
+}
+
+TEST(Themes, CreatingAndDestroyingWindowsLeaksNoGdiObject) {
+    { ThemedWindow warm; }
+    int before = GdiObjectCount();
+    for (int i = 0; i < 20; i++) {
+        ThemedWindow t;
+        ApplyTheme(t.win.ui, kAllThemes[i % 6]);
+    }
+    EXPECT_LE(GdiObjectCount(), before + 2);
+}
+
+// ---- the player's main window ---------------------------------------------
+
+struct MainWindowTest : testing::Test {
+    ScratchFolder dir{L"mainwindow"};
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        ASSERT_TRUE(CreateMainWindow());
+        ShowMainWindow();
+        PumpMessages();
+    }
+    void TearDown() override {
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        if (w) DestroyWindow(w);
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    void Click(Button& b) {
+        LPARAM at = PackPoint(b.x + b.width / 2, b.y + b.height / 2);
+        SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at);
+        for (int i = 0; i < 31; i++) SendMessageW(g_mainWindow, WM_TIMER, kTickTimer, 0);
+        PumpMessages();
+    }
+};
+
+TEST_F(MainWindowTest, IsAFrameworkWindowWithItsCaptionAndTheme) {
+    UiWindow* ui = g_mainFrame.window;
+    ASSERT_TRUE(ui);
+    EXPECT_EQ(ui->hwnd, g_mainWindow);
+    EXPECT_EQ(ui->captionBar, g_mainFrame.caption);
+    EXPECT_EQ(ui->themeId, (uint32_t)ThemeDarkModern);
+    RECT client;
+    GetClientRect(g_mainWindow, &client);
+    EXPECT_EQ(g_mainFrame.caption->width, client.right);
+    wchar_t title[128];
+    GetWindowTextW(g_mainWindow, title, 128);
+    EXPECT_STREQ(title, g_mainFrame.caption->title);
+    ScreenShot shot;
+    shot.Capture(g_mainWindow);
+    shot.SaveBmp(ArtefactFolder() + L"main-window.bmp");
+}
+
+TEST_F(MainWindowTest, TheCaptionButtonsMaximiseRestoreMinimiseAndClose) {
+    Click(g_mainFrame.caption->maximizeButton);
+    EXPECT_TRUE(IsZoomed(g_mainWindow));
+    RECT client;
+    GetClientRect(g_mainWindow, &client);
+    EXPECT_EQ(g_mainFrame.caption->width, client.right);
+    Click(g_mainFrame.caption->maximizeButton);
+    EXPECT_FALSE(IsZoomed(g_mainWindow));
+    RECT r;
+    GetWindowRect(g_mainWindow, &r);
+    EXPECT_EQ(r.right - r.left, 426);
+    Click(g_mainFrame.caption->minimizeButton);
+    EXPECT_TRUE(IsIconic(g_mainWindow));
+    ShowWindow(g_mainWindow, SW_RESTORE);
+    PumpMessages();
+    // Close runs the shutdown: the settings are saved and the loop is told to end.
+    Button& close = g_mainFrame.caption->closeButton;
+    LPARAM at = PackPoint(close.x + 4, close.y + 4);
+    SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at);
+    MSG m;
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(MainWindowTest, SizingThroughTheFrameKeepsTheLayout) {
+    RECT r;
+    GetWindowRect(g_mainWindow, &r);
+    SetWindowPos(g_mainWindow, nullptr, 50, 60, 500, 300, SWP_NOZORDER);
+    PumpMessages();
+    RECT client;
+    GetClientRect(g_mainWindow, &client);
+    EXPECT_EQ(g_mainFrame.caption->width, client.right);
+    EXPECT_GE(g_mainFrame.window->backBuffer.width, 500);
+    EXPECT_EQ(g_mainFrame.window->x, 50);
+    // During a live resize the layout follows the proposed rectangle at once.
+    RECT live{50, 60, 650, 360};
+    SendMessageW(g_mainWindow, WM_SIZING, WMSZ_RIGHT, (LPARAM)&live);
+    UiWindow* ui = g_mainFrame.window;
+    EXPECT_EQ(g_mainFrame.caption->width, 600 - ui->frameInsets[0] - ui->frameInsets[2]);
+    EXPECT_GE(ui->backBuffer.width, 600);
+    // A second window replaces the first cleanly (the tests create several).
+    HWND old = g_mainWindow;
+    ASSERT_TRUE(CreateMainWindow());
+    EXPECT_FALSE(IsWindow(old));
+}
+
+// ---- failure paths ---------------------------------------------------------
+
+TEST(FailurePaths, ABackBufferThatCannotBeMadeSaysSoAndKeepsNothing) {
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    BoxCatcher boxes;
+    Surface s{};
+    // The first boxes leave the system's own dialog objects behind; after
+    // them, every further failure must leave the count where it was.
+    int counts[4];
+    for (int& c : counts) {
+        EXPECT_FALSE(CreateSurface(&s, gone, 100, 100));
+        c = GdiObjectCount();
+    }
+    EXPECT_EQ(s.memoryDC, nullptr);
+    std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[3], L"Failed to create a Device Context!");
+    EXPECT_EQ(counts[3], counts[2]);
+}
+
+TEST(FailurePaths, ABitmapTooBigForMemoryKeepsTheOldBuffer) {
+    ThemedWindow t;
+    Surface& s = t.win.ui->backBuffer;
+    HBITMAP old = s.bitmap;
+    int counts[6];
+    {
+        BoxCatcher boxes;
+        for (int& c : counts) {
+            EXPECT_FALSE(ResizeSurface(&s, 60000, 60000));
+            c = GdiObjectCount();
+        }
+        std::vector<std::wstring> texts = boxes.Texts();
+        ASSERT_EQ(texts.size(), 6u);
+        EXPECT_EQ(texts[5], L"Window Failed");
+    }
+    // The first box may leave the system's dialog objects behind; the later ones may not.
+    EXPECT_EQ(s.bitmap, old);
+    EXPECT_EQ(s.width, 420);
+    EXPECT_EQ(counts[5], counts[4]);
+    EXPECT_TRUE(ResizeSurface(&s, 500, 400));
+    RepaintAll(t.win.ui);
+}
+
+TEST(FailurePaths, TextBeyondAnEditBoxIsRefusedWithABox) {
+    ThemedWindow t;
+    t.edit->capacity = 12;
+    SetEditText(t.edit, L"Tahoma text");
+    SetFocusIndex(t.win.ui, t.edit->index, true);
+    BoxCatcher boxes;
+    t.win.Key(VK_END);
+    t.win.Char(L'!');
+    EXPECT_EQ(t.edit->text.text, L"Tahoma text!");
+    t.win.Char(L'?');
+    EXPECT_EQ(t.edit->text.text, L"Tahoma text!");
+    std::vector<std::wstring> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], L"len > allocated");
+}

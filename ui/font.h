@@ -1,0 +1,21 @@
+// A font record: the handle, whether we own it, and what it was made from.
+#pragma once
+#include <windows.h>
+#include <stdint.h>
+#include "app/string_buffer.h"
+
+struct FontSpec {
+    bool owns;
+    int32_t quality = ANTIALIASED_QUALITY;
+    HFONT handle;
+    bool inheritsWindowFont = true;
+    int32_t height;
+    StringBuffer faceName;
+};
+
+// Replaces an owned font with a new one of the spec's face.
+void SetFont(FontSpec* f, int height, int weight, int charset);
+// Takes the source's handle and face without owning them (only when the spec inherits).
+void ShareFont(FontSpec* f, const FontSpec* source);
+// Deletes an owned font; a shared one is only forgotten.
+void ReleaseFont(FontSpec* f);
