@@ -45,9 +45,9 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
 void LayoutMainFrame() {
     UiWindow* ui = g_mainFrame.window;
     if (!ui || !ui->hwnd) return;
-    RECT client;
-    GetClientRect(ui->hwnd, &client);
-    int w = client.right;
+    // From the framework's rectangle, which follows a live resize before Windows
+    // moves the client area.
+    int w = ui->width - ui->frameInsets[0] - ui->frameInsets[2];
     g_mainFrame.caption->SetBounds(0, 0, w, kKeep);
     int y = g_mainFrame.caption->height + 4;
     for (int i = 0; i < 4; i++) g_mainFrame.buttons[i]->SetBounds(4 + i * 29, y, kKeep, kKeep);
