@@ -263,6 +263,16 @@ TEST(Framework, CentredWindowsUseTheWorkArea) {
     EXPECT_EQ(v.y, 9);
 }
 
+// The value as it was (empty when there was none).
+static std::wstring GetDragFullWindows() {
+    wchar_t value[16] = {};
+    DWORD size = sizeof(value) - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"DragFullWindows", RRF_RT_REG_SZ, nullptr,
+                     value, &size) != ERROR_SUCCESS)
+        return L"";
+    return value;
+}
+
 static void SetDragFullWindows(const wchar_t* value) {
     HKEY key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
@@ -274,6 +284,7 @@ static void SetDragFullWindows(const wchar_t* value) {
 }
 
 TEST(Framework, WithoutFullWindowDragTheLayoutWaitsForTheEndOfTheResize) {
+    std::wstring user = GetDragFullWindows();
     SetDragFullWindows(L"0");
     {
         AllControls t;
@@ -295,7 +306,7 @@ TEST(Framework, WithoutFullWindowDragTheLayoutWaitsForTheEndOfTheResize) {
         t.win.Send(WM_SIZING, WMSZ_RIGHT, (LPARAM)&r);
         EXPECT_EQ(t.win.layouts, 1);
     }
-    SetDragFullWindows(nullptr);
+    SetDragFullWindows(user.empty() ? nullptr : user.c_str());
 }
 
 TEST(Framework, APostedRepaintRequestRepaintsThatControl) {

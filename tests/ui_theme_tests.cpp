@@ -246,9 +246,10 @@ TEST_F(MainWindowTest, SizingThroughTheFrameKeepsTheLayout) {
     EXPECT_GE(g_mainFrame.window->backBuffer.width, 500);
     EXPECT_EQ(g_mainFrame.window->x, 50);
     // During a live resize the layout follows the proposed rectangle at once.
+    UiWindow* ui = g_mainFrame.window;
+    ui->dragFullWindows = true;  // as the user's setting may say
     RECT live{50, 60, 650, 360};
     SendMessageW(g_mainWindow, WM_SIZING, WMSZ_RIGHT, (LPARAM)&live);
-    UiWindow* ui = g_mainFrame.window;
     EXPECT_EQ(g_mainFrame.caption->width, 600 - ui->frameInsets[0] - ui->frameInsets[2]);
     EXPECT_GE(ui->backBuffer.width, 600);
     // A second window replaces the first cleanly (the tests create several).

@@ -13,9 +13,9 @@ struct FontSpec {
     StringBuffer faceName;
 };
 
-// Replaces an owned font with a new one of the spec's face.
+// Replaces an owned font with a new one of the record's face.
 void SetFont(FontSpec* f, int height, int weight, int charset);
-// Takes the source's handle and face without owning them (only when the spec inherits).
+// Takes the source's handle and face without owning them (only when the record inherits the window's font).
 void ShareFont(FontSpec* f, const FontSpec* source);
 // Deletes an owned font; a shared one is only forgotten.
 void ReleaseFont(FontSpec* f);
