@@ -5,5 +5,4 @@ void RepaintSeekPanel() {}
 void UpdateTitleAndTime() {}
 void UpdatePositionDisplay() {}
 void ShowPlayButtonState(bool) {}
-void RefreshStatusLine() {}
 void RepaintSpectrum() {}

@@ -6,5 +6,4 @@ void RepaintSeekPanel();
 void UpdateTitleAndTime();
 void UpdatePositionDisplay();
 void ShowPlayButtonState(bool playing);
-void RefreshStatusLine();
 void RepaintSpectrum();

@@ -6,6 +6,7 @@
 #include "app/messages.h"
 #include "app/paths.h"
 #include "audio/engine.h"
+#include "library/mt19937.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
@@ -22,6 +23,7 @@ static std::wstring CurrentFolder() {
 }
 
 int RunPlayer() {
+    g_random.Seed(GetTickCount());
     SetGeneralDefaults();
 
     CommandLine cl;

@@ -4,3 +4,5 @@
 static std::atomic<bool> g_adding{false};
 
 bool IsAdding() { return g_adding.load(); }
+
+void CancelAdding() { g_adding = false; }

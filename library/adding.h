@@ -3,3 +3,5 @@
 
 // True while the adding thread fills the playlist.
 bool IsAdding();
+// Esc: asks the adding thread to stop.
+void CancelAdding();

@@ -1,5 +1,8 @@
 #include "library/file_browser.h"
 
+void InitFileListControl(ListView*) {}
+void InitPathBar(EditBox*) {}
+
 void NavigateFileList(const wchar_t*) {}
 void NavigateFileListTo(const wchar_t*) {}
 void FileListSelectAll() {}

@@ -1,5 +1,9 @@
 #include "library/playlist.h"
 
+void InitPlayListControl(ListView*) {}
+void InitStatusLine(ListView*) {}
+void RefreshStatusLine() {}
+
 // The playlist holds no entries yet: there is nothing to write, and nothing is loaded.
 void SavePlayList() {}
 bool LoadPlayList() { return false; }
