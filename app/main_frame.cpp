@@ -1,7 +1,14 @@
 #include "app/main_frame.h"
 #include "app/general_settings.h"
+#include "app/main_layout.h"
+#include "app/main_view.h"
+#include "library/file_browser.h"
+#include "library/playlist.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
+#include "ui/custom_control.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
 #include "ui/slider.h"
 #include "ui/sprite_sheet.h"
 #include "ui/theme.h"
@@ -9,51 +16,114 @@
 MainFrame g_mainFrame;
 static SpriteSheet g_glyphs;
 
-static const int kGlyphCells[4] = {0, 1, 3, 4};
+static const int kGlyphCells[4] = {GlyphPrevious, GlyphPlay, GlyphStop, GlyphNext};
+
+static Button* AddCheckButton(UiWindow* ui, const wchar_t* text, int w, bool on) {
+    Button* b = new Button(0, 0, w, 19, MainButtonNotify);
+    SetButtonText(b, text);
+    b->toggleState = on ? ToggleDown : ToggleUp;
+    AddControl(ui, b);
+    return b;
+}
+
+static ListView* AddList(UiWindow* ui, int w, int h, NotifyProc notify) {
+    ListView* l = new ListView(0, 0, w, h, notify);
+    AddControl(ui, l);
+    return l;
+}
+
+// A list of fixed rows without a header: the info panel and the time display.
+static void FixedRows(ListView* l, int columns, int rows) {
+    l->headerHeight = 0;
+    AddColumns(l, columns);
+    for (int i = 0; i < rows; i++) AddRow(l);
+}
 
 HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, int y, int w, int h) {
     ReleaseMainFrame();
     UiWindow* ui = new UiWindow(title, x, y, w, h);
-    g_mainFrame.window = ui;
+    MainFrame& f = g_mainFrame;
+    f.window = ui;
     // A window of an earlier run of this process may have left its class behind.
     UnregisterClassW(title, GetModuleHandleW(nullptr));
     if (!Create(ui, proc, exStyle)) {
         ReleaseMainFrame();
         return nullptr;
     }
-    CaptionBar* caption = new CaptionBar(title, nullptr);
-    g_mainFrame.caption = caption;
-    AddControl(ui, caption);
+    f.caption = new CaptionBar(title, nullptr);
+    AddControl(ui, f.caption);
+    f.shuffle = AddCheckButton(ui, L"Shuffle", 50, g_general.isShuffle);
+    f.loop = AddCheckButton(ui, L"\x221E", 20, g_general.isLoop);
+    f.settings = AddCheckButton(ui, L"Settings", 54, false);
+
+    f.cpuLabel = new EditBox(0, 0, 43, 19, nullptr);
+    f.cpuLabel->focusState = NoFocus;
+    f.cpuLabel->tabStop = false;
+    f.cpuLabel->cursorId = 32512;
+    f.cpuLabel->visible = g_general.isCPUUsage != 0;
+    AddControl(ui, f.cpuLabel);
+
+    f.pathBar = new EditBox(0, 0, 100, 19, nullptr);
+    SetEditText(f.pathBar, L"C:\\");
+    AddControl(ui, f.pathBar);
+    InitPathBar(f.pathBar);
+
+    f.info = AddList(ui, 100, 92, InfoPanelNotify);
+    FixedRows(f.info, 2, 6);
+    SetRowHeight(f.info, 15);
+    f.fileList = AddList(ui, 100, 100, nullptr);
+    f.fileList->rowHeight = 17;
+    InitFileListControl(f.fileList);
+    f.playList = AddList(ui, 100, 100, nullptr);
+    InitPlayListControl(f.playList);
+    f.statusLine = AddList(ui, 100, 53, nullptr);
+    InitStatusLine(f.statusLine);
+    f.timeDisplay = AddList(ui, 42, 50, nullptr);
+    FixedRows(f.timeDisplay, 1, 3);
+    f.timeDisplay->focusState = NoFocus;
+    f.timeDisplay->tabStop = false;
+    f.timeDisplay->columns[0].alignment = TA_CENTER;
+    f.timeDisplay->columns[0].width = 40;
+    SetRowHeight(f.timeDisplay, 16);
+    f.timeDisplay->cellIndent = 0;
+    SetCellText(f.timeDisplay, 0, L"00:00", 0);
+    SetCellText(f.timeDisplay, 0, L"0%", 1);
+    SetCellText(f.timeDisplay, 0, L"00:00", 2);
+
+    f.seek = new Slider(0, 100, 20, SeekPanelNotify);
+    f.seek->font.inheritsWindowFont = false;
+    f.seek->font.faceName.Set(L"Tahoma");
+    SetFont(&f.seek->font, 16, 0, DEFAULT_CHARSET);
+    f.seek->notifyGeometry = true;  // the main window paints it
+    f.seek->maximum = 1;
+    AddControl(ui, f.seek);
+
+    f.volume = new Slider(0, 20, 80, VolumeNotify);
+    f.volume->maximum = 65535;
+    f.volume->orientation = 0;
+    f.volume->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
+    AddControl(ui, f.volume);
+
     LoadSpriteSheet(&g_glyphs, 112, 15);
     for (int i = 0; i < 4; i++) {
-        Button* b = new Button(0, 0, 27, 21, nullptr);
+        Button* b = new Button(0, 0, 20, 20, MainButtonNotify);
         b->imageMode = true;
         b->imageSheet = &g_glyphs;
         b->imageCell = kGlyphCells[i];
-        g_mainFrame.buttons[i] = b;
+        f.buttons[i] = b;
         AddControl(ui, b);
     }
-    Slider* volume = new Slider(0, 80, 21, nullptr);
-    volume->maximum = 65535;
-    volume->value = (int)g_general.PlayerVolume;
-    g_mainFrame.volume = volume;
-    AddControl(ui, volume);
+
+    f.spectrum = new CustomControl(0, 0, SpectrumNotify);
+    f.spectrum->font.inheritsWindowFont = false;
+    f.spectrum->font.faceName.Set(L"Small Fonts");
+    SetFont(&f.spectrum->font, 11, 0, DEFAULT_CHARSET);
+    f.spectrum->SetBounds(kKeep, kKeep, 108, 92);
+    AddControl(ui, f.spectrum);
+
+    ResetLayoutState();
     ApplyTheme(ui, g_general.Theme);
     return ui->hwnd;
-}
-
-void LayoutMainFrame() {
-    UiWindow* ui = g_mainFrame.window;
-    if (!ui || !ui->hwnd) return;
-    // From the framework's rectangle, which follows a live resize before Windows
-    // moves the client area.
-    int w = ui->width - ui->frameInsets[0] - ui->frameInsets[2];
-    g_mainFrame.caption->SetBounds(0, 0, w, kKeep);
-    int y = g_mainFrame.caption->height + 4;
-    for (int i = 0; i < 4; i++) g_mainFrame.buttons[i]->SetBounds(4 + i * 29, y, kKeep, kKeep);
-    int left = 4 + 4 * 29 + 6;
-    int sw = w - left - 4;
-    g_mainFrame.volume->SetBounds(left, y, sw < 80 ? 80 : sw, kKeep);
 }
 
 void ReleaseMainFrame() {

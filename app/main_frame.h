@@ -1,6 +1,5 @@
-// The main window's frame through the toolkit: the UiWindow, its caption bar
-// and the first few controls, laid out on the framework's background request.
-// The full layout of the panels comes later.
+// The main window's controls through the toolkit: created once, in this order.
+// Their places come from main_layout.cpp.
 #pragma once
 #include <windows.h>
 #include "ui/ui_window.h"
@@ -8,20 +7,36 @@
 class CaptionBar;
 class Button;
 class Slider;
+class EditBox;
+class ListView;
+class CustomControl;
 
 struct MainFrame {
     UiWindow* window;
     CaptionBar* caption;
-    Button* buttons[4];  // previous, play, stop, next
+    Button* shuffle;
+    Button* loop;
+    Button* settings;
+    EditBox* cpuLabel;
+    EditBox* pathBar;
+    ListView* info;
+    ListView* fileList;
+    ListView* playList;
+    ListView* statusLine;
+    ListView* timeDisplay;
+    Slider* seek;
     Slider* volume;
+    Button* buttons[4];  // previous, play, stop, next
+    CustomControl* spectrum;
 };
 
 extern MainFrame g_mainFrame;
 
+// Glyph cells of the strip: previous, play, pause, stop, next.
+enum GlyphCell { GlyphPrevious = 0, GlyphPlay = 1, GlyphPause = 2, GlyphStop = 3, GlyphNext = 4 };
+
 // Creates the window (hidden) with its controls and applies the theme in
 // g_general.Theme; null when the window cannot be created.
 HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, int y, int w, int h);
-// Places the controls for the current client size.
-void LayoutMainFrame();
 // Frees what belongs to a window that Windows has destroyed (or is destroying).
 void ReleaseMainFrame();

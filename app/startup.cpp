@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
+#include "app/main_drop.h"
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/paths.h"
@@ -53,12 +54,13 @@ int RunPlayer() {
     if (!CreateMainWindow()) return 0;
     DragAcceptFiles(g_mainWindow, TRUE);
     OleInitialize(nullptr);
+    RegisterDropTarget(g_mainWindow);
 
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
     if (cl.hasPath) HandleHandOff(cl.record);
-    ShowMainWindow();
+    ShowMainWindowAtStart();
     SaveAllSettings();
 
     if (HMODULE dwm = GetModuleHandleW(L"Dwmapi.dll"))

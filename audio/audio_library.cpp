@@ -14,6 +14,8 @@ void AudioFree() {
 
 int AudioErrorCode() { return BASS_ErrorGetCode(); }
 
+float AudioCpu() { return BASS_GetCPU(); }
+
 bool AudioDeviceName(int device, std::wstring* name) {
     BASS_DEVICEINFO info{};
     if (!BASS_GetDeviceInfo((DWORD)device, &info)) return false;

@@ -20,6 +20,8 @@ void AudioFree();
 int AudioErrorCode();
 // Name of an output device numbered from 1; false past the last one.
 bool AudioDeviceName(int device, std::wstring* name);
+// The output's CPU load in percent (BASS_GetCPU).
+float AudioCpu();
 
 // Opens a file as a stream, or failing that as a tracker module. A decoding
 // copy never plays; it serves scans and probes.

@@ -173,7 +173,7 @@ struct MainWindowTest : testing::Test {
         SetProgramFolder(dir.path);
         SetGeneralDefaults();
         ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindow();
+        ShowMainWindowAtStart();
         PumpMessages();
     }
     void TearDown() override {
@@ -221,10 +221,12 @@ TEST_F(MainWindowTest, TheCaptionButtonsMaximiseRestoreMinimiseAndClose) {
     RECT r;
     GetWindowRect(g_mainWindow, &r);
     EXPECT_EQ(r.right - r.left, 426);
+    // Minimising hides the player to the tray; restoring shows it again.
     Click(g_mainFrame.caption->minimizeButton);
-    EXPECT_TRUE(IsIconic(g_mainWindow));
-    ShowWindow(g_mainWindow, SW_RESTORE);
+    EXPECT_FALSE(IsWindowVisible(g_mainWindow));
+    SendMessageW(g_mainWindow, WM_SYSCOMMAND, SC_RESTORE, 0);
     PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(g_mainWindow));
     // Close runs the shutdown: the settings are saved and the loop is told to end.
     Button& close = g_mainFrame.caption->closeButton;
     LPARAM at = PackPoint(close.x + 4, close.y + 4);

@@ -1,0 +1,164 @@
+// What the main window's controls tell their owner.
+#include "app/general_settings.h"
+#include "app/lyrics.h"
+#include "app/main_commands.h"
+#include "app/main_frame.h"
+#include "app/main_layout.h"
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "audio/engine.h"
+#include "library/play_order.h"
+#include "library/playlist.h"
+#include "library/statistics.h"
+#include "ui/button.h"
+#include "ui/custom_control.h"
+#include "ui/draw.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
+
+static Button* ButtonAt(LPARAM pos) {
+    MainFrame& f = g_mainFrame;
+    Button* all[] = {f.buttons[0], f.buttons[1], f.buttons[2], f.buttons[3], f.shuffle, f.loop, f.settings};
+    for (Button* b : all)
+        if (b && b->visible && b->HitTest(PointX(pos), PointY(pos))) return b;
+    return nullptr;
+}
+
+static void PlayButton(bool ctrl) {
+    if (ctrl) {
+        // Play the current track again from its start.
+        if (channel != 0) {
+            SeekTo(0);
+            seekPosition = 0;
+            Resume();
+            UpdatePositionDisplay();
+        } else {
+            PlayCurrentEntry();
+        }
+    } else {
+        TogglePlay();
+    }
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+}
+
+static void StopButton() {
+    StatsStopListen();
+    StopPlayOrder(false, true);
+    RefreshStatusLine();
+    ShowPlayButtonState(false);
+    UpdatePositionDisplay();
+}
+
+LRESULT MainButtonNotify(HWND, UINT msg, WPARAM, LPARAM lp) {
+    if (msg != WM_LBUTTONUP) return 0;
+    MainFrame& f = g_mainFrame;
+    Button* b = ButtonAt(lp);
+    if (!b) return 0;
+    if (b == f.buttons[0]) SendMessageW(g_mainWindow, WM_HOTKEY, PlayerPrevious, 0);
+    else if (b == f.buttons[1]) PlayButton(GetKeyState(VK_CONTROL) < 0);
+    else if (b == f.buttons[2]) StopButton();
+    else if (b == f.buttons[3]) SendMessageW(g_mainWindow, WM_HOTKEY, PlayerNext, 0);
+    else if (b == f.shuffle) g_general.isShuffle = b->toggleState == ToggleDown;
+    else if (b == f.loop) SetLoop(b->toggleState == ToggleDown);
+    else if (b == f.settings) RunCommand(CmdSettings);
+    return 0;
+}
+
+// A press or a drag on the seek panel: seek there, or at the very end of a
+// playlist track without loop, go on to the next track.
+static void SeekFromPanel() {
+    Slider* seek = g_mainFrame.seek;
+    int status = GetStatus();
+    if (channel == 0 || seekLength <= 1 || (status != StatusPlaying && status != StatusPaused)) {
+        seek->value = 0;
+        Redraw(seek);
+        return;
+    }
+    uint32_t target = (uint32_t)seek->value;
+    if (target >= seekLength && PlayListCount() > 0 && PlayingFromPlayList() && !g_general.isLoop) {
+        SendMessageW(g_mainWindow, WM_HOTKEY, PlayerNext, 0);
+        return;
+    }
+    SeekTo(target);
+    seekPosition = target;
+    UpdatePositionDisplay();
+}
+
+// Right press: the plain bar and the graphical panel change places.
+static void ToggleSeekGraphical() {
+    if (g_general.isSmall || !g_mainWindow) return;
+    int before = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    if (g_general.isSeekGraphical) {
+        if (g_general.isMaximized) g_general.pSeekHeightMaximized = g_layout.seekHeight;
+        else g_general.pSeekHeight = g_layout.seekHeight;
+    }
+    g_general.isSeekGraphical = !g_general.isSeekGraphical;
+    if (g_general.isSeekGraphical) {
+        int h = g_general.isMaximized ? g_general.pSeekHeightMaximized : g_general.pSeekHeight;
+        g_layout.seekHeight = h < 45 ? 45 : h;
+    }
+    int after = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    if (!IsZoomed(g_mainWindow)) {
+        RECT r;
+        GetWindowRect(g_mainWindow, &r);
+        SetWindowPos(g_mainWindow, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + after - before,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    // The waveform picture for the new width comes with the visualization module.
+    SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
+    SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
+}
+
+LRESULT SeekPanelNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case 0:
+        PaintSeekPanel();
+        break;
+    case WM_LBUTTONDOWN:
+        SeekFromPanel();
+        break;
+    case WM_MOUSEMOVE:
+        if (wp & MK_LBUTTON) SeekFromPanel();
+        break;
+    case WM_RBUTTONDOWN:
+        ToggleSeekGraphical();
+        break;
+    }
+    return 0;
+}
+
+LRESULT VolumeNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
+    Slider* v = g_mainFrame.volume;
+    switch (msg) {
+    case WM_TIMER:
+        // The system volume and its mute state arrive with their own module.
+        if (g_general.pVolumeControls == 2 && v && (uint32_t)v->value != g_general.PlayerVolume && !v->held) {
+            v->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
+            Redraw(v);
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        ApplyVolume(v->value);
+        break;
+    case WM_MOUSEMOVE:
+        if (wp & MK_LBUTTON) ApplyVolume(v->value);
+        break;
+    }
+    return 0;
+}
+
+LRESULT InfoPanelNotify(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_LBUTTONDBLCLK) SearchLyrics();
+    return 0;
+}
+
+LRESULT SpectrumNotify(HWND, UINT msg, WPARAM, LPARAM lp) {
+    if (msg != WM_NCPAINT || !lp) return 0;
+    // The picture itself comes with the visualization; until then its empty panel.
+    CustomControl* c = (CustomControl*)lp;
+    Surface* s = &c->surface;
+    const COLORREF* k = g_theme.slider;
+    FillGradientV(s, RECT{1, 1, c->width - 1, c->height - 1}, k[1], k[2]);
+    Frame(s, 0, 0, c->width, c->height, k[3], k[4]);
+    return 0;
+}

@@ -1,0 +1,344 @@
+#include "app/main_layout.h"
+#include "app/general_settings.h"
+#include "app/main_frame.h"
+#include "ui/button.h"
+#include "ui/caption_bar.h"
+#include "ui/custom_control.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
+
+LayoutState g_layout;
+
+static const int kMinSeekHeight = 45;
+static const int kHidePanelWidth = 40;  // a panel dragged narrower than this is hidden
+static const int kRowHeight = 19;        // the button row
+static const int kInfoHeight = 92;
+static const int kStatusHeight = 53;
+static const int kSmallRow = 18;
+
+void ResetLayoutState() {
+    g_layout = LayoutState{};
+    int h = g_general.isMaximized ? g_general.pSeekHeightMaximized : g_general.pSeekHeight;
+    g_layout.seekHeight = h < kMinSeekHeight ? kMinSeekHeight : h;
+}
+
+bool FileListOnLeft() { return !g_general.isSwapPanels; }
+
+// The Dark Modern bands above and below the panels.
+static int BandExtra() { return g_theme.gradientBackground ? g_general.marginBig + 1 : 0; }
+
+static void ClientSize(int* w, int* h) {
+    UiWindow* ui = g_mainFrame.window;
+    // From the framework's rectangle, which follows a live resize before Windows
+    // moves the client area.
+    *w = ui->width - ui->frameInsets[0] - ui->frameInsets[2];
+    *h = ui->height - ui->frameInsets[1] - ui->frameInsets[3];
+}
+
+int CollapseThreshold() {
+    int m = g_general.marginBig, s = g_general.marginSmall, g = 2 * BandExtra();
+    if (g_general.isSeekGraphical) return (m + 45) * 5 + s + g_layout.seekHeight + g;
+    return (m + 49) * 5 + s + g;
+}
+
+int CollapsedHeight() {
+    int m = g_general.marginBig, g = 2 * BandExtra();
+    if (g_general.isSeekGraphical) return 4 * m + 130 + g_layout.seekHeight + g;
+    return 4 * m + 150 + g;
+}
+
+int SmallWindowHeight() {
+    UiWindow* ui = g_mainFrame.window;
+    return kSmallRow + (ui ? ui->frameInsets[1] + ui->frameInsets[3] : 0);
+}
+
+// Geometry shared by the layout, the splitters and the hit tests.
+struct Frame {
+    int W, H, m, s, g;
+    int rowY;         // the button row
+    int volumeX;
+    int panelsTop, panelsBottom, panelsLeft, panelsRight;
+    int infoTop, infoBottom;
+    int seekTop, bottom;
+};
+
+static Frame Measure() {
+    Frame f{};
+    ClientSize(&f.W, &f.H);
+    f.m = g_general.marginBig;
+    f.s = g_general.marginSmall;
+    f.g = BandExtra();
+    int captionHeight = g_mainFrame.caption ? g_mainFrame.caption->height : 19;
+    f.rowY = captionHeight + f.s;
+    f.volumeX = f.W - 20 - f.m;
+    f.bottom = f.H - f.m - f.g;
+    int seekHeight = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    if (g_layout.collapsed) {
+        f.infoTop = f.rowY + kRowHeight + f.m + f.g;
+        f.infoBottom = f.infoTop + kInfoHeight;
+        f.seekTop = f.infoBottom + f.s;
+        f.bottom = f.seekTop + seekHeight;
+    } else {
+        f.seekTop = f.bottom - seekHeight;
+        f.infoBottom = f.seekTop - f.s;
+        f.infoTop = f.infoBottom - kInfoHeight;
+    }
+    f.panelsTop = f.rowY + kRowHeight + f.s + f.g;
+    f.panelsBottom = f.infoTop - f.s;
+    f.panelsLeft = f.m;
+    f.panelsRight = f.volumeX - f.s;
+    return f;
+}
+
+// The splitter's left edge when both panels are shown.
+static int SplitterX(const Frame& f) {
+    int centre = f.panelsLeft + (f.panelsRight - f.panelsLeft) / 2 + g_layout.splitterOffset;
+    int x = centre - f.s / 2;
+    if (x < f.panelsLeft) x = f.panelsLeft;
+    if (x > f.panelsRight - f.s) x = f.panelsRight - f.s;
+    return x;
+}
+
+static void Place(Control* c, bool shown, int x, int y, int w, int h) {
+    c->visible = shown;
+    if (shown) c->SetBounds(x, y, w, h);
+}
+
+// One panel: the file list under its path bar, or the playlist over its status line.
+static void PlacePanel(bool fileList, bool shown, int left, int right, const Frame& f) {
+    MainFrame& mf = g_mainFrame;
+    int w = right - left;
+    if (fileList) {
+        Place(mf.pathBar, shown, left, f.panelsTop, w, kRowHeight);
+        Place(mf.fileList, shown, left, f.panelsTop + kRowHeight + f.s, w,
+              f.panelsBottom - (f.panelsTop + kRowHeight + f.s));
+    } else {
+        int statusTop = f.panelsBottom - kStatusHeight;
+        Place(mf.playList, shown, left, f.panelsTop, w, statusTop - f.s - f.panelsTop);
+        Place(mf.statusLine, shown, left, statusTop, w, kStatusHeight);
+    }
+}
+
+static void LayoutSmall() {
+    MainFrame& mf = g_mainFrame;
+    int W, H;
+    ClientSize(&W, &H);
+    for (Control* c : {(Control*)mf.shuffle, (Control*)mf.loop, (Control*)mf.settings, (Control*)mf.cpuLabel,
+                       (Control*)mf.pathBar, (Control*)mf.info, (Control*)mf.fileList, (Control*)mf.playList,
+                       (Control*)mf.statusLine, (Control*)mf.timeDisplay})
+        c->visible = false;
+    mf.volume->orientation = 1;
+    Place(mf.volume, true, 0, 0, 40, kSmallRow);
+    for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, 40 + i * kSmallRow, 0, kSmallRow, kSmallRow);
+    int seekX = 40 + 4 * kSmallRow - 1;
+    Place(mf.seek, true, seekX, 0, 150, kSmallRow);
+    int captionX = seekX + 150;
+    bool spectrum = g_general.isSpectrum != 0;
+    Place(mf.spectrum, spectrum, seekX + 150 - 1, 0, 40, kSmallRow);
+    if (spectrum) captionX = seekX + 150 - 1 + 40;
+    mf.caption->minHeight = kSmallRow;
+    mf.caption->minWidth = 1;
+    Place(mf.caption, true, captionX, 0, W > captionX ? W - captionX : 1, kSmallRow);
+}
+
+void LayoutMainFrame() {
+    MainFrame& mf = g_mainFrame;
+    UiWindow* ui = mf.window;
+    if (!ui || !ui->hwnd || !mf.spectrum) return;
+    if (g_general.isSmall) {
+        g_layout.collapsed = false;
+        LayoutSmall();
+        return;
+    }
+    int W, H;
+    ClientSize(&W, &H);
+    mf.caption->minHeight = 19;
+    mf.caption->minWidth = 53;
+    Place(mf.caption, true, 0, 0, W, 19);
+    g_layout.collapsed = H <= CollapseThreshold();
+    Frame f = Measure();
+    int m = f.m, s = f.s;
+
+    Place(mf.settings, true, m, f.rowY, 54, kRowHeight);
+    Place(mf.shuffle, true, m + 54 + m, f.rowY, 50, kRowHeight);
+    Place(mf.loop, true, mf.shuffle->x + 50 + (s + 1) / 2, f.rowY, 20, kRowHeight);
+    Place(mf.cpuLabel, g_general.isCPUUsage != 0, f.volumeX - s - 43, f.rowY, 43, kRowHeight);
+
+    mf.volume->orientation = 0;
+    Place(mf.volume, true, f.volumeX, f.rowY, 20, f.infoBottom - f.rowY);
+
+    // The two list panels.
+    bool lists = !g_layout.collapsed;
+    int lcr = g_general.LCR;
+    bool leftShown = lists && lcr != 1, rightShown = lists && lcr != 2;
+    int split = SplitterX(f);
+    int leftEnd = rightShown ? split : f.panelsRight;
+    int rightStart = leftShown ? split + s : f.panelsLeft;
+    bool fileLeft = FileListOnLeft();
+    PlacePanel(fileLeft, leftShown, f.panelsLeft, leftEnd, f);
+    PlacePanel(!fileLeft, rightShown, rightStart, f.panelsRight, f);
+
+    // Info panel and spectrum.
+    bool spectrum = g_general.isSpectrum != 0;
+    int spectrumX = f.panelsRight - 108;
+    Place(mf.spectrum, spectrum, spectrumX, f.infoTop, 108, kInfoHeight);
+    int infoRight = spectrum ? spectrumX - s : f.panelsRight;
+    // The info panel's value column takes what its short second column leaves.
+    if (mf.info->columnCount >= 2) {
+        int second = 64, first = infoRight - m - 2 - second;
+        mf.info->columns[0].width = first > 0 ? first : 0;
+        mf.info->columns[1].width = second;
+    }
+    Place(mf.info, true, m, f.infoTop, infoRight - m, kInfoHeight);
+
+    // Seek panel, glyph buttons and time display.
+    if (g_general.isSeekGraphical) {
+        int blockTop = f.bottom - 44;
+        Place(mf.buttons[0], true, m, blockTop, 20, 20);
+        Place(mf.buttons[3], true, m + 22, blockTop, 20, 20);
+        Place(mf.buttons[1], true, m, blockTop + 24, 20, 20);
+        Place(mf.buttons[2], true, m + 22, blockTop + 24, 20, 20);
+        int blockRight = m + 42;
+        int available = W - 2 * m + 2 - blockRight;
+        int seekWidth = available / 4 * 4 - 2;
+        Place(mf.seek, true, W - m - seekWidth, f.seekTop, seekWidth, g_layout.seekHeight);
+        Place(mf.timeDisplay, g_layout.seekHeight >= m + 94, m, f.infoBottom + s, 42, 50);
+    } else {
+        for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, m + i * 22, f.seekTop, 20, 20);
+        int seekX = m + 3 * 22 + 20 + m;
+        Place(mf.seek, true, seekX, f.seekTop, W - m - seekX, 20);
+        mf.timeDisplay->visible = false;
+    }
+}
+
+int MaxSeekHeight() {
+    if (!g_mainFrame.window) return kMinSeekHeight;
+    int W, H;
+    ClientSize(&W, &H);
+    int m = g_general.marginBig, s = g_general.marginSmall, g = 2 * BandExtra();
+    int fits;
+    if (g_layout.collapsed) {
+        Frame f = Measure();
+        fits = H - m - BandExtra() - (f.rowY + kRowHeight + m + BandExtra() + kInfoHeight + s);
+    } else {
+        fits = H - 1 - ((m + 45) * 5 + s + g);
+    }
+    return fits < kMinSeekHeight ? kMinSeekHeight : fits;
+}
+
+static void Relayout() {
+    UiWindow* ui = g_mainFrame.window;
+    if (!ui || !ui->hwnd) return;
+    LayoutMainFrame();
+    RepaintAll(ui);
+    InvalidateRect(ui->hwnd, nullptr, FALSE);
+}
+
+void SetPanelLayout(int lcr) {
+    g_general.LCR = lcr < 0 || lcr > 2 ? 0 : lcr;
+    Relayout();
+}
+
+void ToggleSmallMode() {
+    UiWindow* ui = g_mainFrame.window;
+    if (!ui || !ui->hwnd) return;
+    HWND wnd = ui->hwnd;
+    RECT r;
+    if (!g_general.isSmall) {
+        if (IsZoomed(wnd)) SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        GetWindowRect(wnd, &r);
+        g_general.xPos = r.left;
+        g_general.yPos = r.top;
+        g_general.Width = r.right - r.left;
+        g_general.Height = r.bottom - r.top;
+        g_general.isSmall = 1;
+        int w = r.right - r.left < 248 ? 248 : r.right - r.left;
+        SetWindowPos(wnd, nullptr, r.left, r.top, w, SmallWindowHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+        g_general.isSmall = 0;
+        GetWindowRect(wnd, &r);
+        int w = g_general.Width > 0 ? g_general.Width : 426;
+        int h = g_general.Height > 0 ? g_general.Height : 566;
+        SetWindowPos(wnd, nullptr, r.left, r.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SyncRect(ui);
+    Relayout();
+}
+
+RECT PanelSplitterRect() {
+    RECT none{0, 0, 0, 0};
+    if (!g_mainFrame.window || g_general.isSmall || g_layout.collapsed) return none;
+    Frame f = Measure();
+    int x;
+    if (g_general.LCR == 1) x = f.panelsLeft - f.s;
+    else if (g_general.LCR == 2) x = f.panelsRight;
+    else x = SplitterX(f);
+    if (x < 0) x = 0;
+    return RECT{x, f.panelsTop, x + f.s, f.panelsBottom};
+}
+
+RECT SeekEdgeRect() {
+    RECT none{0, 0, 0, 0};
+    if (!g_mainFrame.window || g_general.isSmall || !g_general.isSeekGraphical) return none;
+    Frame f = Measure();
+    Slider* seek = g_mainFrame.seek;
+    return RECT{seek->x, f.infoBottom, seek->x + seek->width, f.seekTop};
+}
+
+bool SplitterPress(int x, int y) {
+    POINT p{x, y};
+    RECT split = PanelSplitterRect(), edge = SeekEdgeRect();
+    if (PtInRect(&split, p)) {
+        g_layout.dragMode = DragSplitter;
+        g_layout.grabOffset = x - split.left;
+        return true;
+    }
+    if (PtInRect(&edge, p)) {
+        g_layout.dragMode = DragSeekEdge;
+        g_layout.grabOffset = y - edge.bottom;
+        return true;
+    }
+    return false;
+}
+
+bool SplitterMove(int x, int y) {
+    POINT p{x, y};
+    if (g_layout.dragMode == DragNone) {
+        RECT split = PanelSplitterRect(), edge = SeekEdgeRect();
+        if (PtInRect(&split, p)) SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        else if (PtInRect(&edge, p)) SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+        else return false;
+        return true;
+    }
+    Frame f = Measure();
+    if (g_layout.dragMode == DragSplitter) {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+        int left = x - g_layout.grabOffset;  // the splitter's wanted left edge
+        int lcr = 0;
+        if (left < f.panelsLeft + kHidePanelWidth) lcr = 1;
+        else if (left + f.s > f.panelsRight - kHidePanelWidth) lcr = 2;
+        if (lcr == 0) g_layout.splitterOffset = left + f.s / 2 - (f.panelsLeft + (f.panelsRight - f.panelsLeft) / 2);
+        if (lcr != 0 && g_general.LCR == 0) g_layout.grabOffset = 0;
+        SetPanelLayout(lcr);
+    } else {
+        SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
+        int top = y - g_layout.grabOffset;
+        int h = f.bottom - top;
+        int most = MaxSeekHeight();
+        if (h > most) h = most;
+        if (h < kMinSeekHeight) h = kMinSeekHeight;
+        if (h != g_layout.seekHeight) {
+            g_layout.seekHeight = h;
+            Relayout();
+        }
+    }
+    return true;
+}
+
+bool SplitterRelease() {
+    bool was = g_layout.dragMode != DragNone;
+    g_layout.dragMode = DragNone;
+    return was;
+}

@@ -1,0 +1,818 @@
+// The player's main window driven by real messages: where every control goes
+// in each mode, the keyboard, the menu commands, the system commands, moving,
+// dropped files, and what a person sees.
+#include <gtest/gtest.h>
+#include "tests/ui_test_window.h"
+#include "tests/test_support.h"
+#include "app/general_settings.h"
+#include "app/lyrics.h"
+#include "app/main_commands.h"
+#include "app/main_drop.h"
+#include "app/main_frame.h"
+#include "app/main_layout.h"
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "app/hand_off.h"
+#include "app/paths.h"
+#include "audio/engine.h"
+#include "library/play_order.h"
+#include "ui/button.h"
+#include "ui/caption_bar.h"
+#include "ui/custom_control.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
+#include <shlobj.h>
+#include <algorithm>
+
+// ---- rules without a window -------------------------------------------------
+
+TEST(VolumeStep, BandsOfOneTwoThreeAndFivePercent) {
+    const int max = 65535;
+    auto percent = [&](int v) { return (int)((int64_t)v * 100 / max); };
+    auto at = [&](int p) { return (max * p + 99) / 100; };  // the least value that shows p %
+    EXPECT_EQ(percent(VolumeStep(at(3), max, 1)), 4);
+    EXPECT_EQ(percent(VolumeStep(at(4), max, 1)), 6);
+    EXPECT_EQ(percent(VolumeStep(at(5), max, 1)), 7);
+    EXPECT_EQ(percent(VolumeStep(at(6), max, 1)), 9);
+    EXPECT_EQ(percent(VolumeStep(at(10), max, 1)), 13);
+    EXPECT_EQ(percent(VolumeStep(at(11), max, 1)), 16);
+    EXPECT_EQ(percent(VolumeStep(at(50), max, 1)), 55);
+    EXPECT_EQ(percent(VolumeStep(at(50), max, -1)), 45);
+    EXPECT_EQ(percent(VolumeStep(at(3), max, -1)), 2);
+    // Shift's four steps walk through the bands one at a time: 2 -> 3 -> 4 -> 6 -> 9.
+    EXPECT_EQ(percent(VolumeStep(at(2), max, 4)), 9);
+    // Clamped at both ends.
+    EXPECT_EQ(VolumeStep(max - 10, max, 1), max);
+    EXPECT_EQ(VolumeStep(300, max, -4), 0);
+    EXPECT_EQ(VolumeStep(0, max, -1), 0);
+    EXPECT_EQ(VolumeStep(max, max, 4), max);
+}
+
+TEST(TimeText, ShortAndLongForms) {
+    wchar_t t[32];
+    FormatTime((59 * 60 + 59) * 1000 + 999, true, t, 32);
+    EXPECT_STREQ(t, L"59:59");
+    FormatTime(3600 * 1000, true, t, 32);
+    EXPECT_STREQ(t, L"1:00:00");
+    FormatTime(3600 * 1000, false, t, 32);
+    EXPECT_STREQ(t, L"60:00");
+    FormatTime(0, true, t, 32);
+    EXPECT_STREQ(t, L"00:00");
+    FormatTime((10 * 3600 + 5 * 60 + 7) * 1000, true, t, 32);
+    EXPECT_STREQ(t, L"10:05:07");
+    FormatTime(125 * 60 * 1000, false, t, 32);
+    EXPECT_STREQ(t, L"125:00");
+}
+
+TEST(CpuLoad, ThreeDecimalsCutToFourCharacters) {
+    wchar_t t[32];
+    CpuLoadText(3.456f, t, 32);
+    EXPECT_STREQ(t, L"3.45%");
+    CpuLoadText(12.345f, t, 32);
+    EXPECT_STREQ(t, L"12.3%");
+    CpuLoadText(9.994f, t, 32);
+    EXPECT_STREQ(t, L"9.99%");
+    CpuLoadText(9.9996f, t, 32);
+    EXPECT_STREQ(t, L"10.0%");
+    CpuLoadText(100.0f, t, 32);
+    EXPECT_STREQ(t, L"100%");
+}
+
+TEST(Lyrics, QueryCutsTheTrackNumberAndEncodesEveryByte) {
+    // The title cell carries "." and the track number when the tags have one.
+    EXPECT_EQ(LyricsQueryText(L"Artist", L"Song.7", true), L"Artist - Song lyrics");
+    // A dot inside the title: everything from the last dot on goes.
+    EXPECT_EQ(LyricsQueryText(L"Artist", L"Mr. Blue Sky.3", true), L"Artist - Mr. Blue Sky lyrics");
+    EXPECT_EQ(LyricsQueryText(L"Artist", L"St. Elmo", true), L"Artist - St lyrics");
+    // An empty title cell keeps the text whole; a dot of the artist is never a cut.
+    EXPECT_EQ(LyricsQueryText(L"A.B", L"", false), L"A.B -  lyrics");
+    EXPECT_EQ(LyricsQueryText(L"Dr. Hook", L"Song", true), L"Dr. Hook - Song lyrics");
+    EXPECT_EQ(EncodeQuery(L"Ab c"), "%41%62+%63");
+    EXPECT_EQ(EncodeQuery(L"\x00C9t\x00E9"), "%C3%89%74%C3%A9");  // UTF-8 bytes, upper-case hex
+    EXPECT_EQ(EncodeQuery(L"\x041F"), "%D0%9F");
+    std::wstring address = LyricsAddress(L"B", L"x.1", true);
+    EXPECT_EQ(address.find(L"https://"), 0u);
+    EXPECT_NE(address.find(L"/search?&q=%42+%2D+%78+%6C%79%72%69%63%73&ie=utf-8&oe=utf-8&btnI=I%27m+Feeling+Lucky"),
+              std::wstring::npos);
+}
+
+TEST(Placement, OffScreenRectanglesComeBackOntoTheWorkArea) {
+    RECT work{0, 0, 1280, 994};
+    RECT inside{100, 100, 526, 666};
+    RECT kept = BringOntoWorkArea(inside, work);
+    EXPECT_TRUE(EqualRect(&kept, &inside));
+    // A monitor that was on the right is gone.
+    RECT r = BringOntoWorkArea(RECT{2000, 300, 2426, 866}, work);
+    EXPECT_EQ(r.right, 1280);
+    EXPECT_EQ(r.right - r.left, 426);
+    EXPECT_EQ(r.bottom - r.top, 566);
+    // Hand-edited values far above and left; the caption above the work area counts as lost.
+    r = BringOntoWorkArea(RECT{-5000, -40, -4574, 526}, work);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    // Larger than the work area: shrunk to it.
+    r = BringOntoWorkArea(RECT{3000, 3000, 5000, 5000}, work);
+    EXPECT_TRUE(EqualRect(&r, &work));
+    // Partly off the right edge with the caption still reachable: left alone.
+    RECT partly{1000, 200, 1426, 766};
+    r = BringOntoWorkArea(partly, work);
+    EXPECT_TRUE(EqualRect(&r, &partly));
+}
+
+TEST(Placement, SnapsWithinTwelvePixelsOfEachEdge) {
+    RECT work{0, 0, 1280, 994};
+    SIZE size{426, 566};
+    RECT r = SnapToWorkArea(POINT{11, 500}, size, work);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 500);
+    r = SnapToWorkArea(POINT{12, -11}, size, work);
+    EXPECT_EQ(r.left, 12);  // strictly within 12
+    EXPECT_EQ(r.top, 0);
+    r = SnapToWorkArea(POINT{1280 - 426 + 5, 994 - 566 - 11}, size, work);
+    EXPECT_EQ(r.left, 1280 - 426);
+    EXPECT_EQ(r.top, 994 - 566);
+    EXPECT_EQ(r.right - r.left, 426);
+    EXPECT_EQ(r.bottom - r.top, 566);
+}
+
+TEST(Drops, PlansFollowAppendReplaceAndRefusal) {
+    ScratchFolder dir{L"dropplan"};
+    std::wstring a = dir.File(L"a.mp3"), b = dir.File(L"b.mp3");
+    WriteFileBytes(a, "x");
+    WriteFileBytes(b, "x");
+    EXPECT_EQ(PlanDrop({a}, false, false, false, false).action, DropFollow);
+    EXPECT_EQ(PlanDrop({a}, true, false, false, false).action, DropAppend);
+    EXPECT_EQ(PlanDrop({a}, true, true, false, false).action, DropReplace);
+    EXPECT_EQ(PlanDrop({dir.path}, false, false, false, false).action, DropReplace);  // a folder is never followed
+    EXPECT_EQ(PlanDrop({a, b}, false, false, false, false).action, DropReplace);
+    DropPlan kept = PlanDrop({a, b}, false, false, true, false);
+    EXPECT_EQ(kept.action, DropReplace);
+    EXPECT_TRUE(kept.keptPlayList);
+    EXPECT_EQ(PlanDrop({a, b}, true, false, false, true).action, DropRefused);
+    EXPECT_EQ(PlanDrop({}, true, false, false, false).action, DropNothing);
+}
+
+// ---- the real window ----------------------------------------------------------
+
+struct MainWin : testing::Test {
+    ScratchFolder dir{L"mainwin"};
+    MainFrame& f = g_mainFrame;
+    int m = 7, s = 4;
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        g_general.OSDView = 2;
+        m = g_general.marginBig;
+        s = g_general.marginSmall;
+        ASSERT_TRUE(CreateMainWindow());
+        ShowMainWindowAtStart();
+        PumpMessages();
+    }
+    void TearDown() override {
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        if (w) DestroyWindow(w);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    HWND wnd() const { return g_mainWindow; }
+    int ClientW() const { RECT r; GetClientRect(g_mainWindow, &r); return r.right; }
+    int ClientH() const { RECT r; GetClientRect(g_mainWindow, &r); return r.bottom; }
+    int Insets() const { return f.window->frameInsets[1] + f.window->frameInsets[3]; }
+    void Size(int w, int h) {
+        SetWindowPos(wnd(), nullptr, 20, 20, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(wnd(), WM_SIZE, 0, 0);
+        PumpMessages();
+    }
+    int WindowH() const { RECT r; GetWindowRect(g_mainWindow, &r); return r.bottom - r.top; }
+    void Key(WPARAM vk, UINT msg = WM_KEYDOWN) { SendMessageW(wnd(), msg, vk, 1); PumpMessages(); }
+    void Relayout() { SendMessageW(wnd(), WM_SIZE, 0, 0); PumpMessages(); }
+    static int Right(const Control* c) { return c->x + c->width; }
+    static int Bottom(const Control* c) { return c->y + c->height; }
+};
+
+TEST_F(MainWin, CreatesEveryControlInOrderWithItsSizeAndText) {
+    UiWindow* ui = f.window;
+    ASSERT_EQ(ui->controlCount, 18);
+    Control* order[] = {f.caption, f.shuffle, f.loop, f.settings, f.cpuLabel, f.pathBar, f.info, f.fileList,
+                        f.playList, f.statusLine, f.timeDisplay, f.seek, f.volume, f.buttons[0], f.buttons[1],
+                        f.buttons[2], f.buttons[3], f.spectrum};
+    for (int i = 0; i < 18; i++) EXPECT_EQ(ui->controls[i], order[i]) << i;
+    EXPECT_STREQ(f.shuffle->text, L"Shuffle");
+    EXPECT_STREQ(f.loop->text, L"\x221E");
+    EXPECT_STREQ(f.settings->text, L"Settings");
+    EXPECT_EQ(f.shuffle->width, 50);
+    EXPECT_EQ(f.loop->width, 20);
+    EXPECT_EQ(f.settings->width, 54);
+    EXPECT_EQ(f.cpuLabel->width, 43);
+    EXPECT_EQ(f.info->height, 92);
+    EXPECT_EQ(f.info->rowCount, 6);
+    EXPECT_EQ(f.statusLine->height, 53);
+    EXPECT_EQ(f.timeDisplay->width, 42);
+    EXPECT_EQ(f.timeDisplay->height, 50);
+    EXPECT_STREQ(f.timeDisplay->rows[0].cells[0].text, L"00:00");
+    EXPECT_STREQ(f.timeDisplay->rows[1].cells[0].text, L"0%");
+    EXPECT_EQ(f.volume->maximum, 65535);
+    EXPECT_EQ(f.buttons[0]->imageCell, GlyphPrevious);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
+    EXPECT_EQ(f.buttons[2]->imageCell, GlyphStop);
+    EXPECT_EQ(f.buttons[3]->imageCell, GlyphNext);
+    EXPECT_EQ(f.spectrum->width, 108);
+    EXPECT_EQ(f.spectrum->height, 92);
+    EXPECT_EQ(f.seek->font.height, 16);
+}
+
+TEST_F(MainWin, PlainSeekPanelLayoutAtSeveralSizes) {
+    g_general.isSeekGraphical = 0;
+    for (SIZE sz : {SIZE{426, 566}, SIZE{640, 720}, SIZE{900, 480}}) {
+        Size(sz.cx, sz.cy);
+        int W = ClientW();
+        SCOPED_TRACE(sz.cx);
+        EXPECT_EQ(f.caption->x, 0);
+        EXPECT_EQ(f.caption->width, W);
+        EXPECT_EQ(f.settings->x, m);
+        EXPECT_GE(f.settings->y, Bottom(f.caption));
+        EXPECT_EQ(f.shuffle->x, Right(f.settings) + m);
+        EXPECT_EQ(f.loop->x, Right(f.shuffle) + (s + 1) / 2);
+        EXPECT_EQ(f.volume->x, W - 20 - m);
+        EXPECT_EQ(f.volume->width, 20);
+        EXPECT_EQ(f.volume->orientation, 0);
+        for (int i = 0; i < 4; i++) {
+            EXPECT_EQ(f.buttons[i]->x, m + i * 22);
+            EXPECT_EQ(f.buttons[i]->width, 20);
+            EXPECT_EQ(f.buttons[i]->height, 20);
+            EXPECT_EQ(f.buttons[i]->y, f.seek->y);
+        }
+        EXPECT_EQ(f.seek->x, Right(f.buttons[3]) + m);
+        EXPECT_EQ(Right(f.seek), W - m);
+        EXPECT_EQ(f.seek->height, 20);
+        EXPECT_FALSE(f.timeDisplay->visible);
+        // The status line under the playlist, s apart, as wide.
+        EXPECT_EQ(f.statusLine->height, 53);
+        EXPECT_EQ(f.statusLine->y, Bottom(f.playList) + s);
+        EXPECT_EQ(f.statusLine->x, f.playList->x);
+        EXPECT_EQ(f.statusLine->width, f.playList->width);
+        // Info panel and spectrum.
+        EXPECT_EQ(f.info->x, m);
+        EXPECT_EQ(f.info->y, Bottom(f.fileList) + s);
+        EXPECT_EQ(f.spectrum->x, Right(f.info) + s);
+        EXPECT_EQ(f.spectrum->y, f.info->y);
+        EXPECT_EQ(f.spectrum->width, 108);
+        EXPECT_EQ(f.spectrum->height, 92);
+        // The two panels side by side with the splitter gap between them.
+        EXPECT_EQ(f.pathBar->x, m);
+        EXPECT_EQ(f.fileList->x, m);
+        EXPECT_EQ(f.playList->x, Right(f.fileList) + s);
+        EXPECT_LE(Right(f.playList), f.volume->x - s);
+    }
+    // Without the spectrum the info panel takes its place.
+    g_general.isSpectrum = 0;
+    Relayout();
+    EXPECT_FALSE(f.spectrum->visible);
+    EXPECT_EQ(Right(f.info), Right(f.playList));
+}
+
+TEST_F(MainWin, GraphicalSeekPanelBlockAndTimeDisplay) {
+    g_general.isSeekGraphical = 1;
+    for (int height : {45, 101, 140}) {
+        g_layout.seekHeight = height;
+        for (SIZE sz : {SIZE{426, 700}, SIZE{777, 800}}) {
+            Size(sz.cx, sz.cy);
+            int W = ClientW();
+            SCOPED_TRACE(height * 10000 + sz.cx);
+            Button** b = f.buttons;
+            // Glyphs 0 and 4 above, 1 and 3 below; 2 apart, 4 between rows.
+            EXPECT_EQ(b[0]->x, m);
+            EXPECT_EQ(b[3]->x, m + 22);
+            EXPECT_EQ(b[1]->x, m);
+            EXPECT_EQ(b[2]->x, m + 22);
+            EXPECT_EQ(b[0]->y, b[3]->y);
+            EXPECT_EQ(b[1]->y, b[0]->y + 24);
+            EXPECT_EQ(b[2]->y, b[1]->y);
+            int available = W - 2 * m + 2 - Right(b[3]);
+            EXPECT_EQ(f.seek->width, available / 4 * 4 - 2);
+            EXPECT_EQ(Right(f.seek), W - m);
+            EXPECT_EQ(f.seek->height, height);
+            EXPECT_EQ(f.timeDisplay->visible, height >= m + 94);
+            if (f.timeDisplay->visible) {
+                EXPECT_EQ(f.timeDisplay->x, m);
+                EXPECT_GE(f.timeDisplay->y, Bottom(f.info));
+                EXPECT_LE(Bottom(f.timeDisplay), b[0]->y);
+            }
+        }
+    }
+}
+
+TEST_F(MainWin, SmallModeIsOneRowAndAMaximiseLeavesIt) {
+    Size(500, 566);
+    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+    PumpMessages();
+    ASSERT_TRUE(g_general.isSmall);
+    EXPECT_EQ(ClientH(), 18);
+    EXPECT_EQ(f.volume->x, 0);
+    EXPECT_EQ(f.volume->width, 40);
+    EXPECT_EQ(f.volume->orientation, 1);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(f.buttons[i]->x, 40 + i * 18);
+        EXPECT_EQ(f.buttons[i]->width, 18);
+        EXPECT_EQ(f.buttons[i]->height, 18);
+    }
+    EXPECT_EQ(f.seek->x, Right(f.buttons[3]) - 1);
+    EXPECT_EQ(f.seek->width, 150);
+    EXPECT_EQ(f.spectrum->x, Right(f.seek) - 1);
+    EXPECT_EQ(f.spectrum->width, 40);
+    EXPECT_EQ(f.caption->x, Right(f.spectrum));
+    EXPECT_EQ(Right(f.caption), ClientW());
+    EXPECT_EQ(f.caption->height, 18);
+    for (Control* c : {(Control*)f.fileList, (Control*)f.playList, (Control*)f.info, (Control*)f.settings})
+        EXPECT_FALSE(c->visible);
+    MINMAXINFO mm{};
+    SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+    EXPECT_EQ(mm.ptMinTrackSize.x, 248);
+    // Without the spectrum the caption starts after the seek panel.
+    g_general.isSpectrum = 0;
+    Relayout();
+    EXPECT_EQ(f.caption->x, Right(f.seek));
+    // The maximise command only leaves small mode; the normal size comes back.
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PumpMessages();
+    EXPECT_FALSE(g_general.isSmall);
+    EXPECT_FALSE(IsZoomed(wnd()));
+    EXPECT_EQ(WindowH(), 566);
+    EXPECT_TRUE(f.fileList->visible);
+    // A double click on the caption in small mode does the same.
+    SendMessageW(wnd(), WM_NCMBUTTONDBLCLK, HTCAPTION, 0);
+    ASSERT_TRUE(g_general.isSmall);
+    SendMessageW(wnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    PumpMessages();
+    EXPECT_FALSE(g_general.isSmall);
+    EXPECT_FALSE(IsZoomed(wnd()));
+}
+
+TEST_F(MainWin, MaximiseAndRestoreSwapTheSeekPanelHeights) {
+    g_general.isSeekGraphical = 1;
+    g_general.pSeekHeight = 50;
+    g_general.pSeekHeightMaximized = 120;
+    g_layout.seekHeight = 50;
+    Relayout();
+    RECT before;
+    GetWindowRect(wnd(), &before);
+    SendMessageW(wnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsZoomed(wnd()));
+    EXPECT_TRUE(g_general.isMaximized);
+    EXPECT_EQ(g_general.xPos, before.left);
+    EXPECT_EQ(g_general.Height, before.bottom - before.top);
+    EXPECT_EQ(f.seek->height, 120);
+    EXPECT_EQ(f.caption->width, ClientW());
+    g_layout.seekHeight = 110;  // dragged while maximised
+    SendMessageW(wnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    PumpMessages();
+    EXPECT_FALSE(IsZoomed(wnd()));
+    EXPECT_FALSE(g_general.isMaximized);
+    EXPECT_EQ(g_general.pSeekHeightMaximized, 110);
+    EXPECT_EQ(f.seek->height, 50);
+}
+
+TEST_F(MainWin, PanelLayoutsWithAndWithoutSwap) {
+    Size(600, 600);
+    int left = m, right = f.volume->x - s;
+    for (int swap = 0; swap < 2; swap++) {
+        g_general.isSwapPanels = (uint8_t)swap;
+        Control* leftList = swap ? (Control*)f.playList : (Control*)f.fileList;
+        Control* rightList = swap ? (Control*)f.fileList : (Control*)f.playList;
+        SCOPED_TRACE(swap);
+        SetPanelLayout(0);
+        EXPECT_TRUE(leftList->visible && rightList->visible);
+        EXPECT_EQ(leftList->x, left);
+        EXPECT_EQ(rightList->x, Right(leftList) + s);
+        EXPECT_EQ(Right(rightList), right);
+        EXPECT_EQ(f.pathBar->x, f.fileList->x);
+        EXPECT_EQ(f.statusLine->x, f.playList->x);
+        SetPanelLayout(1);  // the left one hidden
+        EXPECT_FALSE(leftList->visible);
+        EXPECT_TRUE(rightList->visible);
+        EXPECT_EQ(rightList->x, left);
+        EXPECT_EQ(Right(rightList), right);
+        EXPECT_EQ(f.pathBar->visible, f.fileList->visible);
+        EXPECT_EQ(f.statusLine->visible, f.playList->visible);
+        SetPanelLayout(2);  // the right one hidden
+        EXPECT_TRUE(leftList->visible);
+        EXPECT_FALSE(rightList->visible);
+        EXPECT_EQ(leftList->x, left);
+        EXPECT_EQ(Right(leftList), right);
+    }
+}
+
+TEST_F(MainWin, CollapsedHeightAndThresholdForBothSeekModesAndThemes) {
+    for (uint32_t theme : {(uint32_t)ThemeWindows2000, (uint32_t)ThemeDarkModern}) {
+        ApplyTheme(f.window, theme);
+        int g = theme == ThemeDarkModern ? 2 * m + 2 : 0;
+        for (int graphical = 0; graphical < 2; graphical++) {
+            SCOPED_TRACE(theme * 10 + graphical);
+            g_general.isSeekGraphical = (uint8_t)graphical;
+            g_layout.seekHeight = 60;
+            int threshold = graphical ? (m + 45) * 5 + s + 60 + g : (m + 49) * 5 + s + g;
+            int collapsed = graphical ? 4 * m + 130 + 60 + g : 4 * m + 150 + g;
+            EXPECT_EQ(CollapseThreshold(), threshold);
+            EXPECT_EQ(CollapsedHeight(), collapsed);
+            MINMAXINFO mm{};
+            SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+            EXPECT_EQ(mm.ptMinTrackSize.x, 289);
+            EXPECT_EQ(mm.ptMinTrackSize.y, collapsed);
+            // Just above the threshold the lists are there.
+            Size(500, threshold + 1 + Insets());
+            EXPECT_FALSE(g_layout.collapsed);
+            EXPECT_TRUE(f.fileList->visible && f.playList->visible && f.pathBar->visible && f.statusLine->visible);
+            // At the threshold they go and the window takes the collapsed height.
+            Size(500, threshold + Insets());
+            EXPECT_TRUE(g_layout.collapsed);
+            EXPECT_EQ(WindowH(), collapsed);
+            EXPECT_FALSE(f.fileList->visible || f.playList->visible || f.pathBar->visible || f.statusLine->visible);
+            EXPECT_EQ(f.info->y, Bottom(f.settings) + m + (g ? m + 1 : 0));
+            EXPECT_LE(Bottom(f.seek), ClientH());
+            // Dragging the bottom edge snaps to the collapsed height while low.
+            RECT r{20, 20, 520, 20 + threshold - 30 + Insets()};
+            SendMessageW(wnd(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&r);
+            EXPECT_EQ(r.bottom - r.top, collapsed);
+            r = RECT{20, 20, 520, 20 + threshold + 40 + Insets()};
+            SendMessageW(wnd(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&r);
+            EXPECT_EQ(r.bottom - r.top, threshold + 40 + Insets());
+            Size(500, 700);
+            EXPECT_FALSE(g_layout.collapsed);
+            EXPECT_TRUE(f.fileList->visible);
+        }
+    }
+}
+
+TEST_F(MainWin, PanelSplitterDragHidesAndDoubleClickCentres) {
+    Size(600, 600);
+    SetPanelLayout(0);
+    RECT split = PanelSplitterRect();
+    ASSERT_GT(split.right, split.left);
+    int y = (split.top + split.bottom) / 2;
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(split.left + 1, y));
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(split.left + 61, y));
+    EXPECT_EQ(g_general.LCR, 0);
+    EXPECT_EQ(f.playList->x, split.right + 60);
+    // Past the left edge's threshold the left panel goes.
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(m + 5, y));
+    EXPECT_EQ(g_general.LCR, 1);
+    EXPECT_FALSE(f.fileList->visible);
+    // Back into the middle: both again.
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(250, y));
+    EXPECT_EQ(g_general.LCR, 0);
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(ClientW() - 30, y));
+    EXPECT_EQ(g_general.LCR, 2);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(ClientW() - 30, y));
+    // A double click on the splitter (now at the right edge) shows both, centred.
+    split = PanelSplitterRect();
+    SendMessageW(wnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, PackPoint(split.left + 1, y));
+    EXPECT_EQ(g_general.LCR, 0);
+    EXPECT_EQ(g_layout.splitterOffset, 0);
+    EXPECT_TRUE(f.fileList->visible && f.playList->visible);
+}
+
+TEST_F(MainWin, SeekEdgeDragAndDoubleClick) {
+    g_general.isSeekGraphical = 1;
+    g_layout.seekHeight = 50;
+    Size(600, 800);
+    RECT edge = SeekEdgeRect();
+    ASSERT_GT(edge.bottom, edge.top);
+    int x = (edge.left + edge.right) / 2;
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, edge.top));
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(x, edge.top - 30));
+    EXPECT_EQ(g_layout.seekHeight, 50 + 30);  // the grab point keeps its distance to the edge
+    SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON, PackPoint(x, edge.top + 300));
+    EXPECT_EQ(g_layout.seekHeight, 45);  // never below 45
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(x, edge.top + 300));
+    edge = SeekEdgeRect();
+    SendMessageW(wnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, PackPoint(x, edge.top));
+    EXPECT_EQ(g_layout.seekHeight, 103);
+    EXPECT_EQ(f.seek->height, 103);
+}
+
+TEST_F(MainWin, KeyboardTable) {
+    g_general.pVolumeControls = 2;
+    f.volume->value = (65535 * 50 + 99) / 100;
+    {
+        Modifiers ctrl(false, true);
+        Key(VK_UP);
+    }
+    EXPECT_EQ(f.volume->value * 100 / 65535, 55);
+    EXPECT_EQ(g_general.PlayerVolume, (uint32_t)f.volume->value);
+    {
+        Modifiers both(true, true);
+        Key(VK_DOWN);  // four steps down
+    }
+    EXPECT_EQ(f.volume->value * 100 / 65535, 35);
+    // Without Ctrl an arrow belongs to the focused list, except in small mode.
+    int v = f.volume->value;
+    Key(VK_UP);
+    EXPECT_EQ(f.volume->value, v);
+    g_general.isSmall = 1;
+    Key(VK_UP);
+    EXPECT_GT(f.volume->value, v);
+    g_general.isSmall = 0;
+
+    // F9 to F11, F10 as the system key it arrives as.
+    uint8_t shuffle = g_general.isShuffle, loop = g_general.isLoop;
+    Key(VK_F10, WM_SYSKEYDOWN);
+    EXPECT_NE(g_general.isShuffle, shuffle);
+    EXPECT_EQ(f.shuffle->toggleState, g_general.isShuffle ? ToggleDown : ToggleUp);
+    Key(VK_F11);
+    EXPECT_NE(g_general.isLoop, loop);
+    EXPECT_EQ(f.loop->toggleState, g_general.isLoop ? ToggleDown : ToggleUp);
+    Key(VK_F9);
+    EXPECT_EQ(f.settings->toggleState, ToggleUp);
+
+    // Ctrl+4 keeps the focused list's side, Ctrl+3 brings both back with the kept splitter.
+    Size(600, 600);
+    g_layout.splitterOffset = 33;
+    Relayout();
+    SetFocusIndex(f.window, f.fileList->index, false);
+    {
+        Modifiers ctrl(false, true);
+        Key('4');
+        EXPECT_EQ(g_general.LCR, 2);
+        EXPECT_TRUE(f.fileList->visible);
+        EXPECT_FALSE(f.playList->visible);
+        // Ctrl+U: the same side now holds the playlist.
+        Key('U');
+        EXPECT_TRUE(g_general.isSwapPanels);
+        EXPECT_EQ(g_general.LCR, 2);
+        EXPECT_TRUE(f.playList->visible);
+        EXPECT_FALSE(f.fileList->visible);
+        Key('U');
+        EXPECT_FALSE(g_general.isSwapPanels);
+        EXPECT_EQ(f.window->focusIndex, f.fileList->index);
+        g_layout.splitterOffset = 0;
+        Key('3');
+        EXPECT_EQ(g_general.LCR, 0);
+        EXPECT_EQ(g_layout.splitterOffset, 33);
+        SetFocusIndex(f.window, f.playList->index, false);
+        Key('4');
+        EXPECT_EQ(g_general.LCR, 1);
+        EXPECT_TRUE(f.playList->visible);
+        Key('3');
+    }
+}
+
+TEST_F(MainWin, MenuCommandsById) {
+    uint8_t shuffle = g_general.isShuffle, loop = g_general.isLoop, loopList = g_general.isLoopPlayList;
+    bool shutdown = shutdownAfterPlayList;
+    SendMessageW(wnd(), WM_COMMAND, CmdShuffle, 0);
+    SendMessageW(wnd(), WM_COMMAND, CmdLoopTrack, 0);
+    SendMessageW(wnd(), WM_COMMAND, CmdLoopPlayList, 0);
+    SendMessageW(wnd(), WM_COMMAND, CmdShutdownAfterPlayList, 0);
+    EXPECT_NE(g_general.isShuffle, shuffle);
+    EXPECT_NE(g_general.isLoop, loop);
+    EXPECT_NE(g_general.isLoopPlayList, loopList);
+    EXPECT_NE(shutdownAfterPlayList, shutdown);
+    EXPECT_EQ(f.shuffle->toggleState, g_general.isShuffle ? ToggleDown : ToggleUp);
+    EXPECT_EQ(f.loop->toggleState, g_general.isLoop ? ToggleDown : ToggleUp);
+    shutdownAfterPlayList = shutdown;
+    // The menu resource holds every entry with its text.
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(107));
+    ASSERT_TRUE(menu);
+    HMENU popup = GetSubMenu(menu, 0);
+    wchar_t text[64];
+    GetMenuStringW(popup, CmdShuffle, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Shuffle\tF10");
+    GetMenuStringW(popup, CmdShutdownAfterPlayList, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Shutdown after PlayList ends");
+    GetMenuStringW(popup, CmdExit, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Exit");
+    DestroyMenu(menu);
+    // A right press on an empty place opens it; on a list it does not.
+    {
+        MenuCloser closer;
+        int x = Right(f.loop) + 20, y = f.loop->y + 5;
+        SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, PackPoint(x, y));
+        SendMessageW(wnd(), WM_RBUTTONUP, 0, PackPoint(x, y));
+        PumpMessages();
+        EXPECT_EQ(closer.seen, 1);
+    }
+    // Exit closes like the caption's close button: the loop is told to end.
+    SendMessageW(wnd(), WM_COMMAND, CmdExit, 0);
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) quit |= msg.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+}
+
+TEST_F(MainWin, HidingToTheTrayKeepsTheControlsVisibilityAside) {
+    EXPECT_TRUE(IsWindowVisible(wnd()));
+    g_general.isCPUUsage = 0;
+    Relayout();
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(IsWindowVisible(wnd()));
+    EXPECT_FALSE(g_general.isVisible);
+    for (int i = 0; i < f.window->controlCount; i++) EXPECT_FALSE(f.window->controls[i]->visible);
+    // A left click on a tray icon brings it back.
+    SendMessageW(wnd(), WM_APP, 0, WM_LBUTTONDOWN);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(wnd()));
+    EXPECT_TRUE(g_general.isVisible);
+    EXPECT_TRUE(f.fileList->visible);
+    EXPECT_FALSE(f.cpuLabel->visible);
+    SendMessageW(wnd(), WM_APP, 0, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(IsWindowVisible(wnd()));
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(IsWindowVisible(wnd()));
+}
+
+TEST_F(MainWin, SnapsWhileACaptionDragMoves) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetMoveState(30, 8);
+    if (!SetCursorPos(work.left + 30 + 7, work.top + 8 + 300)) GTEST_SKIP() << "no cursor to move";
+    POINT c;
+    GetCursorPos(&c);
+    RECT r{c.x - 30, c.y - 8, c.x - 30 + 426, c.y - 8 + 566};
+    SendMessageW(wnd(), WM_MOVING, WMSZ_TOP, (LPARAM)&r);
+    EXPECT_EQ(r.left, work.left);
+    EXPECT_EQ(r.top, c.y - 8);
+    EXPECT_EQ(r.right - r.left, 426);
+    {
+        Modifiers ctrl(false, true);  // Ctrl moves freely
+        RECT free{c.x - 30, c.y - 8, c.x - 30 + 426, c.y - 8 + 566};
+        SendMessageW(wnd(), WM_MOVING, WMSZ_TOP, (LPARAM)&free);
+        EXPECT_EQ(free.left, c.x - 30);
+    }
+    // After the release there is no move state: nothing snaps.
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(5, 5));
+    RECT after{c.x - 30, c.y - 8, c.x - 30 + 426, c.y - 8 + 566};
+    SendMessageW(wnd(), WM_MOVING, WMSZ_TOP, (LPARAM)&after);
+    EXPECT_EQ(after.left, c.x - 30);
+}
+
+// A WM_DROPFILES as the shell builds it.
+static HGLOBAL MakeDrop(const std::vector<std::wstring>& files, POINT at) {
+    size_t chars = 1;
+    for (const std::wstring& f : files) chars += f.size() + 1;
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    DROPFILES* d = (DROPFILES*)GlobalLock(mem);
+    d->pFiles = sizeof(DROPFILES);
+    d->pt = at;
+    d->fWide = TRUE;
+    wchar_t* p = (wchar_t*)(d + 1);
+    for (const std::wstring& f : files) {
+        memcpy(p, f.c_str(), f.size() * sizeof(wchar_t));
+        p += f.size() + 1;
+    }
+    GlobalUnlock(mem);
+    return mem;
+}
+
+TEST_F(MainWin, DroppedFilesWithAndWithoutShift) {
+    std::wstring a = dir.File(L"a.wav"), b = dir.File(L"b.wav");
+    WriteFileBytes(a, "x");
+    WriteFileBytes(b, "x");
+    POINT onList{f.playList->x + 10, f.playList->y + 30}, off{f.info->x + 10, f.info->y + 10};
+    SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a}, off), 0);
+    EXPECT_EQ(LastDrop().action, DropFollow);
+    EXPECT_EQ(LastHandOff().mode, ModeFollow);
+    EXPECT_EQ(LastHandOff().path, a);
+    SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a}, onList), 0);
+    EXPECT_EQ(LastDrop().action, DropAppend);
+    EXPECT_TRUE(LastDrop().onPlayList);
+    {
+        Modifiers shift(true, false);
+        SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, onList), 0);
+        EXPECT_EQ(LastDrop().action, DropReplace);
+        EXPECT_EQ(LastDrop().items.size(), 2u);
+    }
+    SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, off), 0);
+    EXPECT_EQ(LastDrop().action, DropReplace);
+    EXPECT_FALSE(LastDrop().keptPlayList);
+    {
+        Modifiers ctrl(false, true);
+        SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, off), 0);
+        EXPECT_TRUE(LastDrop().keptPlayList);
+    }
+    EXPECT_EQ(LastHandOff().mode, ModeAdd);
+}
+
+TEST_F(MainWin, PlayPauseSeekPanelAndTimeDisplayFollowTheEngine) {
+    std::wstring song = dir.File(L"song.wav");
+    ASSERT_TRUE(WriteSineWav(song, 4));
+    ASSERT_TRUE(AudioInit(0, 44100, nullptr));
+    PlayFileNow(song.c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
+    EXPECT_EQ(f.seek->maximum, (int)seekLength);
+    EXPECT_STREQ(f.timeDisplay->rows[2].cells[0].text, L"00:04");
+    // A press on the seek panel's middle seeks there.
+    g_general.isSeekGraphical = 0;
+    Relayout();
+    LPARAM mid = PackPoint(f.seek->x + f.seek->width / 2, f.seek->y + 5);
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, mid);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, mid);
+    EXPECT_NEAR((double)seekPosition, 2000.0, 150.0);
+    EXPECT_NEAR((double)GetPosition(), 2000.0, 200.0);
+    EXPECT_STREQ(f.timeDisplay->rows[1].cells[0].text, L"50%");
+    // Ctrl+Right seeks by 5 %.
+    uint32_t before = seekPosition;
+    {
+        Modifiers ctrl(false, true);
+        Key(VK_RIGHT);
+    }
+    EXPECT_EQ(seekPosition, before + seekLength * 5 / 100);
+    // The play button pauses and plays; the stop button stops.
+    LPARAM play = PackPoint(f.buttons[1]->x + 5, f.buttons[1]->y + 5);
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, play);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, play);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
+    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, play);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, play);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
+    // The volume slider drives the player volume.
+    g_general.pVolumeControls = 2;
+    LPARAM low = PackPoint(f.volume->x + 10, Bottom(f.volume) - f.volume->height / 4);
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, low);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, low);
+    EXPECT_NEAR((double)g_general.PlayerVolume, 65535 / 4.0, 65535 / 20.0);
+    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+    LPARAM stop = PackPoint(f.buttons[2]->x + 5, f.buttons[2]->y + 5);
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, stop);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, stop);
+    EXPECT_EQ(GetStatus(), StatusStopped);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
+    StopTrack();
+    AudioFree();
+}
+
+TEST_F(MainWin, SavedPositionOffEveryMonitorComesBackAtStartUp) {
+    HWND w = g_mainWindow;
+    SetWindowPos(w, nullptr, 30000, -20000, 426, 566, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowMainWindowAtStart();
+    RECT r, work{};
+    GetWindowRect(w, &r);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_GE(r.left, work.left);
+    EXPECT_GE(r.top, work.top);
+    EXPECT_LE(r.right, work.right);
+    EXPECT_LE(r.bottom, work.bottom);
+    EXPECT_EQ(r.right - r.left, 426);
+}
+
+// ---- what a person sees --------------------------------------------------------
+
+static int DistinctColours(const ScreenShot& shot) {
+    std::vector<uint32_t> seen(shot.pixels);
+    std::sort(seen.begin(), seen.end());
+    return (int)(std::unique(seen.begin(), seen.end()) - seen.begin());
+}
+
+static bool Differs(COLORREF a, COLORREF b) {
+    return abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) + abs(GetBValue(a) - GetBValue(b)) > 30;
+}
+
+TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
+    for (uint32_t theme : {(uint32_t)ThemeDarkModern, (uint32_t)ThemeLight}) {
+        ApplyTheme(f.window, theme);
+        std::wstring name = theme == ThemeDarkModern ? L"dark-modern" : L"light";
+        g_general.isSeekGraphical = 1;
+        g_layout.seekHeight = 110;
+        Size(520, 640);
+        ScreenShot shot;
+        ASSERT_TRUE(shot.Capture(wnd()));
+        shot.SaveBmp(ArtefactFolder() + L"main-normal-" + name + L".bmp");
+        // The caption, the settings button, the filled volume bar and the window
+        // background are drawn in different colours; the screen is not blank.
+        int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+        COLORREF background = shot.At(ox + 2, oy + f.settings->y + 2 + 19 + 1);
+        EXPECT_PRED2(Differs, shot.At(ox + 60, oy + 6), background);
+        EXPECT_PRED2(Differs, shot.At(ox + f.volume->x + 10, oy + Bottom(f.volume) - 10), background);
+        EXPECT_GT(DistinctColours(shot), 20);
+
+        SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        PumpMessages();
+        ASSERT_TRUE(shot.Capture(wnd()));
+        shot.SaveBmp(ArtefactFolder() + L"main-maximised-" + name + L".bmp");
+        EXPECT_GT(shot.width, 700);
+        SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        PumpMessages();
+
+        Size(520, CollapsedHeight());
+        ASSERT_TRUE(shot.Capture(wnd()));
+        shot.SaveBmp(ArtefactFolder() + L"main-collapsed-" + name + L".bmp");
+        EXPECT_EQ(shot.height, CollapsedHeight());
+
+        SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+        PumpMessages();
+        ASSERT_TRUE(shot.Capture(wnd()));
+        shot.SaveBmp(ArtefactFolder() + L"main-small-" + name + L".bmp");
+        EXPECT_EQ(shot.height, SmallWindowHeight());
+        EXPECT_PRED2(Differs, shot.At(ox + f.volume->x + 3, oy + 9), shot.At(ox + f.caption->x + 40, oy + 9));
+        SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+        PumpMessages();
+    }
+}
