@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
+#include "app/list_drag.h"
 #include "app/main_commands.h"
 #include "app/main_drop.h"
 #include "app/main_frame.h"
@@ -367,15 +368,18 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     if (msg == WM_NCHITTEST && g_general.isSmall && g_mainFrame.caption) {
-        // The top and bottom rows of the small window do not size it.
-        RECT r;
-        GetWindowRect(wnd, &r);
+        // The top and bottom rows of the small window do not size it: a point on
+        // the frame above or below the row, right of the caption's start, is
+        // taken into the row (our frame is more than one pixel thick).
+        RECT client;
+        GetClientRect(wnd, &client);
+        POINT topLeft{g_mainFrame.caption->x, 0}, bottomRight{client.right, client.bottom};
+        ClientToScreen(wnd, &topLeft);
+        ClientToScreen(wnd, &bottomRight);
         int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-        POINT start{g_mainFrame.caption->x, 0};
-        ClientToScreen(wnd, &start);
-        if (x >= start.x) {
-            if (y == r.top) lp = MAKELPARAM(x, y + 1);
-            else if (y == r.bottom - 1) lp = MAKELPARAM(x, y - 1);
+        if (x >= topLeft.x && x < bottomRight.x) {
+            if (y < topLeft.y) lp = MAKELPARAM(x, topLeft.y);
+            else if (y >= bottomRight.y) lp = MAKELPARAM(x, bottomRight.y - 1);
         }
     }
     // The framework sees every message first; it may turn a press into a double click.
@@ -440,13 +444,14 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         if (wp == kTickTimer) TimerWork();
         return 0;
     case WM_MOUSEMOVE:
-        SplitterMove(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        if (!SplitterMove(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) ListDragMove(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), wp);
         break;
     case WM_LBUTTONDOWN:
-        SplitterPress(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        if (!SplitterPress(GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) ListDragPress(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         break;
     case WM_LBUTTONUP:
     case WM_EXITSIZEMOVE:
+        if (msg == WM_LBUTTONUP) ListDragRelease(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
         SplitterRelease();
         g_moveOffset = POINT{-1, -1};
         break;

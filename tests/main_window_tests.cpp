@@ -5,6 +5,7 @@
 #include "tests/ui_test_window.h"
 #include "tests/test_support.h"
 #include "app/general_settings.h"
+#include "app/list_drag.h"
 #include "app/lyrics.h"
 #include "app/main_commands.h"
 #include "app/main_drop.h"
@@ -815,4 +816,79 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
         SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
         PumpMessages();
     }
+}
+
+TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
+    Size(600, 600);
+    for (ListView* l : {f.fileList, f.playList}) {
+        if (l->columnCount == 0) AddColumns(l, 1);
+        for (int i = 0; i < 5; i++) {
+            AddRow(l);
+            SetCellText(l, 0, L"entry");
+        }
+    }
+    auto drag = [&](ListView* from, POINT to, WPARAM keys) {
+        LPARAM press = PackPoint(from->x + 20, from->y + from->headerHeight + from->rowHeight + 3);
+        SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, press);
+        SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON | keys, PackPoint(to.x, to.y));
+        bool started = g_listDrag.dragging;
+        SendMessageW(wnd(), WM_LBUTTONUP, keys & MK_SHIFT, PackPoint(to.x, to.y));
+        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        return started;
+    };
+    POINT onPlayList{f.playList->x + 30, f.playList->y + 40};
+    POINT onStatus{f.statusLine->x + 30, f.statusLine->y + 20};
+    EXPECT_TRUE(drag(f.fileList, onPlayList, 0));
+    EXPECT_EQ(LastListDragResult(), DragAddedToPlayList);
+    EXPECT_TRUE(drag(f.fileList, onStatus, 0));
+    EXPECT_EQ(LastListDragResult(), DragReplacedPlayList);
+    // Moving inside the file list is no drag; with Shift it is one at once.
+    POINT inside{f.fileList->x + 40, f.fileList->y + 80};
+    EXPECT_FALSE(drag(f.fileList, inside, 0));
+    EXPECT_TRUE(drag(f.fileList, inside, MK_SHIFT));
+    EXPECT_EQ(LastListDragResult(), DragDroppedNowhere);
+    // From the playlist only leaving the window starts a drag; an empty
+    // playlist (as the library reports it) has nothing to delete.
+    EXPECT_FALSE(drag(f.playList, onStatus, 0));
+    EXPECT_TRUE(drag(f.playList, POINT{-40, 100}, 0));
+    EXPECT_EQ(LastListDragResult(), DragDroppedNowhere);
+    // A press on the header starts nothing.
+    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(f.fileList->x + 20, f.fileList->y + 3));
+    EXPECT_EQ(g_listDrag.source, DragFromNone);
+    SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(f.fileList->x + 20, f.fileList->y + 3));
+}
+
+TEST_F(MainWin, ContextMenuPlacesAndSmallModeHitTest) {
+    Size(600, 600);
+    auto opens = [&](int x, int y) {
+        MenuCloser closer;
+        SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, PackPoint(x, y));
+        SendMessageW(wnd(), WM_RBUTTONUP, 0, PackPoint(x, y));
+        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        PumpMessages();
+        return closer.seen > 0;
+    };
+    EXPECT_FALSE(opens(f.playList->x + 30, f.playList->y + 60));  // the list's own
+    EXPECT_TRUE(opens(f.volume->x - 10, f.volume->y + 2));          // the band beside the volume slider
+    EXPECT_TRUE(opens(f.cpuLabel->x + 5, f.cpuLabel->y + 5));       // even over the label there
+    // Small mode: anywhere right of the first glyph button, but not on the caption.
+    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+    PumpMessages();
+    ASSERT_TRUE(g_general.isSmall);
+    EXPECT_TRUE(opens(f.seek->x + 20, 5));
+    EXPECT_FALSE(opens(f.volume->x + 5, 5));
+    // The top and bottom rows right of the caption's start do not size the window.
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    POINT c{f.caption->x + 60, 0};
+    ClientToScreen(wnd(), &c);
+    LRESULT top = SendMessageW(wnd(), WM_NCHITTEST, 0, MAKELPARAM(c.x, r.top));
+    LRESULT bottom = SendMessageW(wnd(), WM_NCHITTEST, 0, MAKELPARAM(c.x, r.bottom - 1));
+    EXPECT_NE(top, HTTOP);
+    EXPECT_NE(bottom, HTBOTTOM);
+    // The wheel changes the volume in small mode only.
+    g_general.pVolumeControls = 2;
+    f.volume->value = (65535 * 50 + 99) / 100;
+    SendMessageW(wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
+    EXPECT_EQ(f.volume->value * 100 / 65535, 60);
 }
