@@ -892,3 +892,63 @@ TEST_F(MainWin, ContextMenuPlacesAndSmallModeHitTest) {
     SendMessageW(wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), 0);
     EXPECT_EQ(f.volume->value * 100 / 65535, 60);
 }
+
+TEST_F(MainWin, RightPressOnTheSeekPanelSwitchesItsMode) {
+    g_general.isSeekGraphical = 0;
+    g_general.pSeekHeight = 110;
+    Size(500, 700);
+    int before = WindowH();
+    LPARAM at = PackPoint(f.seek->x + 10, f.seek->y + 5);
+    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageW(wnd(), WM_RBUTTONUP, 0, at);
+    PumpMessages();
+    EXPECT_TRUE(g_general.isSeekGraphical);
+    EXPECT_EQ(f.seek->height, 110);
+    EXPECT_EQ(WindowH(), before + 110 - 20);  // the lists keep their height
+    EXPECT_TRUE(f.timeDisplay->visible);
+    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+    g_layout.seekHeight = 90;  // dragged meanwhile: kept for the next switch
+    Relayout();
+    at = PackPoint(f.seek->x + 10, f.seek->y + 5);
+    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    SendMessageW(wnd(), WM_RBUTTONUP, 0, at);
+    PumpMessages();
+    EXPECT_FALSE(g_general.isSeekGraphical);
+    EXPECT_EQ(g_general.pSeekHeight, 90);
+    EXPECT_EQ(f.seek->height, 20);
+    EXPECT_FALSE(f.timeDisplay->visible);
+    EXPECT_EQ(WindowH(), before + 110 - 90);  // grew by 110 - 20, shrank by 90 - 20
+}
+
+TEST_F(MainWin, SpaceOnAListAndHandOffsOfTheRightSizeOnly) {
+    std::wstring song = dir.File(L"space.wav");
+    ASSERT_TRUE(WriteSineWav(song, 3));
+    ASSERT_TRUE(AudioInit(0, 44100, nullptr));
+    PlayFileNow(song.c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    SetFocusIndex(f.window, f.playList->index, false);
+    Key(VK_SPACE);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    // Space on the path bar is the path bar's own.
+    SetFocusIndex(f.window, f.pathBar->index, false);
+    Key(VK_SPACE);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    SetFocusIndex(f.window, f.fileList->index, false);
+    Key(VK_SPACE);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    // A tray icon's middle click is play and pause too.
+    SendMessageW(wnd(), WM_APP, 0, WM_MBUTTONDOWN);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    StopTrack();
+    AudioFree();
+
+    HandOffRecord r{};
+    r.mode = ModeFollow;
+    lstrcpynW(r.path, song.c_str(), MAX_PATH);
+    COPYDATASTRUCT wrong{0, sizeof(r) - 2, &r};
+    SendMessageW(wnd(), WM_COPYDATA, 0, (LPARAM)&wrong);
+    EXPECT_NE(LastHandOff().path, song);
+    COPYDATASTRUCT right{0, sizeof(r), &r};
+    SendMessageW(wnd(), WM_COPYDATA, 0, (LPARAM)&right);
+    EXPECT_EQ(LastHandOff().path, song);
+}
