@@ -246,7 +246,8 @@ static bool OnSysCommand(HWND wnd, WPARAM wp) {
             ShowMainWindow(true, true);
             return true;
         }
-        SysCommandRestore(wnd);
+        // Only a maximised window has heights to exchange.
+        if (g_general.isMaximized || IsZoomed(wnd)) SysCommandRestore(wnd);
         return false;
     case SC_MAXIMIZE:
         if (g_general.isSmall) {
