@@ -799,6 +799,7 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
         ASSERT_TRUE(shot.Capture(wnd()));
         shot.SaveBmp(ArtefactFolder() + L"main-maximised-" + name + L".bmp");
         EXPECT_GT(shot.width, 700);
+        EXPECT_GT(DistinctColours(shot), 20);
         SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
         PumpMessages();
 

@@ -108,12 +108,14 @@ void PumpMessages() {
 }
 
 bool ScreenShot::Capture(HWND hwnd) {
-    RECT r;
+    RECT r, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     GetWindowRect(hwnd, &r);
+    // A maximised window's border lies past the screen's edge, where there is nothing to read.
+    IntersectRect(&r, &r, &screen);
     width = r.right - r.left;
     height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    HDC screenDC = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screenDC);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = width;
@@ -121,15 +123,15 @@ bool ScreenShot::Capture(HWND hwnd) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP dib = CreateDIBSection(screenDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    bool ok = BitBlt(mem, 0, 0, width, height, screen, r.left, r.top, SRCCOPY) != 0;
+    bool ok = BitBlt(mem, 0, 0, width, height, screenDC, r.left, r.top, SRCCOPY) != 0;
     GdiFlush();
     pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)width * height);
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(nullptr, screenDC);
     return ok;
 }
 
