@@ -228,6 +228,12 @@ int MaxSeekHeight() {
     return fits < kMinSeekHeight ? kMinSeekHeight : fits;
 }
 
+void SetSeekHeight(int height) {
+    g_layout.seekHeight = height < kMinSeekHeight ? kMinSeekHeight : height;
+    if (g_general.isMaximized) g_general.pSeekHeightMaximized = g_layout.seekHeight;
+    else g_general.pSeekHeight = g_layout.seekHeight;
+}
+
 static void Relayout() {
     UiWindow* ui = g_mainFrame.window;
     if (!ui || !ui->hwnd) return;
@@ -330,7 +336,7 @@ bool SplitterMove(int x, int y) {
         if (h > most) h = most;
         if (h < kMinSeekHeight) h = kMinSeekHeight;
         if (h != g_layout.seekHeight) {
-            g_layout.seekHeight = h;
+            SetSeekHeight(h);
             Relayout();
         }
     }

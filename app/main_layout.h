@@ -28,6 +28,9 @@ int CollapsedHeight();
 int SmallWindowHeight();
 // The tallest graphical seek panel that fits the window now (at least 45).
 int MaxSeekHeight();
+// Sets the graphical seek panel's height and keeps it for the window's state
+// (pSeekHeightMaximized while maximised, else pSeekHeight), so that it is saved.
+void SetSeekHeight(int height);
 // 0 both panels, 1 hides the left one, 2 the right one; lays out.
 void SetPanelLayout(int lcr);
 // Enters or leaves small mode, keeping the normal rectangle.

@@ -464,7 +464,7 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
             g_layout.splitterOffset = 0;
             SetPanelLayout(0);
         } else if (PtInRect(&edge, p)) {
-            g_layout.seekHeight = MaxSeekHeight() < 103 ? MaxSeekHeight() : 103;
+            SetSeekHeight(MaxSeekHeight() < 103 ? MaxSeekHeight() : 103);
             SendMessageW(wnd, WM_SIZE, 0, 0);
         }
         break;

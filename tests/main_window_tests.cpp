@@ -494,6 +494,7 @@ TEST_F(MainWin, SeekEdgeDragAndDoubleClick) {
     SendMessageW(wnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, PackPoint(x, edge.top));
     EXPECT_EQ(g_layout.seekHeight, 103);
     EXPECT_EQ(f.seek->height, 103);
+    EXPECT_EQ(g_general.pSeekHeight, 103);  // kept for the next start
 }
 
 TEST_F(MainWin, KeyboardTable) {
@@ -952,4 +953,41 @@ TEST_F(MainWin, SpaceOnAListAndHandOffsOfTheRightSizeOnly) {
     COPYDATASTRUCT right{0, sizeof(r), &r};
     SendMessageW(wnd(), WM_COPYDATA, 0, (LPARAM)&right);
     EXPECT_EQ(LastHandOff().path, song);
+}
+
+TEST_F(MainWin, ComesBackInTheSamePlaceSizeModeAndLayout) {
+    SetWindowPos(wnd(), nullptr, 100, 120, 500, 600, SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpMessages();
+    g_general.isSwapPanels = 1;
+    SetPanelLayout(2);
+    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+    PumpMessages();
+    ASSERT_TRUE(g_general.isSmall);
+    SendMessageW(wnd(), WM_CLOSE, 0, 0);  // saves
+    HWND old = g_mainWindow;
+    g_mainWindow = nullptr;
+    DestroyWindow(old);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+
+    SetGeneralDefaults();
+    ASSERT_TRUE(CreateMainWindow());
+    LoadGeneralSettings(false, false);
+    ShowMainWindowAtStart();
+    PumpMessages();
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_TRUE(g_general.isSmall);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 120);
+    EXPECT_EQ(ClientH(), 18);
+    EXPECT_EQ(g_general.LCR, 2);
+    EXPECT_TRUE(g_general.isSwapPanels);
+    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
+    PumpMessages();
+    GetWindowRect(wnd(), &r);
+    EXPECT_EQ(r.right - r.left, 500);
+    EXPECT_EQ(r.bottom - r.top, 600);
+    EXPECT_TRUE(f.playList->visible);  // swapped: the playlist is on the left, the shown side
+    EXPECT_FALSE(f.fileList->visible);
 }
