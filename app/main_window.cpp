@@ -231,8 +231,9 @@ static void SysCommandMaximize(HWND wnd) {
     g_general.Height = r.bottom - r.top;
     if (g_general.isSeekGraphical) g_general.pSeekHeight = g_layout.seekHeight;
     g_layout.seekHeight = g_general.pSeekHeightMaximized < 45 ? 45 : g_general.pSeekHeightMaximized;
-    SendMessageW(wnd, WM_SIZE, 0, 0);
-    InvalidateRect(wnd, nullptr, FALSE);
+    // No layout at the old size here: a taller seek panel could collapse the
+    // window and shrink the rectangle Windows restores to. The maximised size
+    // arrives with WM_SIZE.
 }
 
 // Returns true when the command was consumed.

@@ -991,3 +991,19 @@ TEST_F(MainWin, ComesBackInTheSamePlaceSizeModeAndLayout) {
     EXPECT_TRUE(f.playList->visible);  // swapped: the playlist is on the left, the shown side
     EXPECT_FALSE(f.fileList->visible);
 }
+
+TEST_F(MainWin, MaximisingWithATallSeekPanelKeepsTheNormalSize) {
+    g_general.isSeekGraphical = 1;
+    g_general.pSeekHeightMaximized = 300;
+    g_layout.seekHeight = 45;
+    Size(480, 430);
+    ASSERT_FALSE(g_layout.collapsed);
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PumpMessages();
+    EXPECT_TRUE(IsZoomed(wnd()));
+    EXPECT_EQ(f.seek->height, 300);
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpMessages();
+    EXPECT_EQ(WindowH(), 430);
+    EXPECT_EQ(f.seek->height, 45);
+}
