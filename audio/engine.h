@@ -50,6 +50,9 @@ void SetPlayerVolume(uint32_t volume);
 void SetLoop(bool on);
 int GetStatus();
 void SetTrackBounds(int32_t startMs, int32_t lengthMs);
+// The overview scan found where the final silence begins: with isSkipSilence
+// on, the end rule runs there.
+void SetSkipSilenceAt(int64_t bytes);
 
 // A ".m3u" or ".cue" read as a list of addresses: lines joined with "|".
 std::wstring JoinListFileLines(const std::wstring& text);

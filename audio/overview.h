@@ -5,5 +5,3 @@
 void StartOverviewScan();
 // Cancels a running scan and waits for its thread to end (10 ms sleeps).
 void CancelOverviewScan();
-// The scan found where the final silence begins.
-void SetSkipSilenceAt(int64_t bytes);
