@@ -104,9 +104,19 @@ bool GroupMatches(int group, const wchar_t* folder, const wchar_t* name) {
     return false;
 }
 
+// Case-insensitive for the ASCII letters that extensions are made of, and
+// fast: the playlist asks once per entry.
 static bool InList(const wchar_t* ext, std::initializer_list<const wchar_t*> list) {
+    wchar_t lower[8];
+    size_t n = 0;
+    for (; ext[n]; n++) {
+        if (n == 7) return false;  // longer than every extension of the lists
+        wchar_t c = ext[n];
+        lower[n] = c >= L'A' && c <= L'Z' ? (wchar_t)(c + 32) : c;
+    }
+    lower[n] = 0;
     for (const wchar_t* e : list)
-        if (lstrcmpiW(ext, e) == 0) return true;
+        if (wcscmp(lower, e) == 0) return true;
     return false;
 }
 

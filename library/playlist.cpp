@@ -10,6 +10,7 @@
 #include "app/paths.h"
 #include "audio/engine.h"
 #include "ui/list_view.h"
+#include "ui/list_view_parts.h"
 #include <shellapi.h>
 #include <stdio.h>
 #include <algorithm>
@@ -266,13 +267,34 @@ void InitPlayListControl(ListView* list) {
 
 int PlayListCount() { return g_playListView ? g_playListView->rowCount : 0; }
 
+// An entry's texts are owned by the list like any other, but not measured:
+// the folder and extension columns are never drawn and the name column is
+// plain text, which is drawn clipped without its width. Measuring is most of
+// the time of loading a long playlist.
+static bool SetUnmeasuredText(ListView* l, int column, const wchar_t* text) {
+    size_t n = wcslen(text);
+    wchar_t* copy = (wchar_t*)ListAlloc((n + 1) * sizeof(wchar_t));
+    if (!copy) {
+        ShowInformation(L"Not enough memory");
+        return false;
+    }
+    memcpy(copy, text, n * sizeof(wchar_t));
+    ListCell& cell = l->rows[l->rowCount - 1].cells[column];
+    if (cell.ownsText) ListFree(cell.text);
+    cell.text = copy;
+    cell.ownsText = true;
+    cell.empty = false;
+    cell.textWidth = 0;
+    return true;
+}
+
 static bool AddEntryRow(const wchar_t* folder, const wchar_t* name, const wchar_t* extension, int32_t lengthMs,
                         int32_t order) {
     ListView* l = g_playListView;
     if (!AddRow(l)) return false;
-    SetCellText(l, PlayListFolder, folder);
-    SetCellText(l, PlayListName, name);
-    SetCellText(l, PlayListExtension, extension);
+    SetUnmeasuredText(l, PlayListFolder, folder);
+    SetUnmeasuredText(l, PlayListName, name);
+    SetUnmeasuredText(l, PlayListExtension, extension);
     SetCellValue(l, PlayListIcon, 0);
     SetCellValue(l, PlayListOrder, order);
     SetCellValue(l, PlayListLength, lengthMs);
