@@ -99,10 +99,27 @@ static Look FileLook(ExtensionLooks* looks, const wchar_t* folder, const wchar_t
     return look;
 }
 
-static void AddBrowserRow(const wchar_t* name, bool folder, const wchar_t* second, Look look, bool hidden) {
+// Names of folders and of "..", kept here rather than by the list: the list
+// draws a text it does not own whole, so a folder's name is never split at a
+// dot like a file's name and extension. Emptied with the rows.
+static std::vector<std::wstring*> g_folderNames;
+
+static void ClearRows() {
+    Clear(g_fileList, true);
+    for (std::wstring* s : g_folderNames) delete s;
+    g_folderNames.clear();
+}
+
+static void AddBrowserRow(const wchar_t* name, bool folder, const wchar_t* second, Look look, bool hidden,
+                          bool drive = false) {
     ListView* l = g_fileList;
     if (!AddRow(l)) return;
-    SetCellText(l, FileListName, name);
+    if (folder && !drive) {
+        g_folderNames.push_back(new std::wstring(name));
+        SetCellText(l, FileListName, g_folderNames.back()->c_str(), -1, 0);
+    } else {
+        SetCellText(l, FileListName, name);  // a drive's type is drawn at the right like an extension
+    }
     SetCellValue(l, FileListName, folder ? 1 : 0);
     if (second) SetCellText(l, FileListTitle, second);
     SetCellValue(l, FileListIcon, hidden ? -look.icon : look.icon);
@@ -163,7 +180,7 @@ bool ListFolder(const wchar_t* path, bool sort) {
     WIN32_FIND_DATAW fd;
     HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return false;
-    Clear(l, true);
+    ClearRows();
     bool root = std::count(folder.begin(), folder.end(), L'\\') == 1;
     AddBrowserRow(L"..", true, root ? kDrivesText : kUpText, Look{GroupIcon(root ? GroupDrive : GroupParent), GroupParent},
                   false);
@@ -203,7 +220,8 @@ static const wchar_t* DriveType(UINT type) {
 void ListDrives(wchar_t letter) {
     ListView* l = g_fileList;
     if (!l) return;
-    Clear(l, true);
+    ClearRows();
+    CurrentPath() = kChooseDrive;
     DWORD mask = GetLogicalDrives();
     int focus = 0;
     for (int i = 0; i < 26; i++) {
@@ -219,10 +237,9 @@ void ListDrives(wchar_t letter) {
         else swprintf(text, MAX_PATH + 40, L"%c:.%ls", root[0], DriveType(type));
         int group = type == DRIVE_REMOVABLE ? GroupImage : type == DRIVE_CDROM ? GroupVideo
                   : type == DRIVE_REMOTE    ? GroupAudio : GroupFolder;
-        AddBrowserRow(text, true, kEnterText, Look{GroupIcon(GroupDrive), group}, false);
+        AddBrowserRow(text, true, kEnterText, Look{GroupIcon(GroupDrive), group}, false, true);
         if (towupper(letter) == root[0]) focus = l->rowCount - 1;
     }
-    CurrentPath() = kChooseDrive;
     l->currentRow = -1;  // SetCurrent below always tells the owner
     SetCurrent(l, focus);
     ShowPathInBar();
@@ -395,6 +412,7 @@ static LRESULT FileListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void InitFileListControl(ListView* list) {
+    if (g_fileList && g_fileList != list) ClearRows();  // a list going away keeps no names of ours
     g_fileList = list;
     if (!list) return;
     BuildFileGroups();

@@ -99,7 +99,9 @@ static void SetStatusRow(int row, const wchar_t* label, const std::wstring& valu
 void RefreshStatusTime() {
     const PlayListState& p = g_playList;
     int64_t elapsed = p.playedLength;
-    if (p.fromPlayList) elapsed -= (int64_t)seekLength - (seekPosition < seekLength ? seekPosition : seekLength);
+    // Length 1 is the seek panel with no track: nothing is left to hear.
+    if (p.fromPlayList && seekLength > 1)
+        elapsed -= (int64_t)seekLength - (seekPosition < seekLength ? seekPosition : seekLength);
     if (elapsed < 0) elapsed = 0;
     SetStatusRow(0, L"Time.", FormatDuration(elapsed) + L" / " + FormatDuration(p.totalLength));
     Repaint(g_statusLine);
@@ -316,6 +318,10 @@ bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* exte
     } else {
         SetEntryLook(n, LookUnplayed);
     }
+    // The adding thread never paints: it asks for a repaint, and the status
+    // line follows on the window's own thread.
+    HWND owner = g_playListView->surface.hwnd;
+    if (owner && GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) RefreshStatusLine();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "tests/test_support.h"
 #include "library/file_browser.h"
 #include "library/file_groups.h"
+#include "library/playlist.h"
 #include "app/general_settings.h"
 #include "ui/theme.h"
 
@@ -69,6 +70,17 @@ TEST_F(BrowserTest, FoldersFirstInNaturalOrderWithTheGroupsLooks) {
     EXPECT_EQ(Icon(L"file9.mp3"), 3);
     EXPECT_EQ(Color(L"file9.mp3"), g_theme.palette[3]);
     EXPECT_EQ(Icon(L"file10.mp3"), 7);
+    // What a person sees: the file list and a playlist beside it.
+    AppendEntry(tree.path.c_str(), L"file9", L"mp3", 61000);
+    AppendEntry(tree.path.c_str(), L"song", L"flac", 3000);
+    Show(w->win.ui, SW_SHOWNORMAL);
+    RepaintAll(w->win.ui);
+    Present(w->win.ui);
+    PumpMessages();
+    ScreenShot shot;
+    ASSERT_TRUE(shot.Capture(w->win.hwnd()));
+    shot.SaveBmp(ArtefactFolder() + L"library_panels.bmp");
+    EmptyPlayList();
 }
 
 TEST_F(BrowserTest, AlbumsSortAmongFoldersAndTakeTheAlbumIcon) {
