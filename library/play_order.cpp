@@ -72,6 +72,7 @@ bool PlayEntry(uint32_t n, bool keepPosition, bool seekToOld) {
     }
     Resume();
     ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RefreshFileListLooks();
     return true;
 }
 
@@ -125,6 +126,7 @@ void PlayCurrentFile(bool seekToOld) {
             seekPosition = oldPosition < seekLength ? oldPosition : 0;
         }
         Resume();
+        RefreshFileListLooks();  // the file now playing shows it in the file list
     }
     ShowPlayButtonState(GetStatus() == StatusPlaying);
     RepaintPlayList();

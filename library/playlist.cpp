@@ -18,6 +18,7 @@
 PlayListState g_playList;
 ListView* g_playListView;
 ListView* g_statusLine;
+void (*g_statusTimeLengthChanged)();
 
 static const int kIconWidth = 21;
 static const int kLengthWidth = 40;
@@ -103,7 +104,11 @@ void RefreshStatusTime() {
     if (p.fromPlayList && seekLength > 1)
         elapsed -= (int64_t)seekLength - (seekPosition < seekLength ? seekPosition : seekLength);
     if (elapsed < 0) elapsed = 0;
+    const wchar_t* before = g_statusLine && g_statusLine->rowCount > 0 ? g_statusLine->rows[0].cells[0].text : nullptr;
+    size_t length = before ? wcslen(before) : 0;
     SetStatusRow(0, L"Time.", FormatDuration(elapsed) + L" / " + FormatDuration(p.totalLength));
+    const wchar_t* after = g_statusLine && g_statusLine->rowCount > 0 ? g_statusLine->rows[0].cells[0].text : nullptr;
+    if (after && wcslen(after) != length && g_statusTimeLengthChanged) g_statusTimeLengthChanged();
     Repaint(g_statusLine);
 }
 

@@ -36,6 +36,9 @@ void InitStatusLine(ListView* statusLine);
 void RefreshStatusLine();
 // Only the "Time." row (the position tick).
 void RefreshStatusTime();
+// Called when the "Time." text changes its length, so that the main window
+// can measure the status line again and lay itself out; may stay null.
+extern void (*g_statusTimeLengthChanged)();
 
 // Writes PlayList.dcp.
 void SavePlayList();

@@ -144,6 +144,8 @@ TEST_F(BrowserTest, UpFromADriveRootShowsTheDrivesWithItFocused) {
     EXPECT_EQ(g_general.Path.text, L"Choose drive");
     EXPECT_EQ(Current().substr(0, 2), L"C:");
     EXPECT_NE(Current().find(L".Fixed drive"), std::wstring::npos);
+    EXPECT_EQ(w->files->rows[w->files->currentRow].textColor, g_theme.palette[5]);  // fixed drives: the folder colour
+    EXPECT_EQ(w->files->rows[w->files->currentRow].cells[FileListIcon].value, GroupIcon(GroupDrive));
     EXPECT_EQ(w->files->rows[w->files->currentRow].cells[FileListTitle].text, std::wstring(L"<\u0412\u043e\u0439\u0442\u0438>"));
     w->Key(VK_RETURN);
     EXPECT_EQ(g_general.Path.text, L"C:\\");
