@@ -87,14 +87,15 @@ std::wstring FormatDuration(int64_t ms) {
     return text;
 }
 
-static void SetStatusRow(int row, const wchar_t* label, const std::wstring& value) {
+// False when the row already reads so.
+static bool SetStatusRow(int row, const wchar_t* label, const std::wstring& value) {
     ListView* s = g_statusLine;
-    if (!s || row >= s->rowCount) return;
+    if (!s || row >= s->rowCount) return false;
     std::wstring text = label;
     text += value;
     const wchar_t* old = s->rows[row].cells[0].text;
-    if (old && text == old) return;
-    SetCellText(s, 0, text.c_str(), row);
+    if (old && text == old) return false;
+    return SetCellText(s, 0, text.c_str(), row);
 }
 
 void RefreshStatusTime() {
@@ -106,9 +107,9 @@ void RefreshStatusTime() {
     if (elapsed < 0) elapsed = 0;
     const wchar_t* before = g_statusLine && g_statusLine->rowCount > 0 ? g_statusLine->rows[0].cells[0].text : nullptr;
     size_t length = before ? wcslen(before) : 0;
-    SetStatusRow(0, L"Time.", FormatDuration(elapsed) + L" / " + FormatDuration(p.totalLength));
-    const wchar_t* after = g_statusLine && g_statusLine->rowCount > 0 ? g_statusLine->rows[0].cells[0].text : nullptr;
-    if (after && wcslen(after) != length && g_statusTimeLengthChanged) g_statusTimeLengthChanged();
+    if (!SetStatusRow(0, L"Time.", FormatDuration(elapsed) + L" / " + FormatDuration(p.totalLength))) return;
+    const wchar_t* after = g_statusLine->rows[0].cells[0].text;
+    if (wcslen(after) != length && g_statusTimeLengthChanged) g_statusTimeLengthChanged();
     Repaint(g_statusLine);
 }
 
@@ -123,13 +124,15 @@ static void RefreshStatusSelected() {
         length += EntryLength(r);
     }
     wchar_t text[64];
+    std::wstring value;
     if (selected == 0) {
         swprintf(text, 64, L"\u2116%i", l->currentRow);
-        SetStatusRow(2, L"Selected.", text);
+        value = text;
     } else {
         swprintf(text, 64, L"\u2116%i (%i = ", l->currentRow, selected);
-        SetStatusRow(2, L"Selected.", text + FormatDuration(length) + L")");
+        value = text + FormatDuration(length) + L")";
     }
+    if (SetStatusRow(2, L"Selected.", value)) Repaint(g_statusLine);
 }
 
 void RefreshStatusLine() {
@@ -138,6 +141,7 @@ void RefreshStatusLine() {
     SetStatusRow(1, L"Tracks.", tracks);
     RefreshStatusSelected();
     RefreshStatusTime();
+    Repaint(g_statusLine);
 }
 
 static LRESULT StatusLineNotify(HWND, UINT msg, WPARAM, LPARAM) {

@@ -125,6 +125,8 @@ TEST_F(PlayOrderTest, ShuffleStopsWhenAllArePlayedUnlessThePlaylistLoops) {
         seen[g_playList.nowPlaying]++;
     }
     EXPECT_EQ(seen, (std::vector<int>{1, 1, 1, 1, 1}));
+    // Four heard, the fifth just begun: its unheard part is not counted.
+    EXPECT_EQ(w->StatusText(0), L"Time.00:04 / 00:05");
     EXPECT_FALSE(PlayNext(false));
     g_general.isLoopPlayList = 1;
     ASSERT_TRUE(PlayNext(false));
