@@ -433,7 +433,8 @@ void InitFileListControl(ListView* list) {
 }
 
 static LRESULT PathBarNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
-    if (msg == WM_KEYDOWN && wp == VK_RETURN && g_pathBar) {
+    // The box passes Enter on as the character it makes.
+    if (msg == WM_CHAR && wp == L'\r' && g_pathBar) {
         std::wstring typed = g_pathBar->text.text;
         NavigateFileList(typed.c_str());
     }

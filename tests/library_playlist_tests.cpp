@@ -6,6 +6,7 @@
 #include "library/playlist.h"
 #include "library/playlist_file.h"
 #include "library/file_groups.h"
+#include "library/file_browser.h"
 #include "app/general_settings.h"
 #include "app/paths.h"
 #include "ui/theme.h"
@@ -223,4 +224,42 @@ TEST(Durations, ShortAndLongForms) {
     EXPECT_EQ(FormatDuration(3599999), L"59:59");
     EXPECT_EQ(FormatDuration(3600000), L"1:00:00");
     EXPECT_EQ(FormatDuration(-5), L"00:00");
+}
+
+TEST_F(PlayListTest, TheGeneralSettingsKeepThePlaylistAndBothListsPositions) {
+    ScratchFolder music{L"positions-music"};
+    for (int i = 0; i < 30; i++) ASSERT_TRUE(WriteFileBytes(music.File((L"f" + std::to_wstring(i) + L".txt").c_str()), "x"));
+    g_general.isUseAlbums = 0;
+    NavigateFileList(music.path.c_str());
+    SetCurrent(w->files, 25);
+    LoadSix({1, -1, 0, -1, -1, -1}, 0);
+    MarkNowPlayingEntry();
+    SetCurrent(w->playList, 4);
+    SaveAllSettings();
+    EmptyPlayList();
+    NavigateFileList(L"C:\\");
+    SetGeneralDefaults();
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(g_general.Path.text, music.path);
+    EXPECT_EQ(w->files->currentRow, 25);
+    ASSERT_EQ(PlayListCount(), 6);
+    EXPECT_EQ(w->playList->currentRow, 4);
+    EXPECT_EQ(g_playList.nowPlaying, 0u);
+    EXPECT_EQ(g_general.lastPlayedFromPL, 1);
+    EXPECT_EQ(Orders(), (std::vector<int>{1, -1, 0, -1, -1, -1}));
+    // Without a General section the playlist starts empty.
+    ASSERT_TRUE(DeleteFileW(dir.File(L"Settings.ini").c_str()));
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(PlayListCount(), 0);
+    EXPECT_EQ(w->StatusText(1), L"Tracks.0 / 0");
+}
+
+TEST_F(PlayListTest, ThePathBarTakesTheUserToAFolder) {
+    ScratchFolder music{L"path-bar"};
+    ASSERT_TRUE(CreateDirectoryW(music.File(L"Inner").c_str(), nullptr));
+    SetFocusIndex(w->win.ui, w->pathBar->index, true);
+    SetEditText(w->pathBar, music.path.substr(0, music.path.size() - 1).c_str());  // no trailing backslash
+    w->win.Char(L'\r');
+    EXPECT_EQ(g_general.Path.text, music.path);
+    EXPECT_EQ(FindRow(w->files, FileListName, L"Inner"), 1);
 }
