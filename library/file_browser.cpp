@@ -201,6 +201,7 @@ bool ListFolder(const wchar_t* path, bool sort) {
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     if (sort) SortRows(false);
+    if (l->currentRow >= l->rowCount) l->currentRow = l->rowCount - 1;  // the cursor survives a clear as an index
     Repaint(l);
     return true;
 }

@@ -184,7 +184,9 @@ void ShowCurrent() {
 }
 
 void PositionTick() {
-    if (seekLength <= 1) return;
+    // No track, or one stopped with its display kept (the end of the playlist):
+    // the seek panel stays where it was left.
+    if (seekLength <= 1 || !channel) return;
     int32_t pos = GetPosition();
     uint32_t position = pos < 0 ? 0 : (uint32_t)pos > seekLength ? seekLength : (uint32_t)pos;
     // About one pixel of a seek panel up to a thousand pixels wide, or a new second.

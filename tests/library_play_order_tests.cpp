@@ -228,6 +228,7 @@ TEST_F(PlayOrderTest, TrackEndsMoveOnThenStopAndShutDownAtTheEnd) {
     EXPECT_EQ(EntryOrder(1), 1);
     for (int i = 0; i < 5; i++) PositionTick();
     EXPECT_EQ(g_shutdowns, 1);  // once
+    EXPECT_EQ(seekPosition, seekLength);  // the seek panel stays at the end
 }
 
 TEST_F(PlayOrderTest, ALoopingPlaylistStartsANewPassAtItsEnd) {
