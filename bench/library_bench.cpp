@@ -73,6 +73,7 @@ int main() {
     double t0 = Now();
     SavePlayList();
     double save = Now() - t0;
+    EmptyPlayList();  // as at start-up
     t0 = Now();
     bool loaded = LoadPlayList();
     double load = Now() - t0;
