@@ -66,6 +66,7 @@ void SetGeneralDefaults() {
 
 void SaveAllSettings() {
     GeneralSettings& g = g_general;
+    StoreListPositions();
     BeginSettingsSave();
     SettingsStore s;
     if (!s.Open(SettingsKeyRewrite, kGeneral, KEY_WRITE)) {
@@ -237,13 +238,15 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         g.FilesSelected = filesSelected;
         g.FilesTop = filesTop;
     }
-    if (LoadPlayList() && found) {
+    bool playListLoaded = LoadPlayList() && found;
+    if (playListLoaded) {
         g.PlayListSelected = playListSelected;
         g.PlayListTop = playListTop;
     } else {
         g.PlayListTop = 0;
         g.NowPlaying = 0;
     }
+    RestoreListPositions(playListLoaded);
 
     // The last track comes back at its position, unless it was a network stream.
     if (found && restoreLastTrack) {

@@ -1,8 +1,22 @@
-// The file list as the rest of the player sees it.
+// The file list as the rest of the player sees it: a small file manager over
+// drives and folders, coloured and iconed by the file groups.
 #pragma once
+#include <string>
 
 class ListView;
 class EditBox;
+
+enum FileListColumn : int {
+    FileListIcon = 0,
+    FileListName = 1,   // text: the name; value: the folder mark (1 for folders, drives and "..")
+    FileListTitle = 2,  // "<Папка>", "<Вверх>", "<Диски>", "<Войти>"; later the tags
+    kFileListColumns = 8,
+};
+
+// The current path while the drives are shown.
+extern const wchar_t* const kChooseDrive;
+extern ListView* g_fileList;
+extern EditBox* g_pathBar;
 
 // The main window creates the file list and its path bar; the browser gives
 // them their columns, looks and behaviour and keeps the pointers.
@@ -23,3 +37,18 @@ void FileListReplacePlayList();
 void FocusFileList();
 // Suspends (true) or restores and repaints (false) drawing of the file list and the playlist.
 void SuspendListDrawing(bool suspend);
+
+// ---- the browser's own steps ----
+// Lists a folder (path ends with a backslash); false, list unchanged, when it cannot be read.
+bool ListFolder(const wchar_t* path, bool sort);
+// Lists the drives, focusing the given letter.
+void ListDrives(wchar_t letter);
+void FileListGoUp();
+// Lists the current path again with the album and CUE conventions.
+bool RefreshFileList();
+// The now-playing file changed: the rows take their looks again.
+void RefreshFileListLooks();
+// The part after the last backslash (see the .cpp for the odd case).
+std::wstring GetFileName(const wchar_t* path);
+// "1998 Album", "2003-Live": a year, then a space or "-".
+bool IsAlbumName(const wchar_t* name);

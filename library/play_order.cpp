@@ -1,22 +1,229 @@
 #include "library/play_order.h"
-#include "app/main_view.h"
-#include "audio/engine.h"
 #include "library/playlist.h"
+#include "library/play_history.h"
+#include "library/file_groups.h"
+#include "library/file_browser.h"
+#include "library/statistics.h"
+#include "app/general_settings.h"
+#include "app/main_view.h"
+#include "app/main_window.h"
+#include "app/messages.h"
+#include "audio/engine.h"
+#include "ui/list_view.h"
+#include <stdio.h>
+#include <vector>
 
-// Opens the path as the current track, outside the playlist, and starts it.
-void PlayFileNow(const wchar_t* path) {
-    currentPath.Set(path);
-    if (OpenCurrent(true)) Resume();
+bool shutdownAfterPlayList = false;
+
+static bool ShutDownForReal() {
+    // The shutdown right is held by every interactive user but is off until asked for.
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        TOKEN_PRIVILEGES tp{};
+        tp.PrivilegeCount = 1;
+        tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid))
+            AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    wchar_t message[] = L"Sonvale has finished playback of PlayList and is going to shut system down in 30 sec...";
+    return InitiateSystemShutdownW(nullptr, message, 30, TRUE, FALSE) != 0;
+}
+
+bool (*g_shutDownSystem)() = ShutDownForReal;
+
+// ---- the pass history over the rows ---------------------------------------
+
+static std::vector<int32_t> Orders() {
+    std::vector<int32_t> o((size_t)PlayListCount());
+    for (size_t i = 0; i < o.size(); i++) o[i] = EntryOrder((int)i);
+    return o;
+}
+
+static PlayHistory History(std::vector<int32_t>* orders) {
+    return PlayHistory{orders, &g_playList.nowPlaying, &g_playList.playedCount};
+}
+
+bool PlayEntry(uint32_t n, bool keepPosition, bool seekToOld) {
+    ListView* l = g_playListView;
+    if (!l || n >= (uint32_t)l->rowCount) return false;
+    PlayListState& p = g_playList;
+    std::vector<int32_t> orders = Orders();
+    if (MarkPlayed(History(&orders), n, keepPosition)) p.playedLength += EntryLength((int)n);
+    for (int r = 0; r < l->rowCount; r++) {
+        if (orders[(size_t)r] != EntryOrder(r)) SetEntryOrder(r, orders[(size_t)r]);
+        // The previous now-playing entry.
+        if ((uint32_t)r != n && HasNowPlayingLook(r)) SetEntryLook(r, orders[(size_t)r] < 0 ? LookUnplayed : LookPlayed);
+    }
+    if (l->currentRow != (int)n) SetCurrent(l, (int)n);
+    SetEntryLook((int)n, LookNowPlaying);
+    currentPath.Set(EntryFullPath((int)n).c_str());
+    p.fromPlayList = true;
+    StatsStopListen();
+    uint32_t oldPosition = seekPosition;
+    bool opened = OpenCurrent(true);
     ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RefreshStatusLine();
+    RepaintPlayList();
+    if (!opened) return false;
+    if (seekToOld) {
+        SeekTo(oldPosition);
+        seekPosition = oldPosition < seekLength ? oldPosition : 0;
+    }
+    Resume();
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RefreshFileListLooks();
+    return true;
+}
+
+bool PlayNext(bool opposite) {
+    int count = PlayListCount();
+    if (count == 0) return false;
+    std::vector<int32_t> orders = Orders();
+    if (g_general.isLoopPlayList && PassComplete(History(&orders), g_general.isShuffle != 0)) RestartPlayList(false);
+    bool shuffle = (g_general.isShuffle != 0) != opposite;
+    int32_t previous = -1;
+    // Every failed try marks its entry played, so the walk ends; the bound guards a damaged history.
+    for (int tries = 0; tries <= 2 * count + 1; tries++) {
+        orders = Orders();
+        int32_t c = NextCandidate(History(&orders), shuffle, &g_random, previous);
+        if (c < 0) return false;
+        if (PlayEntry((uint32_t)c, true, false)) return true;
+        previous = c;
+    }
+    return false;
+}
+
+void PlayPrevious(bool opposite) {
+    int count = PlayListCount();
+    bool shuffle = (g_general.isShuffle != 0) != opposite;
+    int32_t previous = -1;
+    for (int tries = 0; tries <= 2 * count + 1; tries++) {
+        std::vector<int32_t> orders = Orders();
+        int32_t c = PreviousCandidate(History(&orders), shuffle, previous);
+        if (c < 0) return;
+        if (PlayEntry((uint32_t)c, true, false)) return;
+        previous = c;
+    }
+}
+
+void PlayCurrentEntry() {
+    if (PlayListCount() > 0) PlayNext(false);
+    else if (!currentPath.empty()) PlayCurrentFile(false);
+}
+
+void PlayCurrentFile(bool seekToOld) {
+    g_playList.fromPlayList = true;
+    StopPlayOrder(true, false);
+    g_playList.fromPlayList = false;
+    uint32_t oldPosition = seekPosition;
+    StatsStopListen();
+    bool opened = OpenCurrent(true);
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    if (opened) {
+        if (seekToOld) {
+            SeekTo(oldPosition);
+            seekPosition = oldPosition < seekLength ? oldPosition : 0;
+        }
+        Resume();
+        RefreshFileListLooks();  // the file now playing shows it in the file list
+    }
+    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    RepaintPlayList();
     RefreshStatusLine();
 }
 
-void PlayCurrentEntry() {}
+void PlayFileNow(const wchar_t* path) {
+    currentPath.Set(path);
+    PlayCurrentFile(false);
+}
 
-bool shutdownAfterPlayList = false;
-bool PlayNext(bool) { return false; }
-void PlayPrevious(bool) {}
-void StopPlayOrder(bool, bool) { StopPlayback(); }
-void RestartPlayList(bool) {}
-void ShowCurrent() {}
-void PositionTick() {}
+void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {
+    StopTrack();
+    if (!keepDisplay) {
+        seekLength = 1;
+        seekPosition = 0;
+        UpdateTitleAndTime();
+        RepaintSeekPanel();
+        RepaintSpectrum();
+    }
+    if (g_playList.fromPlayList) {
+        for (int r = 0; r < PlayListCount(); r++) {
+            if (!HasNowPlayingLook(r)) continue;
+            SetEntryLook(r, EntryOrder(r) < 0 ? LookUnplayed : LookPlayed);
+            break;
+        }
+        if (repaintPlaylist) RepaintPlayList();
+    }
+    SetNowPlayingPattern(L"");
+    RefreshFileListLooks();
+    ShowPlayButtonState(false);
+    RefreshStatusLine();
+}
+
+void RestartPlayList(bool repaint) {
+    PlayListState& p = g_playList;
+    p.totalLength = 0;
+    for (int r = 0; r < PlayListCount(); r++) {
+        SetEntryOrder(r, -1);
+        SetEntryLook(r, LookUnplayed);
+        p.totalLength += EntryLength(r);
+    }
+    p.nowPlaying = 0;
+    p.playedCount = 0;
+    p.playedLength = 0;
+    RefreshStatusLine();
+    if (repaint) RepaintPlayList();
+}
+
+void ShowCurrent() {
+    wchar_t numbers[64];
+    swprintf(numbers, 64, L"%i/%i ms", (int)seekPosition, (int)seekLength);
+    std::wstring text = L"Track: " + currentPath.text + L"\nFile: " + realPath + L"\n----------\nPos/Length: " + numbers;
+    MessageBoxW(g_mainWindow, text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
+}
+
+void PositionTick() {
+    // No track, or one stopped with its display kept (the end of the playlist):
+    // the seek panel stays where it was left.
+    if (seekLength <= 1 || !channel) return;
+    int32_t pos = GetPosition();
+    uint32_t position = pos < 0 ? 0 : (uint32_t)pos > seekLength ? seekLength : (uint32_t)pos;
+    // About one pixel of a seek panel up to a thousand pixels wide, or a new second.
+    uint32_t step = seekLength / 1000 ? seekLength / 1000 : 1;
+    uint32_t moved = position > seekPosition ? position - seekPosition : seekPosition - position;
+    bool changed = moved >= step || position / 1000 != seekPosition / 1000;
+    seekPosition = position;
+    if (changed) {
+        UpdatePositionDisplay();
+        if (g_playList.fromPlayList) RefreshStatusTime();
+    }
+    // The engine stopped by itself: it was started (played state) and its channel ended.
+    int net = g_engine.netState;
+    if (g_engine.playState == PlayStatePlaying && (net == 0 || net == 4) && GetStatus() == StatusStopped) TrackEnded();
+}
+
+void TrackEnded() {
+    StatsStopListen();
+    seekPosition = seekLength;
+    UpdatePositionDisplay();
+    ShowPlayButtonState(false);
+    const PlayListState& p = g_playList;
+    int count = PlayListCount();
+    if (count > 0 && p.fromPlayList && (p.nowPlaying < (uint32_t)count || g_general.isLoopPlayList))
+        if (PlayNext(false)) return;
+    StopPlayOrder(true, true);
+    if (shutdownAfterPlayList && !g_shutDownSystem()) ShowOsError(GetLastError());
+}
+
+bool RunPlayOrderCommand(UINT id) {
+    switch (id) {
+    case 40035: g_general.isShuffle = !g_general.isShuffle; return true;
+    case 40036: SetLoop(!g_general.isLoop); return true;
+    case 40040: g_general.isLoopPlayList = !g_general.isLoopPlayList; return true;
+    case 40041: shutdownAfterPlayList = !shutdownAfterPlayList; return true;
+    case 40038: RestartPlayList(true); return true;
+    case 40039: ShowCurrent(); return true;
+    }
+    return false;
+}

@@ -7,21 +7,27 @@
 static const char kHeader[] = "\xEF\xBB\xBF[Sonvale 1.0 PlayList]";  // 25 bytes, then a NUL
 
 void SplitEntryPath(const std::wstring& path, PlayListRecord* r) {
-    std::wstring rest = path;
-    size_t dot = rest.find_last_of(L'.');
-    r->extension.clear();
-    if (dot != std::wstring::npos) {
-        r->extension = rest.substr(dot + 1);
-        rest.resize(dot);
+    const wchar_t* p = path.c_str();
+    size_t n = path.size(), stem = n, slash = n;
+    for (size_t i = n; i-- > 0;)
+        if (p[i] == L'.') {
+            stem = i;
+            break;
+        }
+    for (size_t i = stem; i-- > 0;)
+        if (p[i] == L'\\') {
+            slash = i;
+            break;
+        }
+    r->extension.assign(stem < n ? p + stem + 1 : p + n, stem < n ? n - stem - 1 : 0);
+    if (slash < n) {
+        r->name.assign(p + slash + 1, stem - slash - 1);
+        r->folder.assign(p, slash + 1);
+    } else {
+        r->name.clear();
+        r->folder.assign(p, stem);
+        r->folder += L'\\';
     }
-    size_t slash = rest.find_last_of(L'\\');
-    r->name.clear();
-    if (slash != std::wstring::npos) {
-        r->name = rest.substr(slash + 1);
-        rest.resize(slash + 1);
-    }
-    if (rest.empty() || rest.back() != L'\\') rest += L'\\';
-    r->folder = rest;
 }
 
 std::wstring EntryPath(const PlayListRecord& r) { return r.folder + r.name + L"." + r.extension; }
@@ -82,6 +88,8 @@ bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
     nul = NulFrom(nul + 1, end);
     if (!nul) return true;
     const char* rec = nul + 3;
+    // A record takes at least 8 bytes: a hostile count reserves no more than the file holds.
+    if (count > 0) out->records.reserve((size_t)count < size / 8 ? (size_t)count : size / 8);
     while ((int32_t)out->records.size() < count && rec < end) {
         const char* pathEnd = NulFrom(rec, end);
         if (!pathEnd) break;
