@@ -31,8 +31,14 @@ mkdir -p "$rundir"
 cp -a "$SONVALE_BUILD/dist/." "$rundir/"
 demo=$("$SONVALE_ROOT/scripts/make-demo.sh" "$SONVALE_CACHE/demo")
 
+own_display=0
+[ -z "${DISPLAY:-}" ] && own_display=1
 start_display
 use_wine_prefix run
+# Our own Xvfb has no window manager: let Wine place and maximise windows itself.
+if [ $own_display = 1 ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+fi
 cleanup() {
   wineserver -k 2>/dev/null || true
   stop_display

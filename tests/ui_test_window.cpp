@@ -270,9 +270,14 @@ static DWORD WINAPI CloseMenus(void* arg) {
         if (menu) {
             GetWindowRect(menu, &c->where);
             InterlockedIncrement(&c->seen);
-            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-            while (IsWindow(menu) && IsWindowVisible(menu)) Sleep(5);
+            // A menu may show before its modal loop listens: keep asking until it is gone.
+            for (int i = 0; IsWindow(menu) && IsWindowVisible(menu); i++) {
+                if (i % 10 == 0) {
+                    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+                }
+                Sleep(5);
+            }
         }
         Sleep(5);
     }
