@@ -110,39 +110,40 @@ def icon_strip(dark):
     c = Canvas(cell * n, 16)
     fg = (230, 230, 230, 255) if dark else (60, 60, 60, 255)
     folder = (232, 190, 80, 255)
+    # The cells the file groups name: 0 drive, 1 folder, 2 up one level,
+    # 3 now playing, 4 any file, 5 program, 6-8 lossless, lossy and module
+    # audio, 9 album, 10 picture, 11 video, 12 text, 13 archive.
     for i in range(n):
         ox = i * cell
-        if i == 0:  # folder
-            c.rect(ox + 1, 4, ox + 7, 6, folder); c.rect(ox + 1, 5, ox + 15, 14, folder)
-            c.frame(ox + 1, 5, ox + 15, 14, (150, 110, 30, 255))
-        elif i == 1:  # a list file: lines on a page
-            c.rect(ox + 3, 1, ox + 13, 15, (250, 250, 250, 255)); c.frame(ox + 3, 1, ox + 13, 15, fg)
-            for y in (4, 7, 10):
-                c.rect(ox + 5, y, ox + 11, y + 1, fg)
-        elif i == 2:  # drive
+        if i == 0:  # drive
             c.rect(ox + 1, 5, ox + 15, 12, (170, 175, 180, 255)); c.frame(ox + 1, 5, ox + 15, 12, fg)
             c.rect(ox + 11, 9, ox + 13, 10, (40, 200, 60, 255))
+        elif i == 1:  # folder
+            c.rect(ox + 1, 4, ox + 7, 6, folder); c.rect(ox + 1, 5, ox + 15, 14, folder)
+            c.frame(ox + 1, 5, ox + 15, 14, (150, 110, 30, 255))
+        elif i == 2:  # up one level
+            c.triangle_left(ox + 2, 3, 6, 10, fg); c.rect(ox + 7, 7, ox + 14, 9, fg)
         elif i == 3:  # now playing
             c.triangle_right(ox + 4, 2, 9, 12, (40, 190, 70, 255))
-        elif i == 4:  # up one level
-            c.triangle_left(ox + 2, 3, 6, 10, fg); c.rect(ox + 7, 7, ox + 14, 9, fg)
-        elif i == 5:  # picture
-            c.rect(ox + 2, 3, ox + 14, 13, (120, 170, 220, 255)); c.disc(ox + 10, 6, 2, (250, 230, 90, 255))
+        elif i == 4:  # any file: a plain page
+            c.rect(ox + 3, 1, ox + 13, 15, (250, 250, 250, 255)); c.frame(ox + 3, 1, ox + 13, 15, fg)
+        elif i == 5:  # program
+            c.rect(ox + 2, 3, ox + 14, 13, (90, 110, 160, 255)); c.rect(ox + 2, 3, ox + 14, 5, (40, 60, 120, 255))
         elif i in (6, 7, 8):  # lossless, lossy, module: a note in three colours
             colour = [(60, 160, 240, 255), (80, 200, 120, 255), (200, 110, 220, 255)][i - 6]
             c.disc(ox + 5, 12, 3, colour); c.rect(ox + 7, 2, ox + 9, 12, colour); c.rect(ox + 7, 2, ox + 13, 4, colour)
         elif i == 9:  # album: a disc
             c.disc(ox + 8, 8, 6, (190, 190, 200, 255)); c.disc(ox + 8, 8, 1, (0, 0, 0, 0))
-        elif i == 10:  # program
-            c.rect(ox + 2, 3, ox + 14, 13, (90, 110, 160, 255)); c.rect(ox + 2, 3, ox + 14, 5, (40, 60, 120, 255))
-        elif i == 11:  # archive
-            c.rect(ox + 3, 2, ox + 13, 14, (200, 160, 100, 255)); c.rect(ox + 7, 2, ox + 9, 14, fg)
+        elif i == 10:  # picture
+            c.rect(ox + 2, 3, ox + 14, 13, (120, 170, 220, 255)); c.disc(ox + 10, 6, 2, (250, 230, 90, 255))
+        elif i == 11:  # video
+            c.rect(ox + 1, 4, ox + 12, 12, (220, 90, 70, 255)); c.triangle_left(ox + 11, 4, 4, 8, (220, 90, 70, 255))
         elif i == 12:  # text
             c.rect(ox + 3, 1, ox + 13, 15, (245, 245, 235, 255))
             for y in (4, 6, 8, 10, 12):
                 c.rect(ox + 5, y, ox + 11, y + 1, (120, 120, 120, 255))
-        else:  # 13 video
-            c.rect(ox + 1, 4, ox + 12, 12, (220, 90, 70, 255)); c.triangle_left(ox + 11, 4, 4, 8, (220, 90, 70, 255))
+        else:  # 13 archive
+            c.rect(ox + 3, 2, ox + 13, 14, (200, 160, 100, 255)); c.rect(ox + 7, 2, ox + 9, 14, fg)
     return c
 
 
