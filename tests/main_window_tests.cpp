@@ -796,6 +796,13 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
         EXPECT_PRED2(Differs, shot.At(ox + 60, oy + 6), background);
         EXPECT_PRED2(Differs, shot.At(ox + f.volume->x + 10, oy + Bottom(f.volume) - 10), background);
         EXPECT_GT(DistinctColours(shot), 20);
+        // Each transport button shows its glyph on the screen: the middle of the
+        // cell is dark against the face beside it on the same row.
+        for (Button* b : f.buttons) {
+            int bx = ox + b->x, by = oy + b->y + b->height / 2;
+            EXPECT_PRED2(Differs, shot.At(bx + b->width / 2 - 1, by), shot.At(bx + b->width - 4, by))
+                << "glyph cell " << b->imageCell;
+        }
 
         SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         PumpMessages();

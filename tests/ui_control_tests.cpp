@@ -1,6 +1,8 @@
 // The controls one by one: geometry, buttons, sliders, scroll bars, edit
 // boxes and the drawing helpers they paint with.
 #include <gtest/gtest.h>
+#include <string.h>
+#include <new>
 #include "tests/ui_test_window.h"
 #include "ui/button.h"
 #include "ui/custom_control.h"
@@ -431,6 +433,24 @@ TEST(CustomControl, AcceptedPressesMakeATwoStateToggle) {
     EXPECT_EQ(c->state, 1);
     win.Click(150, 40);  // outside: not asked, nothing changes
     EXPECT_EQ(c->state, 1);
+}
+
+// Controls come from the heap, where a freed block may still hold a live GDI
+// handle. The main window lost its glyph strip's DC this way: the spectrum's
+// first SetFont took leftover bytes for an owned font and deleted the DC.
+TEST(CustomControl, TheFirstFontOfAControlOnReusedMemoryDeletesNothingElse) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_TRUE(dc);
+    alignas(CustomControl) unsigned char memory[sizeof(CustomControl)];
+    for (size_t i = 0; i + sizeof(dc) <= sizeof(memory); i += sizeof(dc)) memcpy(memory + i, &dc, sizeof(dc));
+    CustomControl* c = new (memory) CustomControl(0, 0, nullptr);
+    c->font.inheritsWindowFont = false;
+    c->font.faceName.Set(L"Small Fonts");
+    SetFont(&c->font, 11, 0, DEFAULT_CHARSET);
+    EXPECT_EQ(GetObjectType(dc), (DWORD)OBJ_MEMDC);
+    EXPECT_TRUE(c->font.handle);
+    c->~CustomControl();
+    DeleteDC(dc);
 }
 
 TEST(Drawing, TheFacesTheProgramNamesAreInstalled) {

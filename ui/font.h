@@ -4,12 +4,14 @@
 #include <stdint.h>
 #include "app/string_buffer.h"
 
+// Controls and windows are made with new: without these defaults a record starts
+// with whatever the heap held there, and its first SetFont deletes that as its font.
 struct FontSpec {
-    bool owns;
+    bool owns = false;
     int32_t quality = ANTIALIASED_QUALITY;
-    HFONT handle;
+    HFONT handle = nullptr;
     bool inheritsWindowFont = true;
-    int32_t height;
+    int32_t height = 0;
     StringBuffer faceName;
 };
 
