@@ -26,6 +26,8 @@ wineserver -p 120
 # Without a window manager Wine waits two seconds for each managed window it
 # hides; the tests' windows need no window manager.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+# A crashing test program must fail its test, not wait in Wine's debugger.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1 || true
 # Start Wine's own services now, outside ctest: processes they start later
 # would otherwise hold a test's output pipe open and stall ctest.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
