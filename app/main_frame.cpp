@@ -127,6 +127,11 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
 }
 
 void ReleaseMainFrame() {
+    // The library keeps pointers to its lists: they let go before the controls are freed.
+    InitFileListControl(nullptr);
+    InitPathBar(nullptr);
+    InitPlayListControl(nullptr);
+    InitStatusLine(nullptr);
     if (UiWindow* ui = g_mainFrame.window) {
         Destroy(ui);
         delete ui;

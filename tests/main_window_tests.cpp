@@ -454,10 +454,7 @@ TEST_F(MainWin, CollapsedHeightAndThresholdForBothSeekModesAndThemes) {
     }
 }
 
-// Disabled: after the tests before it, this one sometimes ends in a crash in
-// the heap (a fault inside ntdll), which points at memory damaged earlier; it
-// passes alone every time. Under investigation.
-TEST_F(MainWin, DISABLED_PanelSplitterDragHidesAndDoubleClickCentres) {
+TEST_F(MainWin, PanelSplitterDragHidesAndDoubleClickCentres) {
     Size(600, 600);
     SetPanelLayout(0);
     RECT split = PanelSplitterRect();
@@ -730,7 +727,9 @@ TEST_F(MainWin, PlayPauseSeekPanelAndTimeDisplayFollowTheEngine) {
         Modifiers ctrl(false, true);
         Key(VK_RIGHT);
     }
-    EXPECT_EQ(seekPosition, before + seekLength * 5 / 100);
+    // The track keeps playing: a timer tick may move the position on a little.
+    EXPECT_GE(seekPosition, before + seekLength * 5 / 100);
+    EXPECT_LE(seekPosition, before + seekLength * 5 / 100 + 100);
     // The play button pauses and plays; the stop button stops.
     LPARAM play = PackPoint(f.buttons[1]->x + 5, f.buttons[1]->y + 5);
     SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, play);
