@@ -3,7 +3,8 @@
 # (synthesised with sox, encoded with lame, oggenc and flac). Prints its path.
 set -euo pipefail
 dir=$1
-if [ ! -e "$dir/.done" ]; then
+# The marker lies beside the folder, so the player never lists it.
+if [ ! -e "$dir.done" ]; then
   mkdir -p "$dir"
   tmp=$(mktemp -d)
   # A little tune: plucked notes over a soft pad, one key per track.
@@ -29,6 +30,6 @@ if [ ! -e "$dir/.done" ]; then
   oggenc -Q -q 4 -t "Lanterns" -a "Sonvale Demo" -l "Demo" -o "$dir/03 Lanterns.ogg" "$tmp/03 Lanterns.wav"
   flac -s -f --tag=TITLE=Homeward --tag=ARTIST="Sonvale Demo" -o "$dir/04 Homeward.flac" "$tmp/04 Homeward.wav"
   rm -rf "$tmp"
-  touch "$dir/.done"
+  touch "$dir.done"
 fi
 echo "$dir"
