@@ -30,6 +30,21 @@ bool AudioDeviceName(int device, std::wstring* name) {
     return true;
 }
 
+uint32_t AudioPluginLoad(const wchar_t* path) { return BASS_PluginLoad((const char*)path, BASS_UNICODE); }
+
+bool AudioPluginFirstFormat(uint32_t plugin, std::string* name, std::string* extensions) {
+    const BASS_PLUGININFO* info = BASS_PluginGetInfo(plugin);
+    if (!info || info->formatc == 0 || !info->formats) return false;
+    const BASS_PLUGINFORM& f = info->formats[0];
+    *name = f.name ? f.name : "";
+    *extensions = f.exts ? f.exts : "";
+    return true;
+}
+
+void AudioPluginFree(uint32_t plugin) {
+    if (plugin) BASS_PluginFree(plugin);
+}
+
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
     DWORD flags = BASS_UNICODE | (decode ? BASS_STREAM_DECODE : 0) | (loop ? BASS_SAMPLE_LOOP : 0);
     HSTREAM s = BASS_StreamCreateFile(FALSE, path, 0, 0, flags);

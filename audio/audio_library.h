@@ -23,6 +23,12 @@ bool AudioDeviceName(int device, std::wstring* name);
 // The output's CPU load in percent (BASS_GetCPU).
 float AudioCpu();
 
+// Input plug-ins: load one (0 when it does not load), read its first format
+// (its decoder name and extension list such as "*.flac;*.fla"), free it.
+uint32_t AudioPluginLoad(const wchar_t* path);
+bool AudioPluginFirstFormat(uint32_t plugin, std::string* name, std::string* extensions);
+void AudioPluginFree(uint32_t plugin);
+
 // Opens a file as a stream, or failing that as a tracker module. A decoding
 // copy never plays; it serves scans and probes.
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop);

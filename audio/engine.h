@@ -7,6 +7,7 @@
 #include <atomic>
 #include "app/string_buffer.h"
 #include "audio/audio_library.h"
+#include "audio/plugins.h"
 
 enum PlayState : int32_t { PlayStatePlaying = 0, PlayStatePaused = 1, PlayStateStopped = 2, PlayStateLoaded = 4 };
 enum EngineStatus { StatusPlaying = 0, StatusPaused = 1, StatusStopped = 2, StatusStalled = -1 };
@@ -21,6 +22,7 @@ struct EngineState {
     std::atomic<bool> scanCancel{false};
     std::atomic<bool> scanComplete{false};
     std::atomic<bool> scanBusy{false};
+    std::vector<InputPluginRecord> plugins;  // the library's decoders, then the loaded plug-ins
 };
 
 extern EngineState g_engine;

@@ -4,6 +4,8 @@
 #include "app/general_settings.h"
 #include "audio/engine.h"
 #include "audio/net_stream.h"
+#include "audio/plugins.h"
+#include "library/file_groups.h"
 #include "tests/test_support.h"
 
 struct PlaybackTest : testing::Test {
@@ -210,4 +212,39 @@ TEST_F(PlaybackTest, VolumeAndLoopFollowTheSettings) {
     EXPECT_TRUE(BASS_ChannelFlags(channel, 0, 0) & BASS_SAMPLE_LOOP);
     SetLoop(false);
     EXPECT_FALSE(BASS_ChannelFlags(channel, 0, 0) & BASS_SAMPLE_LOOP);
+}
+
+// Plug-ins: the Plugins folder beside the test program holds our FLAC decoder.
+TEST_F(PlaybackTest, PluginsAddTheirFirstFormatAndAReloadKeepsThem) {
+    for (int pass = 0; pass < 2; pass++) {  // a second load (a device switch) must not lose or repeat anything
+        SCOPED_TRACE(pass);
+        LoadPlugins();
+        const std::vector<InputPluginRecord>& p = g_engine.plugins;
+        ASSERT_EQ(p.size(), 3u);
+        EXPECT_EQ(p[0].name, "BASS Audio Engine");
+        EXPECT_EQ(p[1].filter, L"*.mo3;*.it;*.xm;*.s3m;*.mtm;*.mod;*.umx");
+        EXPECT_EQ(p[2].name, "FLAC");  // the first of its two formats only
+        EXPECT_EQ(p[2].filter, L"*.flac;*.fla");
+        EXPECT_NE(p[2].file.find(L"\\Plugins\\bassflac.dll"), std::wstring::npos);
+        EXPECT_NE(p[2].handle, 0u);
+        EXPECT_TRUE(IsSupportedAudio(L"C:\\a.b\\x.FLA"));
+        EXPECT_FALSE(IsSupportedAudio(L"C:\\music\\x.oga"));  // the second format's
+        EXPECT_FALSE(IsSupportedAudio(L"C:\\music.mp3\\readme"));
+        std::wstring text = SupportedFormatsText();
+        EXPECT_EQ(text, L"\r\nSupported formats (with loaded plugins):\r\n\tLossless:\r\n*.wav, *.flac"
+                        L"\r\n    Lossy:\r\n*.mp3, *.mp2, *.mp1, *.mpa, *.ogg, *.aiff, *.fla"
+                        L"\r\n    Music:\r\n*.mo3, *.it, *.xm, *.s3m, *.mtm, *.mod, *.umx\r\n    Meta: *.cue, *.m3u");
+    }
+    // A FLAC file now plays.
+    std::wstring flac = TestExeFolder() + L"media\\t.flac";
+    ASSERT_TRUE(OpenTrack(flac.c_str(), false, true));
+    EXPECT_GT(seekLength, 1u);
+    // Extensions go to their kind groups, never twice.
+    AddFilterExtensions(L"*.ape;*.MAC");
+    AddFilterExtensions(L"*.aac;*.m4a;*.ape;");
+    EXPECT_EQ(ExtensionKind(L"mac"), GroupLossless);
+    std::wstring text = SupportedFormatsText();
+    EXPECT_NE(text.find(L"*.flac, *.ape, *.MAC\r\n"), std::wstring::npos);
+    EXPECT_NE(text.find(L"*.aiff, *.fla, *.aac, *.m4a\r\n"), std::wstring::npos);
+    LoadPlugins();
 }
