@@ -7,6 +7,7 @@
 #include "app/messages.h"
 #include "app/paths.h"
 #include "audio/engine.h"
+#include "audio/track_display.h"
 #include "library/mt19937.h"
 #include <shellapi.h>
 #include <ole2.h>
@@ -59,6 +60,7 @@ int RunPlayer() {
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
+    RefreshTrackDisplay();
     if (cl.hasPath) HandleHandOff(cl.record);
     ShowMainWindowAtStart();
     SaveAllSettings();

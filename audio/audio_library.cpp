@@ -45,6 +45,35 @@ void AudioPluginFree(uint32_t plugin) {
     if (plugin) BASS_PluginFree(plugin);
 }
 
+bool AudioGetFormat(AudioChannel ch, AudioChannelFormat* f) {
+    BASS_CHANNELINFO info{};
+    if (!BASS_ChannelGetInfo(ch, &info)) return false;
+    f->frequency = info.freq;
+    f->channels = info.chans;
+    f->type = info.ctype;
+    f->sourceBits = info.origres & 0xFFFF;
+    f->plugin = info.plugin;
+    return true;
+}
+
+bool AudioPluginFormatName(uint32_t plugin, uint32_t type, std::string* name) {
+    const BASS_PLUGININFO* info = plugin ? BASS_PluginGetInfo(plugin) : nullptr;
+    if (!info || !info->formats) return false;
+    for (DWORD i = 0; i < info->formatc; i++) {
+        if (info->formats[i].ctype != type) continue;
+        *name = info->formats[i].name ? info->formats[i].name : "";
+        return true;
+    }
+    return false;
+}
+
+const char* AudioGetTags(AudioChannel ch, uint32_t type) { return BASS_ChannelGetTags(ch, type); }
+
+int64_t AudioFileSize(AudioChannel ch) {
+    QWORD n = BASS_StreamGetFilePosition(ch, BASS_FILEPOS_END);
+    return n == (QWORD)-1 ? -1 : (int64_t)n;
+}
+
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
     DWORD flags = BASS_UNICODE | (decode ? BASS_STREAM_DECODE : 0) | (loop ? BASS_SAMPLE_LOOP : 0);
     HSTREAM s = BASS_StreamCreateFile(FALSE, path, 0, 0, flags);

@@ -29,6 +29,22 @@ uint32_t AudioPluginLoad(const wchar_t* path);
 bool AudioPluginFirstFormat(uint32_t plugin, std::string* name, std::string* extensions);
 void AudioPluginFree(uint32_t plugin);
 
+// What the library says of a channel's format.
+struct AudioChannelFormat {
+    uint32_t frequency = 0;
+    uint32_t channels = 0;
+    uint32_t type = 0;          // BASS_CTYPE_*
+    uint32_t sourceBits = 0;    // the source's resolution, 0 when it has none
+    uint32_t plugin = 0;        // the plug-in that decodes it, 0 for the library itself
+};
+bool AudioGetFormat(AudioChannel ch, AudioChannelFormat* f);
+// The name a plug-in gives a channel type; false when it lists no such type.
+bool AudioPluginFormatName(uint32_t plugin, uint32_t type, std::string* name);
+// A tag block of the channel (BASS_TAG_*), or null.
+const char* AudioGetTags(AudioChannel ch, uint32_t type);
+// The size of the channel's file in bytes, -1 when unknown.
+int64_t AudioFileSize(AudioChannel ch);
+
 // Opens a file as a stream, or failing that as a tracker module. A decoding
 // copy never plays; it serves scans and probes.
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop);

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "audio/engine.h"
+#include "audio/track_display.h"
 #include "ui/list_view.h"
 #include <stdio.h>
 #include <vector>
@@ -146,6 +147,7 @@ void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {
         UpdateTitleAndTime();
         RepaintSeekPanel();
         RepaintSpectrum();
+        RefreshTrackDisplay();
     }
     if (g_playList.fromPlayList) {
         for (int r = 0; r < PlayListCount(); r++) {

@@ -3,3 +3,4 @@
 void StatsAccountListened() {}
 void StatsStampResume() {}
 void StatsStopListen() {}
+void StatsNowPlaying(const TagRecord&) {}

@@ -16,6 +16,8 @@
 #include "app/hand_off.h"
 #include "app/paths.h"
 #include "audio/engine.h"
+#include "audio/plugins.h"
+#include "audio/track_display.h"
 #include "library/play_order.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
@@ -1014,4 +1016,49 @@ TEST_F(MainWin, MaximisingWithATallSeekPanelKeepsTheNormalSize) {
     PumpMessages();
     EXPECT_EQ(WindowH(), 430);
     EXPECT_EQ(f.seek->height, 45);
+}
+
+TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
+    auto cell = [&](int row, int column) -> std::wstring {
+        const wchar_t* t = f.info->rows[row].cells[column].text;
+        return t ? t : L"";
+    };
+    std::wstring media = TestExeFolder() + L"media\\";
+    LoadPlugins();  // FLAC comes from the plug-in beside the test program
+    PlayFileNow((media + L"cbr.mp3").c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(cell(0, 0), L"Sine Title");
+    EXPECT_EQ(cell(1, 0), L"Sine Artist");
+    EXPECT_EQ(cell(2, 0), L"Album");
+    EXPECT_EQ(cell(3, 0), L"2024");
+    EXPECT_EQ(cell(0, 1), L"MPEG layer 3");
+    EXPECT_EQ(cell(2, 1), L"44100 Hz");  // no source resolution for MP3
+    EXPECT_EQ(cell(3, 1), L"2 Channels");
+    int kbps = _wtoi(cell(1, 1).c_str());
+    EXPECT_NEAR(kbps, 128, 12);  // the file's size over its length, tags included
+    PlayFileNow((media + L"u8.wav").c_str());
+    EXPECT_EQ(cell(0, 1), L"Integer PCM WAVE");
+    EXPECT_EQ(cell(2, 1), L"22050 Hz (8 bit)");
+    EXPECT_EQ(cell(3, 1), L"1 Channel");
+    EXPECT_EQ(cell(5, 0), L" ");  // no comment
+    PlayFileNow((media + L"t.flac").c_str());
+    EXPECT_EQ(cell(0, 0), L"Flac Title");
+    EXPECT_EQ(cell(0, 1), L"FLAC");
+    EXPECT_EQ(cell(2, 1), L"44100 Hz (16 bit)");
+    // Stopped: the captions.
+    StopPlayOrder(false, true);
+    EXPECT_EQ(cell(0, 0), L"Title.\x2116");
+    EXPECT_EQ(cell(5, 0), L"Comments");
+    EXPECT_EQ(cell(0, 1), L"Audio Codec");
+    // The probes read without playing; the FLAC file carries its CUE sheet.
+    TagRecord tags;
+    ASSERT_TRUE(ProbeTags((media + L"t.flac").c_str(), &tags));
+    EXPECT_EQ(tags.artist.text, L"Flac Artist");
+    EXPECT_TRUE(tags.cueEmbedded);
+    EXPECT_NE(tags.cueText.find("TRACK"), std::string::npos);
+    EXPECT_EQ(tags.lengthMs, 2500);
+    EXPECT_EQ(ProbeLength((media + L"s16.wav").c_str()), 2500);
+    EXPECT_EQ(ProbeLength((media + L"missing.wav").c_str()), -1);
+    EXPECT_EQ(BitRate(4000000, 250.0), 128);
+    EXPECT_EQ(BitRate(4000000, -1.0), 0);
 }

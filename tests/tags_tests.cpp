@@ -1,0 +1,151 @@
+// Tag blocks into the tag record: the ID3v1, ID3v2, name=value and stream
+// metadata parsers, the field names, the text clean-up and damaged blocks.
+#include <gtest/gtest.h>
+#include "media/tags.h"
+#include <string.h>
+
+static std::string Id3v1(const char* title, int genre, const char* comment, int track) {
+    std::string b(128, '\0');
+    memcpy(&b[0], "TAG", 3);
+    memcpy(&b[3], title, strlen(title));
+    memcpy(&b[33], "Artist   ", 9);  // trailing spaces go
+    memcpy(&b[93], "1998", 4);
+    if (comment) memcpy(&b[97], comment, strlen(comment));
+    b[126] = (char)track;
+    b[127] = (char)genre;
+    return b;
+}
+
+TEST(Tags, Id3v1FieldsGenresAndTheCommentArea) {
+    TagRecord r;
+    std::string b = Id3v1("Song", 17, nullptr, 0);
+    ParseTagBlock(&r, b.data(), b.size(), TagId3, 1252);
+    EXPECT_EQ(r.title.text, L"Song");
+    EXPECT_EQ(r.artist.text, L"Artist");
+    EXPECT_EQ(r.year.text, L"1998");
+    EXPECT_EQ(r.genre.text, L"Rock");
+    EXPECT_TRUE(r.comment.empty());  // an all-zero comment area sets neither
+    EXPECT_TRUE(r.track.empty());
+    EXPECT_TRUE(r.album.empty());
+    TagRecord r2;
+    b = Id3v1("   ", 255, "abc", 0);
+    ParseTagBlock(&r2, b.data(), b.size(), TagId3, 1252);
+    EXPECT_TRUE(r2.title.empty());  // spaces only
+    EXPECT_EQ(r2.genre.text, L"(255)");
+    EXPECT_EQ(r2.comment.text, L"abc");
+    EXPECT_EQ(r2.track.text, L"0");
+    // No TAG signature, or too short: nothing.
+    TagRecord r3;
+    b[0] = 'X';
+    ParseTagBlock(&r3, b.data(), b.size(), TagId3, 1252);
+    ParseTagBlock(&r3, "TAG", 3, TagId3, 1252);
+    EXPECT_TRUE(r3.genre.empty());
+    EXPECT_EQ(GenreName(23), L"Prunks");
+    EXPECT_EQ(GenreName(147), L"Synthpop");
+}
+
+// An ID3v2.3 tag from frames (id, data).
+static std::string Id3v2(const std::vector<std::pair<std::string, std::string>>& frames, int padding = 16) {
+    std::string body;
+    for (auto& [id, data] : frames) {
+        body += id;
+        uint32_t n = (uint32_t)data.size();
+        body += (char)(n >> 24);
+        body += (char)(n >> 16);
+        body += (char)(n >> 8);
+        body += (char)n;
+        body += std::string(2, '\0');
+        body += data;
+    }
+    body += std::string((size_t)padding, '\0');
+    uint32_t n = (uint32_t)body.size();
+    std::string h = "ID3";
+    h += '\x03';
+    h += '\0';
+    h += '\0';
+    h += (char)(n >> 21 & 0x7F);
+    h += (char)(n >> 14 & 0x7F);
+    h += (char)(n >> 7 & 0x7F);
+    h += (char)(n & 0x7F);
+    return h + body;
+}
+
+TEST(Tags, Id3v2FramesEncodingsAndComments) {
+    using namespace std::string_literals;
+    std::string tag = Id3v2({
+        {"TIT2", "\x03" "Caf\xC3\xA9"s},                             // UTF-8
+        {"TPE1", "\x01\xFF\xFE" "A\0B\0"s},                         // UTF-16 with its mark
+        {"TALB", "\x02" "\0X\0Y"s},                                 // UTF-16BE
+        {"TCON", "\x00(17)Indie"s},
+        {"TRCK", "\x00" "7/12"s},
+        {"COMM", "\x01" "eng" "\xFF\xFE\0\0" "\xFF\xFE" "h\0i\0"s},  // empty UTF-16 description
+        {"COMM", "\x00" "xx\0\0second"s},                           // a later comment with a short language: skipped
+        {"TXXX", "\x00" "ignored"s},
+    });
+    TagRecord r;
+    ParseTagBlock(&r, tag.data(), TagBlockSize(tag.data(), TagId3v2, tag.size()), TagId3v2, 1252);
+    EXPECT_EQ(r.title.text, L"Caf\x00E9");
+    EXPECT_EQ(r.artist.text, L"AB");
+    EXPECT_EQ(r.album.text, L"XY");
+    EXPECT_EQ(r.genre.text, L"Rock");
+    EXPECT_EQ(r.track.text, L"7/12");
+    EXPECT_EQ(r.comment.text, L"hi");
+    // Genres: a number past the table and a name stay as written.
+    TagRecord g;
+    std::string t2 = Id3v2({{"TCON", "\x00(200)"s}});
+    ParseTagBlock(&g, t2.data(), t2.size(), TagId3v2, 1252);
+    EXPECT_EQ(g.genre.text, L"(200)");
+    t2 = Id3v2({{"TCON", "\x00Jazz"s}});
+    ParseTagBlock(&g, t2.data(), t2.size(), TagId3v2, 1252);
+    EXPECT_EQ(g.genre.text, L"Jazz");
+    // A frame whose data would reach the tag's end is never read.
+    TagRecord e;
+    t2 = Id3v2({{"TIT2", "\x00Whole"s}}, 0);
+    ParseTagBlock(&e, t2.data(), t2.size(), TagId3v2, 1252);
+    EXPECT_TRUE(e.title.empty());
+}
+
+TEST(Tags, NameValueBlocksCleanUpAndCueSheets) {
+    using namespace std::string_literals;
+    std::string block = "TITLE=\0title=Lower\0ARTIST=A\r\nB\tC   \0date=2001\0cuesheet=FILE \"a.flac\" WAVE\r\n\0junk\0=x\0\0"s;
+    TagRecord r;
+    ParseTagBlock(&r, block.data(), TagBlockSize(block.data(), TagOgg, block.size()), TagOgg, 1252);
+    EXPECT_EQ(r.title.text, L"Lower");  // the empty TITLE set nothing
+    EXPECT_EQ(r.artist.text, L"A  B C");
+    EXPECT_EQ(r.year.text, L"2001");
+    EXPECT_TRUE(r.cueEmbedded);
+    EXPECT_EQ(r.cueText, "FILE \"a.flac\" WAVE\r\n");
+    // Stream metadata.
+    TagRecord m;
+    std::string meta = "StreamTitle='Artist - Song (Live)';StreamUrl='x';";
+    ParseTagBlock(&m, meta.data(), meta.size() + 1, TagMeta, 1252);
+    EXPECT_EQ(m.title.text, L"Artist - Song");
+    EXPECT_EQ(m.album.text, L"Live");
+    EXPECT_EQ(m.comment.text, L"x");
+    FillCaptions(&m);
+    EXPECT_EQ(m.comment.text, L"Comments");
+    EXPECT_EQ(m.track.text, L"\x2116");
+}
+
+TEST(Tags, DamagedBlocksAreReadSafely) {
+    using namespace std::string_literals;
+    std::string tag = Id3v2({{"TIT2", "\x01\xFF\xFEt\0i\0"s}, {"COMM", "\x00" "eng\0c"s}, {"TT2", "\0\0\x05\0abcd"s}});
+    std::string values = "TITLE=x\0ARTIST=y\0COMMENT=zz\0\0"s;
+    for (int type : {TagId3v2, TagOgg, TagApe, TagMeta, TagId3}) {
+        const std::string& base = type == TagId3v2 ? tag : values;
+        for (size_t cut = 0; cut <= base.size(); cut++) {
+            // Each cut is copied so that reading one byte past it would leave the buffer.
+            std::vector<char> b(base.begin(), base.begin() + (ptrdiff_t)cut);
+            TagRecord r;
+            ParseTagBlock(&r, b.data(), b.size(), type, 1252);
+        }
+        for (size_t i = 0; i < base.size(); i++)
+            for (int bit = 0; bit < 8; bit++) {
+                std::string b = base;
+                b[i] = (char)(b[i] ^ (1 << bit));
+                TagRecord r;
+                ParseTagBlock(&r, b.data(), b.size(), type, 65001);
+            }
+    }
+    SUCCEED();
+}
