@@ -45,6 +45,17 @@ void AudioFreeChannel(AudioChannel ch) {
     if (!BASS_StreamFree(ch)) BASS_MusicFree(ch);
 }
 
+int32_t AudioFileLengthMs(const wchar_t* path) {
+    AudioChannel ch = AudioOpenFile(path, true, false);
+    if (!ch) return 0;
+    QWORD bytes = BASS_ChannelGetLength(ch, BASS_POS_BYTE);
+    double seconds = bytes == (QWORD)-1 ? 0.0 : BASS_ChannelBytes2Seconds(ch, bytes);
+    AudioFreeChannel(ch);
+    double ms = seconds * 1000.0;
+    if (!(ms > 0.0)) return 0;
+    return ms >= 2147483647.0 ? 2147483647 : (int32_t)ms;
+}
+
 int64_t AudioLengthBytes(AudioChannel ch) {
     QWORD n = BASS_ChannelGetLength(ch, BASS_POS_BYTE);
     return n == (QWORD)-1 ? -1 : (int64_t)n;

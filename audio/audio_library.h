@@ -27,6 +27,9 @@ float AudioCpu();
 // copy never plays; it serves scans and probes.
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop);
 void AudioFreeChannel(AudioChannel ch);
+// The length in ms of a file opened for decoding only (a stream, else a
+// module) and freed again; 0 when it cannot be opened. Any thread.
+int32_t AudioFileLengthMs(const wchar_t* path);
 
 int64_t AudioLengthBytes(AudioChannel ch);
 int64_t AudioPositionBytes(AudioChannel ch);
