@@ -45,7 +45,7 @@ static void Execute(const HandOffPlan& p) {
             if (!IsAdding()) {
                 SelectAllAndMaybeClearPlayList();
                 FileListSelectAll();
-                FileListAddSelection();
+                FileListAddSelectionNow();
             }
             FocusFileList();
         } else {

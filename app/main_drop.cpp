@@ -4,6 +4,7 @@
 #include "app/hand_off.h"
 #include "app/main_frame.h"
 #include "library/adding.h"
+#include "library/file_groups.h"
 #include "library/playlist.h"
 #include "ui/list_view.h"
 #include <ole2.h>
@@ -33,6 +34,23 @@ DropPlan PlanDrop(const std::vector<std::wstring>& items, bool onPlayList, bool 
     p.action = shift || !onPlayList ? DropReplace : DropAppend;
     p.keptPlayList = p.action == DropReplace && ctrl;
     return p;
+}
+
+// The dropped items as a list of their own, each selected: the folder in
+// the first cell, the name in the name column with the folder mark.
+static void AddDroppedItems(const std::vector<std::wstring>& items) {
+    int nameColumn = g_fileGroups.nameColumn;
+    ListView list(0, 0, 100, 100, nullptr);
+    if (!AddColumns(&list, nameColumn + 1)) return;
+    for (const std::wstring& item : items) {
+        size_t slash = item.rfind(L'\\');
+        if (slash == std::wstring::npos || !AddRow(&list)) continue;
+        SetCellText(&list, 0, item.substr(0, slash + 1).c_str());
+        SetCellText(&list, nameColumn, item.substr(slash + 1).c_str());
+        SetCellValue(&list, nameColumn, IsFolder(item) ? 1 : 0);
+        list.rows[list.rowCount - 1].selected = true;
+    }
+    AddNow(&list, nullptr);
 }
 
 static void HandOff(uint8_t mode, const std::wstring& path) {
@@ -70,8 +88,7 @@ void HandleDropFiles(HDROP drop) {
         if (!p.keptPlayList && PlayListCount() > 0) ClearPlayList();
         [[fallthrough]];
     case DropAppend:
-        // Each item joins the playlist through the adding path of a hand-off.
-        for (const std::wstring& item : p.items) HandOff(ModeAdd, item);
+        AddDroppedItems(p.items);
         break;
     }
     if (p.action != DropNothing) {

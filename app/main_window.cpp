@@ -10,6 +10,7 @@
 #include "app/main_view.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
+#include "library/adding.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
@@ -53,6 +54,8 @@ static HWND FindStartButton() {
 void RunShutdownSequence() {
     if (!g_shutdownDone) {
         g_shutdownDone = true;
+        // An add stops at its next file and puts its entries in place first.
+        FinishAdding();
         // The settings window, the statistics file and the visualization's
         // buffers join these steps with their modules.
         SaveAllSettings();

@@ -1,8 +1,335 @@
 #include "library/adding.h"
+#include "library/file_groups.h"
+#include "library/playlist.h"
+#include "audio/track_display.h"
+#include "media/cue_sheet.h"
+#include "ui/list_view.h"
+#include "ui/ui_window.h"
 #include <atomic>
+#include <string>
+#include <vector>
 
-static std::atomic<bool> g_adding{false};
+// The scan (folder walks, the Esc test, opening files for their lengths) runs
+// on the adding thread. Everything that touches a list control or
+// PlayListState runs on the window's thread: the adding thread hands it over
+// with RunOnWindowThread and waits. The window's thread never waits for the
+// adding thread without taking those calls (FinishAdding).
 
-bool IsAdding() { return g_adding.load(); }
+struct AddItem {
+    std::wstring folder;  // ends with a backslash
+    std::wstring name;
+    bool isFolder;
+};
 
-void CancelAdding() { g_adding = false; }
+struct AddJob {
+    HWND window;  // owns the lists; null: there is none and everything runs here
+    bool windowGone;
+    ListView* source;
+    std::vector<AddItem> items;  // the selected rows, in list order
+    std::vector<std::wstring> audioExtensions;  // groups 11 to 13 as the add began
+    int fileCounter;             // files met since the last progress report
+    // The audio files named by the sheets added so far, and the sheets' folder.
+    std::vector<std::wstring> seenAudio;
+    std::wstring seenFolder;
+};
+
+static std::atomic<bool> g_busy{false};      // an add runs (IsAdding)
+static std::atomic<bool> g_scanning{false};  // the folder scans go on; Esc clears it
+static HANDLE g_thread;                      // the last adding thread; the window's thread only
+
+bool IsAdding() { return g_busy.load(); }
+
+void CancelAdding() { g_scanning = false; }
+
+// Runs step() on the window's thread and waits for it. A window that is gone
+// ends the scan: nothing may touch its lists any more.
+template <class F> static void OnWindowThread(AddJob* job, F step) {
+    if (job->windowGone) return;
+    if (!job->window) {
+        step();
+        return;
+    }
+    auto run = [](void* p) { (*(F*)p)(); };
+    if (!RunOnWindowThread(job->window, run, &step)) {
+        job->windowGone = true;
+        g_scanning = false;
+    }
+}
+
+// Window's thread: a repaint request to the control's window, as workers make them.
+static void PostRepaint(Control* c) {
+    if (c && c->index >= 0 && c->surface.hwnd) PostMessageW(c->surface.hwnd, kMsgRepaintControl, (WPARAM)c->index, 0);
+}
+
+// Esc down while the main window is in front, without Windows, Ctrl, Shift or Alt.
+static bool CancelKeysDown(HWND window) {
+    auto down = [](int vk) { return GetAsyncKeyState(vk) < 0; };
+    return down(VK_ESCAPE) && window && GetForegroundWindow() == window && !down(VK_LWIN) && !down(VK_RWIN) &&
+           !down(VK_CONTROL) && !down(VK_SHIFT) && !down(VK_MENU);
+}
+
+static bool IsCue(const wchar_t* extension) { return lstrcmpiW(extension, L"cue") == 0; }
+
+// A playable kind (its own copy of the groups: they are the window thread's) or a sheet.
+static bool Addable(const AddJob* job, const wchar_t* extension) {
+    if (!*extension) return false;
+    for (const std::wstring& e : job->audioExtensions)
+        if (lstrcmpiW(e.c_str(), extension) == 0) return true;
+    return IsCue(extension);
+}
+
+static bool SamePath(const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+// ---- the window's thread --------------------------------------------------
+
+static const wchar_t* RowText(const ListView* l, int row, int column) {
+    if (column < 0 || column >= l->columnCount) return L"";
+    const wchar_t* t = l->rows[row].cells[column].text;
+    return t ? t : L"";
+}
+
+// ".." alone adds everything shown; ".." among other rows is left out; with
+// nothing selected the focused row is added.
+static void NormaliseSelection(ListView* l) {
+    if (l->rowCount == 0) return;
+    int nameColumn = g_fileGroups.nameColumn;
+    int selected = 0;
+    for (int r = 0; r < l->rowCount; r++) selected += l->rows[r].selected;
+    bool parent = wcscmp(RowText(l, 0, nameColumn), L"..") == 0;
+    if (parent && l->rows[0].selected && selected > 1) {
+        l->rows[0].selected = false;
+        selected--;
+    }
+    if (selected == 0) {
+        l->rows[l->currentRow].selected = true;
+        selected = 1;
+    }
+    if (l->currentRow == 0 && parent && l->rows[0].selected && selected == 1)
+        for (int r = 0; r < l->rowCount; r++) l->rows[r].selected = r != 0;
+}
+
+static AddJob* BeginJob(ListView* source, const wchar_t* fileListPath) {
+    if (!source || !g_playListView || g_busy.exchange(true)) return nullptr;
+    g_scanning = true;
+    AddJob* job = new AddJob{};
+    job->window = g_playListView->surface.hwnd;
+    job->source = source;
+    BuildFileGroups();
+    for (int g = GroupLossless; g <= GroupMusic; g++)
+        for (const std::wstring& e : g_fileGroups.groups[g].patterns) job->audioExtensions.push_back(e);
+    NormaliseSelection(source);
+    int nameColumn = g_fileGroups.nameColumn;
+    for (int r = fileListPath ? 1 : 0; r < source->rowCount; r++) {
+        if (!source->rows[r].selected || nameColumn >= source->columnCount) continue;
+        AddItem item{fileListPath ? fileListPath : RowText(source, r, 0), RowText(source, r, nameColumn),
+                     source->rows[r].cells[nameColumn].value != 0};
+        if (!item.folder.empty() && item.folder.back() != L'\\') item.folder += L'\\';
+        job->items.push_back(item);
+    }
+    BeginInsertAfterFocus();
+    return job;
+}
+
+static void ShowProgress() {
+    if (!g_playListView) return;
+    SetCurrent(g_playListView, LastInsertedEntry());
+    PostRepaint(g_playListView);
+}
+
+static void EndJob(AddJob* job) {
+    int last = LastInsertedEntry();
+    EndInsertAfterFocus();
+    if (g_playListView && last >= 0) SetCurrent(g_playListView, last);
+    PostRepaint(g_playListView);
+    ListView* s = job->source;
+    for (int r = 0; r < s->rowCount; r++) s->rows[r].selected = false;
+    PostRepaint(s);
+    g_scanning = false;
+    g_busy = false;
+}
+
+// A sheet's audio file may have been added just before the sheet: its tracks
+// replace it. Only the rows of the sheet's folder, from the last one back.
+static void RemoveSheetAudio(const std::wstring& folder, const std::wstring& audioName) {
+    for (int r = LastInsertedEntry(); r >= 0; r--) {
+        std::wstring path = EntryFullPath(r);
+        size_t name = path.rfind(L'\\') + 1;  // 0 without a backslash
+        std::wstring rowFolder = path.substr(0, name);
+        if (!rowFolder.empty() && !folder.empty() && !SamePath(rowFolder, folder)) return;
+        if (SamePath(path.substr(name), audioName)) {
+            RemoveEntry(r);
+            return;
+        }
+    }
+}
+
+// ---- the scan -------------------------------------------------------------
+
+// A sheet naming exactly one existing audio file becomes that file's tracks.
+static void AddSheet(AddJob* job, const std::wstring& path, const std::wstring& folder) {
+    CueSheet sheet;
+    std::wstring audio;
+    if (!ReadCueSheet(path.c_str(), &sheet) || !SingleAudioFile(sheet, &audio)) return;
+    int32_t length = ProbeLength(audio.c_str());
+    if (length < 0) length = 0;
+    job->seenAudio.push_back(audio);
+    job->seenFolder = folder;
+    std::wstring audioName = audio.substr(audio.rfind(L'\\') + 1);
+    OnWindowThread(job, [&] {
+        RemoveSheetAudio(folder, audioName);
+        AppendCueTracks(sheet, length);
+        RefreshStatusLine();
+        PostRepaint(g_statusLine);
+    });
+}
+
+// At most one entry, or the tracks of a sheet. folder ends with a backslash.
+static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring& name, const std::wstring& extension) {
+    std::wstring path = folder + name + L"." + extension;
+    int32_t length = 0;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    bool track = false;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        // A track of a sheet: the sheet's path serves as its folder.
+        DWORD sheet = GetFileAttributesW(path.substr(0, path.rfind(L'\\')).c_str());
+        track = sheet != INVALID_FILE_ATTRIBUTES && !(sheet & FILE_ATTRIBUTE_DIRECTORY);
+        if (track) CueTrackLength(path.c_str(), &length);
+    }
+    if (!track) {
+        if (IsCue(extension.c_str())) {
+            AddSheet(job, path, folder);
+            return;
+        }
+        // A file that cannot be opened still becomes an entry, of length 0.
+        TagRecord tags;
+        if (ProbeTags(path.c_str(), &tags)) length = tags.lengthMs;
+        CueSheet embedded;
+        if (tags.hasCue && ReadEmbeddedCueSheet(path.c_str(), &embedded)) {
+            OnWindowThread(job, [&] {
+                AppendCueTracks(embedded, length);
+                RefreshStatusLine();
+                PostRepaint(g_statusLine);
+            });
+            return;
+        }
+    }
+    if (length < 0) length = 0;
+    // The audio file of a sheet added before it in the same folder is left out.
+    if (!job->seenAudio.empty()) {
+        if (_wcsnicmp(path.c_str(), job->seenFolder.c_str(), job->seenFolder.size()) == 0) {
+            for (const std::wstring& a : job->seenAudio)
+                if (SamePath(a, path)) return;
+        } else {
+            job->seenAudio.clear();
+        }
+    }
+    OnWindowThread(job, [&] {
+        AppendEntry(folder.c_str(), name.c_str(), extension.c_str(), length);
+        PostRepaint(g_statusLine);
+    });
+}
+
+static HANDLE FindFirst(const std::wstring& folder, WIN32_FIND_DATAW* fd) {
+    return FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, fd, FindExSearchNameMatch, nullptr, 0);
+}
+
+// Sub-folders first, depth first, in the order the file system lists them;
+// then the folder's own files. Only names with a "." count.
+static bool AddFolder(AddJob* job, std::wstring folder) {
+    if (CancelKeysDown(job->window)) g_scanning = false;
+    if (!g_scanning) return false;
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirst(folder, &fd);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        const wchar_t* n = fd.cFileName;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && wcscmp(n, L".") && wcscmp(n, L".."))
+            AddFolder(job, folder + n);
+    } while (g_scanning && FindNextFileW(find, &fd));
+    FindClose(find);
+
+    find = FindFirst(folder, &fd);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        if (!g_scanning) break;
+        const wchar_t* dot = wcsrchr(fd.cFileName, L'.');
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !dot) continue;
+        if (Addable(job, dot + 1)) AddFile(job, folder, std::wstring(fd.cFileName, (size_t)(dot - fd.cFileName)), dot + 1);
+        if (++job->fileCounter > 50) {
+            job->fileCounter = 0;
+            OnWindowThread(job, [] { ShowProgress(); });
+        }
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return true;
+}
+
+// A selected file row: an audio file or a sheet; "Album.ape | cue", the file
+// list's row of an audio file merged with its sheet, stands for the sheet.
+static void AddFileRow(AddJob* job, const AddItem& item) {
+    size_t dot = item.name.rfind(L'.');
+    if (dot == std::wstring::npos) return;
+    std::wstring base = item.name.substr(0, dot), extension = item.name.substr(dot + 1);
+    if (Addable(job, extension.c_str())) {
+        AddFile(job, item.folder, base, extension);
+        return;
+    }
+    size_t n = item.name.size();
+    if (n >= 5 && item.name.compare(n - 5, 5, L"| cue") == 0) AddFile(job, item.folder, base, L"cue");
+}
+
+static void Scan(AddJob* job) {
+    for (const AddItem& item : job->items) {
+        if (job->windowGone) break;
+        if (item.isFolder) {
+            job->fileCounter = 0;
+            AddFolder(job, item.folder + item.name);
+        } else {
+            AddFileRow(job, item);
+        }
+    }
+}
+
+static void RunHere(AddJob* job) {
+    Scan(job);
+    OnWindowThread(job, [job] { EndJob(job); });
+    delete job;
+}
+
+static DWORD WINAPI AddingThread(void* job) {
+    RunHere((AddJob*)job);
+    return 0;
+}
+
+bool StartAdding(ListView* source, const wchar_t* fileListPath) {
+    AddJob* job = BeginJob(source, fileListPath);
+    if (!job) return false;
+    if (job->window) {
+        if (g_thread) CloseHandle(g_thread);  // that add has ended: it cleared the busy flag
+        g_thread = CreateThread(nullptr, 0, AddingThread, job, 0, nullptr);
+        if (g_thread) return true;
+    }
+    RunHere(job);  // no thread to be had: here, then
+    return true;
+}
+
+bool AddNow(ListView* source, const wchar_t* fileListPath) {
+    AddJob* job = BeginJob(source, fileListPath);
+    if (!job) return false;
+    RunHere(job);
+    return true;
+}
+
+void FinishAdding() {
+    g_scanning = false;
+    HANDLE t = g_thread;
+    g_thread = nullptr;
+    if (!t) return;
+    // Its last steps come here as sent messages: take them while waiting.
+    while (MsgWaitForMultipleObjects(1, &t, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(t);
+}

@@ -1,7 +1,25 @@
-// The adding thread as the rest of the player sees it.
+// Adding files and folders to the playlist: the selected rows of a list
+// become entries after the focused playlist row. Folders are walked
+// recursively; only playable files and CUE sheets are taken.
 #pragma once
 
-// True while the adding thread fills the playlist.
+class ListView;
+
+// True while an add runs, from its start until its last entries are in place.
+// The playlist's Delete, F8 and F12 and the file list's F5 and F6 wait for it.
 bool IsAdding();
-// Esc: asks the adding thread to stop.
+// Esc: the folder scans stop at their next test; the selected files still come.
 void CancelAdding();
+
+// The source: the file list passes its current path (every row lies there,
+// and its first row, "..", is never added); any other list gives each row's
+// folder in its first cell. The name, with the folder mark as its value, is
+// in the file groups' name column. False when an add already runs.
+//
+// On a thread of its own (F5, F6, drags onto the playlist).
+bool StartAdding(ListView* source, const wchar_t* fileListPath);
+// On this thread, returning when done (the command line, dropped files).
+bool AddNow(ListView* source, const wchar_t* fileListPath);
+// Stops a running add and waits until it has ended, meanwhile doing the work
+// it hands to the window's thread (shutdown).
+void FinishAdding();

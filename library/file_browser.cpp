@@ -1,4 +1,5 @@
 #include "library/file_browser.h"
+#include "library/adding.h"
 #include "library/file_groups.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
@@ -408,6 +409,12 @@ static LRESULT FileListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     case VK_F12:
         ReReadKeepingMarks();
         break;
+    case VK_F5:
+        FileListAddSelection();
+        break;
+    case VK_F6:
+        FileListReplacePlayList();
+        break;
     }
     return 0;
 }
@@ -462,9 +469,21 @@ void FileListMarkAllFiles() {
         if (!RowIsFolder(r)) l->rows[r].selected = true;
 }
 
-// Adding to the playlist comes with the adding thread.
-void FileListAddSelection() {}
-void FileListReplacePlayList() {}
+void FileListAddSelection() {
+    if (g_fileList && !IsAdding()) StartAdding(g_fileList, CurrentPath().c_str());
+}
+
+void FileListAddSelectionNow() {
+    if (g_fileList && !IsAdding()) AddNow(g_fileList, CurrentPath().c_str());
+}
+
+void FileListReplacePlayList() {
+    if (!g_fileList || IsAdding()) return;
+    PlayListSelectAll();
+    if (GetKeyState(VK_CONTROL) >= 0 && PlayListCount() > 0) ClearPlayList();
+    FileListAddSelection();
+}
+
 // The focus is the main window's to move.
 void FocusFileList() {}
 

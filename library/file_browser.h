@@ -30,10 +30,14 @@ void NavigateFileListTo(const wchar_t* file);
 void FileListSelectAll();
 // Marks every entry of the shown folder that is not a folder.
 void FileListMarkAllFiles();
-// The file list's actions: Enter, add the selection (F5), replace the playlist (F6).
+// The file list's actions: Enter, add the selection (F5), replace the playlist
+// (F6: every playlist entry is selected and, unless Ctrl is held, removed).
+// Adding runs on a thread of its own; none starts while one runs.
 void FileListEnter();
 void FileListAddSelection();
 void FileListReplacePlayList();
+// Adds the selection on this thread (a folder from the command line).
+void FileListAddSelectionNow();
 void FocusFileList();
 // Suspends (true) or restores and repaints (false) drawing of the file list and the playlist.
 void SuspendListDrawing(bool suspend);

@@ -19,6 +19,8 @@ PlayListState g_playList;
 ListView* g_playListView;
 ListView* g_statusLine;
 void (*g_statusTimeLengthChanged)();
+// Where appended entries go while an insertion runs; -1: at the end.
+static int g_insertAt = -1;
 
 static const int kIconWidth = 21;
 static const int kLengthWidth = 40;
@@ -135,12 +137,17 @@ static void RefreshStatusSelected() {
     if (SetStatusRow(2, L"Selected.", value)) Repaint(g_statusLine);
 }
 
-void RefreshStatusLine() {
+// The "Tracks." and "Time." rows: what an append changes.
+static void RefreshStatusCounts() {
     wchar_t tracks[48];
     swprintf(tracks, 48, L"%u / %i", g_playList.playedCount, PlayListCount());
     SetStatusRow(1, L"Tracks.", tracks);
-    RefreshStatusSelected();
     RefreshStatusTime();
+}
+
+void RefreshStatusLine() {
+    RefreshStatusCounts();
+    RefreshStatusSelected();
     Repaint(g_statusLine);
 }
 
@@ -316,6 +323,13 @@ bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* exte
     if (!g_playListView || !AddEntryRow(folder, name, extension, lengthMs, -1)) return false;
     int n = g_playListView->rowCount - 1;
     PlayListState& p = g_playList;
+    if (g_insertAt >= 0 && g_insertAt < n) {
+        // The rows after the insertion point move down, the now-playing one with them.
+        MoveRow(g_playListView, n, g_insertAt);
+        if (p.nowPlaying >= (uint32_t)g_insertAt && p.nowPlaying < (uint32_t)n) p.nowPlaying++;
+        n = g_insertAt;
+    }
+    if (g_insertAt >= 0) g_insertAt = n + 1;
     p.totalLength += lengthMs;
     const wchar_t* playing = NowPlayingPattern();
     if (!p.fromPlayList && *playing && lstrcmpiW(EntryFullPath(n).c_str(), playing) == 0) {
@@ -327,10 +341,8 @@ bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* exte
     } else {
         SetEntryLook(n, LookUnplayed);
     }
-    // The adding thread never paints: it asks for a repaint, and the status
-    // line follows on the window's own thread.
-    HWND owner = g_playListView->surface.hwnd;
-    if (owner && GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) RefreshStatusLine();
+    RefreshStatusCounts();
+    Repaint(g_statusLine);
     return true;
 }
 
@@ -343,12 +355,10 @@ void EmptyPlayList() {
     g_playList.totalLength = g_playList.playedLength = 0;
 }
 
-// Unmark or remove the selected rows (the focused one counts as selected).
-static void UnmarkOrRemove(bool remove) {
+// Unmark or remove the selected rows.
+static void UnmarkOrRemoveSelected(bool remove) {
     ListView* l = g_playListView;
-    if (!l || l->rowCount == 0) return;
     PlayListState& p = g_playList;
-    l->rows[l->currentRow].selected = true;
     if (remove) {
         uint32_t before = 0;
         for (uint32_t r = 0; r < p.nowPlaying && r < (uint32_t)l->rowCount; r++) before += l->rows[r].selected;
@@ -377,6 +387,11 @@ static void UnmarkOrRemove(bool remove) {
         for (size_t k = 0; k < kept.size(); k++) SetEntryOrder(kept[k], (int32_t)k);
     }
     if (remove) {
+        if (g_insertAt >= 0) {
+            int gone = 0;
+            for (int r = 0; r < g_insertAt && r < l->rowCount; r++) gone += l->rows[r].selected;
+            g_insertAt -= gone;
+        }
         DeleteSelected(l, true);
         if (p.nowPlaying >= (uint32_t)l->rowCount) p.nowPlaying = 0;
         FitColumns();
@@ -387,7 +402,41 @@ static void UnmarkOrRemove(bool remove) {
     RefreshStatusLine();
 }
 
+// The focused row counts as selected.
+static void UnmarkOrRemove(bool remove) {
+    ListView* l = g_playListView;
+    if (!l || l->rowCount == 0) return;
+    l->rows[l->currentRow].selected = true;
+    UnmarkOrRemoveSelected(remove);
+}
+
 void RemoveSelectedEntries() { UnmarkOrRemove(true); }
+
+void RemoveEntry(int entry) {
+    ListView* l = g_playListView;
+    if (!l || entry < 0 || entry >= l->rowCount) return;
+    std::vector<char> marks((size_t)l->rowCount);
+    for (int r = 0; r < l->rowCount; r++) {
+        marks[(size_t)r] = l->rows[r].selected;
+        l->rows[r].selected = r == entry;
+    }
+    UnmarkOrRemoveSelected(true);
+    marks.erase(marks.begin() + entry);
+    for (int r = 0; r < l->rowCount && r < (int)marks.size(); r++) l->rows[r].selected = marks[(size_t)r] != 0;
+}
+
+void BeginInsertAfterFocus() {
+    ListView* l = g_playListView;
+    g_insertAt = l ? std::min(l->currentRow + 1, l->rowCount) : -1;
+}
+
+void EndInsertAfterFocus() {
+    g_insertAt = -1;
+    FitColumns();
+}
+
+int LastInsertedEntry() { return g_insertAt >= 0 ? g_insertAt - 1 : PlayListCount() - 1; }
+
 void UnmarkSelectedEntries() { UnmarkOrRemove(false); }
 void ClearPlayList() { RemoveSelectedEntries(); }
 

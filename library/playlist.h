@@ -62,12 +62,23 @@ void RestoreListPositions(bool playListLoaded);
 
 // ---- entries ----
 // Appends an entry; it becomes the now-playing entry at once when the track
-// loaded outside the playlist has its path.
+// loaded outside the playlist has its path. Like every change of the playlist,
+// only on the window's thread.
 bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* extension, int32_t lengthMs);
 // Drops every row: nowPlaying 0, top row 0.
 void EmptyPlayList();
 // Delete and F8: the focused row counts as selected.
 void RemoveSelectedEntries();
+// Removes one entry; the other rows keep their selection marks.
+void RemoveEntry(int entry);
+// Between these, AppendEntry puts the new entries after the focused row (in
+// the order they come), before the rows that followed it; those keep all their
+// cells and looks, and nowPlaying follows its entry.
+void BeginInsertAfterFocus();
+void EndInsertAfterFocus();
+// The last entry put in so far (the focused row before any); outside an
+// insertion the last row.
+int LastInsertedEntry();
 // Ctrl+F12: the selected entries (and the focused one) become unplayed.
 void UnmarkSelectedEntries();
 

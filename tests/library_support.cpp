@@ -1,4 +1,5 @@
 #include "tests/library_support.h"
+#include "library/adding.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
 #include "library/playlist_file.h"
@@ -19,6 +20,7 @@ LibraryWindow::LibraryWindow() {
 }
 
 LibraryWindow::~LibraryWindow() {
+    FinishAdding();
     InitFileListControl(nullptr);
     InitPathBar(nullptr);
     InitPlayListControl(nullptr);

@@ -18,7 +18,9 @@
 #include "audio/engine.h"
 #include "audio/plugins.h"
 #include "audio/track_display.h"
+#include "library/adding.h"
 #include "library/play_order.h"
+#include "library/playlist.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -686,24 +688,34 @@ TEST_F(MainWin, DroppedFilesWithAndWithoutShift) {
     EXPECT_EQ(LastDrop().action, DropFollow);
     EXPECT_EQ(LastHandOff().mode, ModeFollow);
     EXPECT_EQ(LastHandOff().path, a);
+    // The items are added on the window's thread: in place when the drop returns.
+    auto names = [] {
+        std::wstring n;
+        for (int r = 0; r < PlayListCount(); r++) n += EntryFullPath(r).substr(EntryFullPath(r).size() - 5);
+        return n;
+    };
     SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a}, onList), 0);
     EXPECT_EQ(LastDrop().action, DropAppend);
     EXPECT_TRUE(LastDrop().onPlayList);
+    EXPECT_EQ(names(), L"a.wav");
     {
         Modifiers shift(true, false);
-        SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, onList), 0);
+        SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({b, a}, onList), 0);
         EXPECT_EQ(LastDrop().action, DropReplace);
-        EXPECT_EQ(LastDrop().items.size(), 2u);
+        EXPECT_EQ(names(), L"b.wava.wav");
     }
     SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, off), 0);
     EXPECT_EQ(LastDrop().action, DropReplace);
     EXPECT_FALSE(LastDrop().keptPlayList);
+    EXPECT_EQ(names(), L"a.wavb.wav");
     {
         Modifiers ctrl(false, true);
         SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({a, b}, off), 0);
         EXPECT_TRUE(LastDrop().keptPlayList);
+        EXPECT_EQ(names(), L"a.wavb.wava.wavb.wav");
     }
-    EXPECT_EQ(LastHandOff().mode, ModeAdd);
+    EXPECT_EQ(EntryLength(3), 1000);
+    EXPECT_FALSE(IsAdding());
 }
 
 TEST_F(MainWin, PlayPauseSeekPanelAndTimeDisplayFollowTheEngine) {
@@ -835,13 +847,15 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
 
 TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
     Size(600, 600);
-    for (ListView* l : {f.fileList, f.playList}) {
+    auto fill = [](ListView* l) {
         if (l->columnCount == 0) AddColumns(l, 1);
         for (int i = 0; i < 5; i++) {
             AddRow(l);
             SetCellText(l, 0, L"entry");
         }
-    }
+    };
+    fill(f.fileList);
+    fill(f.playList);
     auto drag = [&](ListView* from, POINT to, WPARAM keys) {
         LPARAM press = PackPoint(from->x + 20, from->y + from->headerHeight + from->rowHeight + 3);
         SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, press);
@@ -849,6 +863,8 @@ TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
         bool started = g_listDrag.dragging;
         SendMessageW(wnd(), WM_LBUTTONUP, keys & MK_SHIFT, PackPoint(to.x, to.y));
         for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        // An add the drop started ends through this thread's messages.
+        for (DWORD t = GetTickCount(); IsAdding() && GetTickCount() - t < 5000; Sleep(1)) PumpMessages();
         return started;
     };
     POINT onPlayList{f.playList->x + 30, f.playList->y + 40};
@@ -863,7 +879,8 @@ TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
     EXPECT_TRUE(drag(f.fileList, inside, MK_SHIFT));
     EXPECT_EQ(LastListDragResult(), DragDroppedNowhere);
     // From the playlist only leaving the window starts a drag, and dropping
-    // there deletes the selected entries.
+    // there deletes the selected entries (the replace above emptied it).
+    fill(f.playList);
     EXPECT_FALSE(drag(f.playList, onStatus, 0));
     EXPECT_TRUE(drag(f.playList, POINT{-40, 100}, 0));
     EXPECT_EQ(LastListDragResult(), DragDeletedEntries);

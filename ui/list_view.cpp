@@ -275,6 +275,14 @@ void DeleteSelected(ListView* l, bool freeText) {
     LayoutListBars(l);
 }
 
+void MoveRow(ListView* l, int from, int to) {
+    if (from == to || from < 0 || to < 0 || from >= l->rowCount || to >= l->rowCount) return;
+    ListRow row = l->rows[from];
+    if (from > to) memmove(&l->rows[to + 1], &l->rows[to], (size_t)(from - to) * sizeof(ListRow));
+    else memmove(&l->rows[from], &l->rows[from + 1], (size_t)(to - from) * sizeof(ListRow));
+    l->rows[to] = row;
+}
+
 // ---- sorting --------------------------------------------------------------
 
 // What the sort moves: a row's place and its runs; the rows follow at the end.

@@ -107,6 +107,8 @@ bool SetRowColor(ListView* l, int row, COLORREF color);
 int FindRow(const ListView* l, int column, const wchar_t* text);
 void Clear(ListView* l, bool keepStorage);
 void DeleteSelected(ListView* l, bool freeText);
+// Moves a row (cells, colours and mark) to another place; the rows between shift by one.
+void MoveRow(ListView* l, int from, int to);
 void Sort(ListView* l, int column);
 void SetCurrent(ListView* l, int row);
 void SetCurrentCentred(ListView* l, int row);

@@ -326,9 +326,34 @@ static void RouteMouse(UiWindow* w, UINT msg, WPARAM wp, LPARAM pos) {
     }
 }
 
+struct WindowCall {
+    void (*fn)(void*);
+    void* arg;
+    bool done;
+};
+// wParam of our own calls: a stray message of that number from elsewhere is ignored.
+static const WPARAM kWindowCallMark = 0x536F6E76;
+
+bool RunOnWindowThread(HWND hwnd, void (*fn)(void*), void* arg) {
+    if (hwnd && GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId()) {
+        fn(arg);
+        return true;
+    }
+    WindowCall call{fn, arg, false};
+    if (hwnd) SendMessageW(hwnd, kMsgRunOnWindowThread, kWindowCallMark, (LPARAM)&call);
+    return call.done;
+}
+
 LRESULT Dispatch(UiWindow* w, UINT* message, WPARAM wp, LPARAM lp) {
     UINT msg = *message;
     switch (msg) {
+    case kMsgRunOnWindowThread: {
+        if (wp != kWindowCallMark || !lp) break;
+        WindowCall* call = (WindowCall*)lp;
+        call->fn(call->arg);
+        call->done = true;
+        break;
+    }
     case WM_TIMER:
         if (wp != kTickTimer) break;
         if (w->clickTicks < 31) w->clickTicks++;

@@ -19,6 +19,8 @@
 const UINT kMsgRepaintControl = WM_USER + 501;
 // A list tells its owner of a press on a cell (wParam column, lParam x | y << 16).
 const UINT kMsgCellClick = WM_USER + 500;
+// Sent by RunOnWindowThread (lParam: the call to make).
+const UINT kMsgRunOnWindowThread = WM_USER + 502;
 // WM_USER with this wParam asks the owner to paint its background into the back buffer.
 const WPARAM kPaintBackground = 15;
 // WM_SIZE with this wParam re-lays out the owner without the framework's repaint.
@@ -67,6 +69,10 @@ LRESULT Dispatch(UiWindow* w, UINT* message, WPARAM wp, LPARAM lp);
 LRESULT AfterDefault(UiWindow* w, HWND hwnd, UINT message, WPARAM wp, LPARAM lp, LRESULT defaultResult);
 void ShowSystemMenu(UiWindow* w, int screenX, int screenY);
 void Show(UiWindow* w, int showCommand);
+// Runs fn(arg) on the thread that owns the window: at once when called there,
+// otherwise through a sent message, waiting until it ran. False when the
+// window is gone and nothing ran. The window's procedure must call Dispatch.
+bool RunOnWindowThread(HWND hwnd, void (*fn)(void*), void* arg);
 void RepaintAll(UiWindow* w);
 void Present(UiWindow* w);
 void SyncRect(UiWindow* w);
