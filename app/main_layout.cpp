@@ -143,6 +143,23 @@ static void LayoutSmall() {
     Place(mf.caption, true, captionX, 0, W > captionX ? W - captionX : 1, kSmallRow);
 }
 
+void FitInfoColumns() {
+    ListView* info = g_mainFrame.info;
+    if (!info || info->columnCount < 2) return;
+    // The format column is as wide as its longest text (at least 64, at most
+    // half the panel); the tags take the rest.
+    int widest = 0;
+    for (int r = 0; r < info->rowCount; r++)
+        if (info->rows[r].cells[1].textWidth > widest) widest = info->rows[r].cells[1].textWidth;
+    int room = info->width - 2;
+    int second = widest + 2 * info->cellIndent + 4;
+    if (second > room / 2) second = room / 2;
+    if (second < 64) second = 64;
+    int first = room - second;
+    info->columns[0].width = first > 0 ? first : 0;
+    info->columns[1].width = second;
+}
+
 void LayoutMainFrame() {
     MainFrame& mf = g_mainFrame;
     UiWindow* ui = mf.window;
@@ -185,13 +202,8 @@ void LayoutMainFrame() {
     int spectrumX = f.panelsRight - 108;
     Place(mf.spectrum, spectrum, spectrumX, f.infoTop, 108, kInfoHeight);
     int infoRight = spectrum ? spectrumX - s : f.panelsRight;
-    // The info panel's value column takes what its short second column leaves.
-    if (mf.info->columnCount >= 2) {
-        int second = 64, first = infoRight - m - 2 - second;
-        mf.info->columns[0].width = first > 0 ? first : 0;
-        mf.info->columns[1].width = second;
-    }
     Place(mf.info, true, m, f.infoTop, infoRight - m, kInfoHeight);
+    FitInfoColumns();
 
     // Seek panel, glyph buttons and time display.
     if (g_general.isSeekGraphical) {

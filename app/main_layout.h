@@ -20,6 +20,8 @@ extern LayoutState g_layout;
 void ResetLayoutState();
 // Places every control for the current window size and mode.
 void LayoutMainFrame();
+// Sizes the information panel's two columns to the format texts it holds.
+void FitInfoColumns();
 // Client height at or below which the lists are hidden.
 int CollapseThreshold();
 // The window height the collapsed window takes; also the normal minimum tracking height.

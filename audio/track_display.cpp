@@ -1,6 +1,7 @@
 #include "audio/track_display.h"
 #include "app/general_settings.h"
 #include "app/main_frame.h"
+#include "app/main_layout.h"
 #include "audio/engine.h"
 #include "library/statistics.h"
 #include "ui/list_view.h"
@@ -109,6 +110,7 @@ void ShowStreamInfo(bool repaint) {
     swprintf(t, 64, L"%i Channel%ls", (int)f.channels, f.channels == 1 ? L"" : L"s");
     SetCell(panel, 1, 3, t);
     SetCell(panel, 1, 5, L"");
+    FitInfoColumns();
     if (repaint) Redraw(panel);
 }
 
