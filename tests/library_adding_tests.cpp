@@ -15,11 +15,8 @@ struct AddingTest : testing::Test {
     ScratchFolder tree{L"adding"};
     LibraryWindow* w = nullptr;
     void SetUp() override {
-        SetGeneralDefaults();
+        ResetLibraryState(tree.path);
         g_general.isUseAlbums = 0;
-        SetProgramFolder(tree.path);
-        g_playList = PlayListState{};
-        SetNowPlayingPattern(L"");
         for (const wchar_t* d : {L"a_sub", L"b_sub", L"b_sub\\deep"})
             ASSERT_TRUE(CreateDirectoryW(tree.File(d).c_str(), nullptr));
         for (const wchar_t* f : {L"a_sub\\a1.wav", L"b_sub\\c1.wav", L"b_sub\\deep\\d1.wav", L"top.wav"})

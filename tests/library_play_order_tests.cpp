@@ -34,11 +34,8 @@ struct PlayOrderTest : testing::Test {
         delete media;
     }
     void SetUp() override {
-        SetGeneralDefaults();
+        ResetLibraryState(dir.path);
         g_general.isShuffle = 0;
-        SetProgramFolder(dir.path);
-        g_playList = PlayListState{};
-        SetNowPlayingPattern(L"");
         currentPath.Set(L"");
         shutdownAfterPlayList = false;
         g_shutDownSystem = CountShutdown;

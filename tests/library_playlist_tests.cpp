@@ -15,10 +15,7 @@ struct PlayListTest : testing::Test {
     ScratchFolder dir{L"playlist"};
     LibraryWindow* w = nullptr;
     void SetUp() override {
-        SetGeneralDefaults();
-        SetProgramFolder(dir.path);
-        g_playList = PlayListState{};
-        SetNowPlayingPattern(L"");
+        ResetLibraryState(dir.path);
         w = new LibraryWindow;
     }
     void TearDown() override {

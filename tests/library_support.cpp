@@ -1,4 +1,7 @@
 #include "tests/library_support.h"
+#include "library/file_groups.h"
+#include "app/paths.h"
+#include "app/general_settings.h"
 #include "library/adding.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
@@ -106,4 +109,11 @@ std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vec
         records[i].playOrder = orders[i];
     }
     return SerializePlayList(records, (uint32_t)nowPlaying);
+}
+
+void ResetLibraryState(const std::wstring& folder) {
+    SetGeneralDefaults();
+    SetProgramFolder(folder);
+    g_playList = PlayListState{};
+    SetNowPlayingPattern(L"");
 }

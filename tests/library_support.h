@@ -22,6 +22,9 @@ struct LibraryWindow {
     std::wstring StatusText(int row) const;
 };
 
+// Fresh settings and an empty playlist state, the program folder being `folder`.
+void ResetLibraryState(const std::wstring& folder);
+
 // Answers every message box of the process from another thread while alive
 // and keeps "caption|text" of each.
 struct AnyBoxCatcher {
