@@ -114,17 +114,8 @@ void ShowStreamInfo(bool repaint) {
     if (repaint) Redraw(panel);
 }
 
-void RefreshTrackDisplay() {
+void ShowTagRecord(const TagRecord& tags) {
     ListView* panel = g_mainFrame.info;
-    AudioChannel ch = channel.load();
-    TagRecord tags;
-    if (ch && (AudioIsActive(ch) != AudioStopped || g_engine.playState == PlayStateLoaded)) {
-        tags.path.Set(currentPath.c_str());
-        ReadChannelTags(ch, &tags);
-        StatsNowPlaying(tags);
-    } else {
-        FillCaptions(&tags);
-    }
     if (!panel) return;
     int focused = panel->currentRow;
     while (panel->rowCount < 6 && AddRow(panel)) {}
@@ -136,7 +127,21 @@ void RefreshTrackDisplay() {
     SetCell(panel, 0, 3, tags.year.text);
     SetCell(panel, 0, 4, tags.genre.text);
     SetCell(panel, 0, 5, tags.comment.empty() ? L" " : tags.comment.text);
-    ShowStreamInfo(false);
     Redraw(panel);
     panel->currentRow = focused < panel->rowCount ? focused : panel->rowCount - 1;
+}
+
+void RefreshTrackDisplay() {
+    AudioChannel ch = channel.load();
+    TagRecord tags;
+    if (ch && (AudioIsActive(ch) != AudioStopped || g_engine.playState == PlayStateLoaded)) {
+        tags.path.Set(currentPath.c_str());
+        ReadChannelTags(ch, &tags);
+        StatsNowPlaying(tags);
+    } else {
+        FillCaptions(&tags);
+    }
+    ShowTagRecord(tags);
+    ShowStreamInfo(false);
+    if (g_mainFrame.info) Redraw(g_mainFrame.info);
 }

@@ -9,6 +9,8 @@
 
 void RefreshTrackDisplay();
 void ShowStreamInfo(bool repaint);
+// Writes a tag record into the panel's first column and repaints it.
+void ShowTagRecord(const TagRecord& tags);
 bool ProbeTags(const wchar_t* path, TagRecord* tags);
 // Milliseconds, -1 when the file does not open.
 int32_t ProbeLength(const wchar_t* path);

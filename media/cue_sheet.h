@@ -1,17 +1,36 @@
-// CUE sheets as the rest of the player sees them.
+// CUE sheets: one audio file split into tracks, each track a virtual file
+// (the sheet's path used as a folder: D:\Rips\Album.cue\01 Intro.flac).
+// The sheet's bytes are searched for keywords; only the values taken are
+// converted.
 #pragma once
 #include <stdint.h>
 #include <string>
 #include <vector>
+#include "media/tags.h"
 
 class ListView;
 
-// What adding needs of a sheet: where it lies and the audio files its tracks play.
-struct CueSheet {
-    std::wstring path;                    // the .cue file, or the audio file whose tags carry it
-    std::vector<std::wstring> audioFiles;  // full paths, in the order the sheet names them
-};
+// ---- the sheet itself ----
+// Reads a ".cue" (or ".m3u") file, or the sheet embedded in an audio file's tags.
+bool LoadSheet(const wchar_t* path, TagRecord* sheet);
+int CountSheetFiles(const TagRecord& sheet);
+// The audio file of a track ("03 Title"): its FILE line, in the sheet's folder.
+std::wstring SheetAudioFile(const TagRecord& sheet, const wchar_t* trackName);
+// True when the file exists, or a sibling with another audio extension does
+// (then the path is changed to it).
+bool FindAudioFile(std::wstring* path);
+// Start and length of the track whose TRACK keyword is at `position`.
+bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_t* startMs, int32_t* lengthMs);
+// A track's length; 0 when the sheet has no such track.
+int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName);
+// Appends the sheet's tracks to the playlist; returns how many.
+int ImportSheetToPlayList(const TagRecord& sheet);
+// Opens a track's audio file within the track's bounds and shows the sheet's tags.
+bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName);
+// mm:ss:ff (75 frames a second) in milliseconds; missing fields count 0.
+int32_t CueTimeMs(const std::string& text);
 
+// ---- what the rest of the player calls ----
 // True when the file's tags carry a CUE sheet.
 bool HasEmbeddedCueSheet(const wchar_t* path);
 // Plays a virtual CUE track path within its bounds; false when it cannot.
@@ -20,8 +39,13 @@ bool PlayCueTrack(const wchar_t* trackPath);
 // that file's row ("Album.ape | cue"). The list shows the folder given.
 void MergeCueSheets(ListView* fileList, const wchar_t* folder);
 
-// ---- what adding files uses; reading runs on any thread ----
-// Reads a .cue file; false when it cannot be read or does not parse.
+// What adding needs of a sheet: where it lies and the audio files its tracks play.
+struct CueSheet {
+    std::wstring path;                     // the .cue file, or the audio file whose tags carry it
+    std::vector<std::wstring> audioFiles;  // full paths, in the order the sheet names them
+    TagRecord record;
+};
+// Reads a .cue file; false when it cannot be read or names no file.
 bool ReadCueSheet(const wchar_t* path, CueSheet* sheet);
 // Reads the sheet embedded in an audio file's tags; false when there is none.
 bool ReadEmbeddedCueSheet(const wchar_t* audioPath, CueSheet* sheet);

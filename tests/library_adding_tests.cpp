@@ -10,6 +10,8 @@
 #include "app/general_settings.h"
 #include "app/hand_off.h"
 #include "app/paths.h"
+#include "audio/engine.h"
+#include "media/cue_sheet.h"
 
 struct AddingTest : testing::Test {
     ScratchFolder tree{L"adding"};
@@ -29,6 +31,12 @@ struct AddingTest : testing::Test {
         w->FocusFiles();
         NavigateFileList(tree.path.c_str());
     }
+    // A track of a sheet plays: on the silent device, started once for the suite.
+    static void SetUpTestSuite() { AudioInit(0, 44100, nullptr); }
+    static void TearDownTestSuite() {
+        StopTrack();
+        AudioFree();
+    }
     void TearDown() override {
         delete w;
         g_playList = PlayListState{};
@@ -47,7 +55,11 @@ struct AddingTest : testing::Test {
     }
     void SelectFiles(std::initializer_list<const wchar_t*> names) {
         for (int r = 0; r < w->files->rowCount; r++) w->files->rows[r].selected = false;
-        for (const wchar_t* n : names) w->files->rows[FindRow(w->files, FileListName, n)].selected = true;
+        for (const wchar_t* n : names) {
+            int r = FindRow(w->files, FileListName, n);
+            ASSERT_GE(r, 0) << n;
+            w->files->rows[r].selected = true;
+        }
     }
 };
 
@@ -113,4 +125,82 @@ TEST_F(AddingTest, F6ReplacesThePlayListCtrlF6KeepsItAndAFolderHandedOverReplace
     HandleHandOff(r);
     EXPECT_FALSE(IsAdding());
     EXPECT_EQ(Names(), (std::vector<std::wstring>{L"d1", L"c1"}));
+}
+
+// ---- CUE sheets ----------------------------------------------------------------
+
+static const char kSheet[] =
+    "REM GENRE Ambient\r\nPERFORMER \"Band\"\r\nTITLE \"The Album\"\r\nFILE \"a song.wav\" WAVE\r\n"
+    "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    INDEX 01 00:00:00\r\n"
+    "  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 00 00:01:00\r\n    INDEX 01 00:01:37\r\n"
+    "  TRACK 03 AUDIO\r\n    REM SKIP\r\n    INDEX 01 00:02:00\r\n"
+    "  TRACK 07 AUDIO\r\n    INDEX 01 00:02:50\r\n";
+
+TEST(CueTimes, FramesTrackEndsAndTheLastTrack) {
+    EXPECT_EQ(CueTimeMs("03:10:37"), 190493);
+    EXPECT_EQ(CueTimeMs("1:02"), 62000);
+    EXPECT_EQ(CueTimeMs(""), 0);
+    TagRecord s;
+    s.cueText = "FILE \"x.flac\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\nTRACK 02 AUDIO\r\n"
+                "INDEX 00 03:08:00\r\nINDEX 01 03:10:37\r\n";
+    s.lengthMs = 250000;
+    int32_t start = 0, length = 0;
+    ASSERT_TRUE(TrackTimes(s, s.cueText.find("TRACK 01"), s.lengthMs, &start, &length));
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(length, 188000);
+    EXPECT_EQ(TrackLength(&s, L"02 Two.flac"), 250000 - 190493);  // the last ends with the audio
+    EXPECT_EQ(TrackLength(&s, L"5 x"), 0);
+    // Bare line feeds: only the first line counts, so no track is found.
+    s.cueText = "FILE x.flac WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+    EXPECT_EQ(TrackLength(&s, L"01 x"), 0);
+    // Every cut and byte flip of a sheet is read without harm.
+    std::string base = kSheet;
+    for (size_t i = 0; i <= base.size(); i++) {
+        for (int bit = -1; bit < 8; bit++) {
+            TagRecord m;
+            m.cueText = bit < 0 ? base.substr(0, i) : base;
+            if (bit >= 0 && i < base.size()) m.cueText[i] = (char)(m.cueText[i] ^ (1 << bit));
+            m.path.Set(L"C:\\x.cue");
+            m.lengthMs = 3000;
+            CountSheetFiles(m);
+            SheetAudioFile(m, L"02 Two.wav");
+            TrackLength(&m, L"07 x");
+        }
+    }
+}
+
+TEST_F(AddingTest, ASheetBesideItsAudioBecomesItsTracksAndATrackPlaysWithinItsBounds) {
+    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"b.cue"), kSheet));
+    NavigateFileList(tree.path.c_str());
+    SelectFiles({L"a song.wav", L"b.cue"});  // the audio file first: its entry is replaced by the tracks
+    SetCurrent(w->files, FindRow(w->files, FileListName, L"b.cue"));
+    w->Key(VK_F5);
+    WaitForAdding();
+    ASSERT_EQ(Names(), (std::vector<std::wstring>{L"01 One", L"02 Two", L"07 Track 07"}));
+    std::wstring sheetPath = tree.File(L"b.cue");
+    EXPECT_EQ(EntryFullPath(1), sheetPath + L"\\02 Two.wav");
+    EXPECT_EQ(EntryLength(0), 1000);
+    EXPECT_EQ(EntryLength(1), 2000 - 1493);
+    EXPECT_EQ(EntryLength(2), 3000 - 2666);
+    // Playing a track opens the audio file within the track.
+    ASSERT_TRUE(PlayCueTrack((sheetPath + L"\\02 Two.wav").c_str()));
+    EXPECT_EQ(seekLength, 2000u - 1493u);
+    EXPECT_EQ(_wcsicmp(realPath, tree.File(L"a song.wav").c_str()), 0);
+    StopTrack();
+    EXPECT_FALSE(PlayCueTrack((sheetPath + L"\\09 Gone.wav").c_str()));
+    // A UTF-16 sheet with its mark reads as UTF-8; a missing audio file adds nothing.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("FILE \"a song.wav\" WAVE\r\nTRACK 01 AUDIO\r\nTITLE \"")) utf16 += c, utf16 += '\0';
+    utf16 += (char)0xE9;  // é
+    utf16 += (char)0;
+    for (char c : std::string("\"\r\nINDEX 01 00:00:00\r\n")) utf16 += c, utf16 += '\0';
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"c.cue"), utf16));
+    TagRecord sheet;
+    ASSERT_TRUE(LoadSheet(tree.File(L"c.cue").c_str(), &sheet));
+    sheet.lengthMs = 3000;
+    int before = PlayListCount();
+    EXPECT_EQ(ImportSheetToPlayList(sheet), 1);
+    EXPECT_EQ(Names().back(), L"01 \x00E9");
+    EXPECT_EQ(PlayListCount(), before + 1);
 }
