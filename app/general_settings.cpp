@@ -1,5 +1,7 @@
 #include "app/general_settings.h"
+#include "app/main_frame.h"
 #include "app/main_window.h"
+#include "ui/custom_control.h"
 #include "app/settings_store.h"
 #include "audio/engine.h"
 #include "library/file_browser.h"
@@ -229,6 +231,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
 
     if (found) {
         g.SpectrumType = spectrumType ? 1 : 0;
+        if (g_mainFrame.spectrum) g_mainFrame.spectrum->state = g.SpectrumType ? 1 : 2;
         g.Focus = focus;
         g.LCR = lcr;
     }

@@ -7,6 +7,8 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
+#include "audio/visualization.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
@@ -104,9 +106,13 @@ static void ToggleSeekGraphical() {
         SetWindowPos(g_mainWindow, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + after - before,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    // The waveform picture for the new width comes with the visualization module.
     SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
     SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
+    // The waveform of the loaded track, unless it was read already.
+    if (g_general.isSeekGraphical) {
+        if (g_mainFrame.seek) ResizeOverview(g_mainFrame.seek->width - 2, g_mainFrame.seek->height - 2);
+        StartOverviewScan();
+    }
 }
 
 LRESULT SeekPanelNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
@@ -153,12 +159,27 @@ LRESULT InfoPanelNotify(HWND, UINT msg, WPARAM, LPARAM) {
 }
 
 LRESULT SpectrumNotify(HWND, UINT msg, WPARAM, LPARAM lp) {
-    if (msg != WM_NCPAINT || !lp) return 0;
-    // The picture itself comes with the visualization; until then its empty panel.
-    CustomControl* c = (CustomControl*)lp;
-    Surface* s = &c->surface;
-    const COLORREF* k = g_theme.slider;
-    FillGradientV(s, RECT{1, 1, c->width - 1, c->height - 1}, k[1], k[2]);
-    Frame(s, 0, 0, c->width, c->height, k[3], k[4]);
+    CustomControl* c = g_mainFrame.spectrum;
+    static int ticks;
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        return 1;  // each click flips the panel between spectrum and oscilloscope
+    case WM_TIMER:
+        // Every second tick while the track plays (not while it fades towards a pause).
+        if (++ticks % 2 == 0 && c && c->visible && channel.load() && AudioIsActive(channel.load()) == AudioPlaying &&
+            !pauseRequested)
+            Redraw(c);
+        return 0;
+    case WM_NCPAINT: {
+        if (!lp) return 0;
+        c = (CustomControl*)lp;
+        if (g_vis.width != c->width - 2 || g_vis.height != c->height - 2) ResizeVis(c->width - 2, c->height - 2);
+        g_general.SpectrumType = c->state == 1 ? 1 : 0;
+        PaintVis(c->surface.memoryDC, c->state);
+        const COLORREF* k = g_theme.slider;
+        Frame(&c->surface, 0, 0, c->width, c->height, k[3], k[4]);
+        return 0;
+    }
+    }
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
 #include "ui/button.h"
 #include "ui/custom_control.h"
 #include "ui/draw.h"
@@ -80,7 +81,11 @@ void PaintSeekPanel() {
     if (HasTrack()) {
         int filled = (int)((int64_t)(w - 2) * c->value / max);
         if (filled > 0) FillGradientV(s, RECT{1, 1, 1 + filled, h - 1}, k[7], k[8]);
-        if (g_general.isSeekGraphical && filled < w - 2) LineV(s, 1 + filled, 1, h - 2, k[6]);
+    }
+    if (g_general.isSeekGraphical) {
+        // The track's waveform over the bar, with the position marker.
+        ResizeOverview(w - 2, h - 2);
+        DrawOverview(s->memoryDC, w, h, HasTrack() ? (uint32_t)c->value : 0, HasTrack() ? (uint32_t)max : 0);
     }
     Frame(s, 0, 0, w, h, k[3], k[4]);
     bool graphical = g_general.isSeekGraphical != 0;

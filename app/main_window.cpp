@@ -10,6 +10,8 @@
 #include "app/main_view.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
+#include "audio/visualization.h"
 #include "library/adding.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
@@ -56,8 +58,7 @@ void RunShutdownSequence() {
         g_shutdownDone = true;
         // An add stops at its next file and puts its entries in place first.
         FinishAdding();
-        // The settings window, the statistics file and the visualization's
-        // buffers join these steps with their modules.
+        // The settings window and the statistics file join these steps with their modules.
         SaveAllSettings();
         StatsStopListen();
         StopPlayOrder(true, false);
@@ -68,6 +69,8 @@ void RunShutdownSequence() {
         if (g_general.isStartDate)
             if (HWND start = FindStartButton()) InvalidateRect(start, nullptr, TRUE);
         if (g_mainWindow) RevokeDropTarget(g_mainWindow);
+        ReleaseVis();
+        ReleaseOverview();
     }
     PostQuitMessage(0);
 }

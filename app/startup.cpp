@@ -6,7 +6,10 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/paths.h"
+#include "app/main_frame.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
+#include "ui/slider.h"
 #include "audio/track_display.h"
 #include "library/mt19937.h"
 #include <shellapi.h>
@@ -63,6 +66,11 @@ int RunPlayer() {
     RefreshTrackDisplay();
     if (cl.hasPath) HandleHandOff(cl.record);
     ShowMainWindowAtStart();
+    // A track opened before the window showed gets its waveform now.
+    if (g_mainFrame.seek && g_general.isSeekGraphical) {
+        ResizeOverview(g_mainFrame.seek->width - 2, g_mainFrame.seek->height - 2);
+        StartOverviewScan();
+    }
     SaveAllSettings();
 
     if (HMODULE dwm = GetModuleHandleW(L"Dwmapi.dll"))

@@ -74,6 +74,16 @@ int64_t AudioFileSize(AudioChannel ch) {
     return n == (QWORD)-1 ? -1 : (int64_t)n;
 }
 
+bool AudioGetFft1024(AudioChannel ch, float* magnitudes512) {
+    return BASS_ChannelGetData(ch, magnitudes512, BASS_DATA_FFT1024) != (DWORD)-1;
+}
+
+bool AudioGetFloats(AudioChannel ch, float* out, uint32_t count) {
+    return BASS_ChannelGetData(ch, out, (count * sizeof(float)) | BASS_DATA_FLOAT) != (DWORD)-1;
+}
+
+uint32_t AudioGetLevel(AudioChannel ch) { return BASS_ChannelGetLevel(ch); }
+
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
     DWORD flags = BASS_UNICODE | (decode ? BASS_STREAM_DECODE : 0) | (loop ? BASS_SAMPLE_LOOP : 0);
     HSTREAM s = BASS_StreamCreateFile(FALSE, path, 0, 0, flags);

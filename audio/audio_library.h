@@ -45,6 +45,13 @@ const char* AudioGetTags(AudioChannel ch, uint32_t type);
 // The size of the channel's file in bytes, -1 when unknown.
 int64_t AudioFileSize(AudioChannel ch);
 
+// The 512 magnitudes of a 1024-point FFT of what plays now.
+bool AudioGetFft1024(AudioChannel ch, float* magnitudes512);
+// Interleaved float samples of what plays now; false on failure.
+bool AudioGetFloats(AudioChannel ch, float* out, uint32_t count);
+// The level of the next 20 ms (loword left, hiword right); 0xFFFFFFFF at the end or on failure.
+uint32_t AudioGetLevel(AudioChannel ch);
+
 // Opens a file as a stream, or failing that as a tracker module. A decoding
 // copy never plays; it serves scans and probes.
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop);

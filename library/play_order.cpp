@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
 #include "audio/track_display.h"
 #include "ui/list_view.h"
 #include <stdio.h>
@@ -146,6 +147,7 @@ void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {
         seekPosition = 0;
         UpdateTitleAndTime();
         RepaintSeekPanel();
+        ClearOverview();
         RepaintSpectrum();
         RefreshTrackDisplay();
     }

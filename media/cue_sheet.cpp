@@ -1,6 +1,7 @@
 #include "media/cue_sheet.h"
 #include "app/general_settings.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
 #include "audio/track_display.h"
 #include "library/file_groups.h"
 #include "library/playlist.h"
@@ -282,8 +283,14 @@ bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
         opened = !audio.empty() && FindAudioFile(&audio) && OpenTrack(audio.c_str(), false, true);
         g_playList.fromPlayList = wasFromPlayList;
         int32_t start = 0, length = 0;
-        if (opened && TrackTimes(*sheet, at, (int32_t)seekLength, &start, &length)) SetTrackBounds(start, length);
-        else g_engine.scanBusy = false;
+        if (opened && TrackTimes(*sheet, at, (int32_t)seekLength, &start, &length)) {
+            SetTrackBounds(start, length);
+            bool complete = g_engine.scanComplete;
+            g_engine.scanBusy = false;
+            if (!complete) StartOverviewScan();
+        } else {
+            g_engine.scanBusy = false;
+        }
     }
     ShowTagRecord(*sheet);
     StatsNowPlaying(*sheet);

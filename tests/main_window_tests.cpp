@@ -16,7 +16,9 @@
 #include "app/hand_off.h"
 #include "app/paths.h"
 #include "audio/engine.h"
+#include "audio/overview.h"
 #include "audio/plugins.h"
+#include "audio/visualization.h"
 #include "audio/track_display.h"
 #include "library/adding.h"
 #include "library/play_order.h"
@@ -1078,4 +1080,76 @@ TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
     EXPECT_EQ(ProbeLength((media + L"missing.wav").c_str()), -1);
     EXPECT_EQ(BitRate(4000000, 250.0), 128);
     EXPECT_EQ(BitRate(4000000, -1.0), 0);
+}
+
+TEST(Visualization, MarkerBarsAndTrace) {
+    int nyquist = 0;
+    EXPECT_EQ(SpectrumMarker(106, 48000, &nyquist), 83);
+    EXPECT_EQ(nyquist, 24000);
+    EXPECT_EQ(SpectrumMarker(106, 32000, &nyquist), -1);  // 16.0K shown instead
+    EXPECT_EQ(nyquist, 16000);
+    VisPanel v;
+    v.width = 512;
+    v.height = 90;
+    v.image.assign((size_t)v.width * v.height, 0);
+    VisColors k = VisColorsFor(1099, false, true);
+    float m[512] = {};
+    m[0] = 1.0f;       // full scale: the whole height
+    m[10] = 1e-5f;     // a quiet bin: a short bar
+    m[20] = 1e-9f;     // far below the range: nothing
+    DrawSpectrumBars(&v, k, m);
+    auto at = [&](int x, int row) { return v.image[(size_t)row * v.width + x]; };
+    EXPECT_NE(at(0, 89), 0u);
+    EXPECT_NE(at(10, 0), 0u);
+    EXPECT_NE(at(10, 15), 0u);
+    EXPECT_EQ(at(10, 30), 0u);
+    EXPECT_EQ(at(20, 0), 0u);
+    EXPECT_EQ(at(5, 0), 0u);
+    // The trace joins the rows of two neighbouring samples.
+    std::vector<float> s((size_t)2 * (v.width + 1), 0.0f);
+    s[2] = 1.0f;  // columns 0 and 1 run from the middle to the top
+    FillVis(&v, 0);
+    DrawScopeTrace(&v, s.data(), 0xFFFFFF);
+    EXPECT_NE(at(0, 45), 0u);
+    EXPECT_NE(at(0, 89), 0u);
+    EXPECT_NE(at(1, 89), 0u);
+    EXPECT_EQ(at(2, 89), 0u);
+    // Waveform arithmetic: half-up rounding, shades never the see-through black.
+    EXPECT_EQ(LevelPixels(32768, 20), 20);
+    EXPECT_EQ(LevelPixels(16384, 21), 11);  // 10.5 rounds up
+    EXPECT_EQ(LevelPixels(0, 20), 0);
+    EXPECT_EQ(OverviewShade(1, 20, 0x000000, 0x808080), RGB(1, 1, 1));
+    EXPECT_EQ(OverviewShade(20, 20, 0x000000, 0x808080), (COLORREF)0x808080);
+}
+
+TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
+    g_general.isSeekGraphical = 1;
+    g_general.isSkipSilence = 1;
+    g_layout.seekHeight = 60;
+    Size(600, 700);
+    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    std::wstring song = dir.File(L"quiet end.wav");
+    ASSERT_TRUE(WriteSineWav(song, 1, 44100, 440.0, 0.5, 2));  // 1 s of tone, then 2 s of silence
+    PlayFileNow(song.c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
+    ASSERT_TRUE(g_engine.scanComplete);
+    EXPECT_EQ(g_overview.columnCount, 150u);  // one slice per 20 ms
+    EXPECT_GE(g_overview.done, 148u);
+    EXPECT_GT(g_overview.levels[10][0], 10000);   // the tone
+    EXPECT_LT(g_overview.levels[100][0], 10);     // the silence
+    // The picture shows the tone above and below the centre, nothing over the silence.
+    int half = g_overview.height / 2, stride = (g_overview.width + 3) & ~3;
+    int toneX = g_overview.width * 10 / 150, quietX = g_overview.width * 100 / 150;
+    EXPECT_NE(g_overview.bits[(size_t)(half + 3) * stride + toneX], 0);
+    EXPECT_NE(g_overview.bits[(size_t)(half - 3) * stride + toneX], 0);
+    EXPECT_EQ(g_overview.bits[(size_t)(half + 3) * stride + quietX], 0);
+    // Resizing keeps the slices read.
+    ResizeOverview(f.seek->width - 12, f.seek->height - 2);
+    EXPECT_GE(g_overview.done, 148u);
+    EXPECT_NE(g_overview.bits[(size_t)(half + 3) * ((g_overview.width + 3) & ~3) + toneX], 0);
+    // The track ends where its silence begins (the silent device runs in real time).
+    for (DWORD start = GetTickCount(); GetStatus() == StatusPlaying && GetTickCount() - start < 2500; Sleep(10))
+        PumpMessages();
+    EXPECT_NE(GetStatus(), StatusPlaying);
 }

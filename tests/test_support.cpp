@@ -65,8 +65,9 @@ std::wstring TestExeFolder() {
 static void Put16(std::string& s, uint16_t v) { s.push_back((char)(v & 255)); s.push_back((char)(v >> 8)); }
 static void Put32(std::string& s, uint32_t v) { Put16(s, (uint16_t)v); Put16(s, (uint16_t)(v >> 16)); }
 
-bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level) {
-    uint32_t frames = (uint32_t)(seconds * rate);
+bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level, int silentSeconds) {
+    uint32_t sounding = (uint32_t)(seconds * rate);
+    uint32_t frames = (uint32_t)((seconds + silentSeconds) * rate);
     std::string s = "RIFF";
     Put32(s, 36 + frames * 4);
     s += "WAVEfmt ";
@@ -81,7 +82,7 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
     Put32(s, frames * 4);
     s.reserve(s.size() + frames * 4);
     for (uint32_t i = 0; i < frames; i++) {
-        int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * i / rate) * level * 32767);
+        int16_t v = i < sounding ? (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * i / rate) * level * 32767) : 0;
         Put16(s, (uint16_t)v);
         Put16(s, (uint16_t)v);
     }

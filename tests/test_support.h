@@ -21,7 +21,8 @@ bool RemoveTree(const std::wstring& path);
 std::wstring TestExeFolder();
 
 // A 16-bit PCM WAVE file of a sine (stereo), for playback tests.
-bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, double hz = 440.0, double level = 0.5);
+bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, double hz = 440.0, double level = 0.5,
+                  int silentSeconds = 0);
 // A small four-channel tracker module (ProTracker "M.K." layout) with one
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);
