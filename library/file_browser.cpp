@@ -1,9 +1,11 @@
 #include "library/file_browser.h"
 #include "library/adding.h"
+#include "library/file_actions.h"
 #include "library/file_groups.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "app/general_settings.h"
+#include "app/main_frame.h"
 #include "app/messages.h"
 #include "media/cue_sheet.h"
 #include "ui/list_view.h"
@@ -42,6 +44,13 @@ static const wchar_t* RowName(int row) {
     return t ? t : L"";
 }
 static bool RowIsFolder(int row) { return g_fileList->rows[row].cells[FileListName].value != 0; }
+const wchar_t* FileListRowName(int row) { return RowName(row); }
+bool FileListRowIsFolder(int row) { return RowIsFolder(row); }
+bool FileListShowsDrives() { return ShowingDrives(); }
+
+// The list shows a CUE sheet's tracks; cleared with the rows.
+static bool g_showingSheet = false;
+bool FileListShowsSheet() { return g_showingSheet; }
 
 std::wstring GetFileName(const wchar_t* path) {
     size_t n = wcslen(path);
@@ -90,7 +99,17 @@ private:
     std::unordered_map<std::wstring, Look> cache;
 };
 
-static Look FileLook(ExtensionLooks* looks, const wchar_t* folder, const wchar_t* name) {
+// A row merged with its CUE sheet ("Album.ape | cue") looks like its audio file.
+static std::wstring LookName(const wchar_t* name) {
+    if (!IsMergedCueName(name)) return name;
+    std::wstring n(name, (size_t)(wcsrchr(name, L'|') - name));
+    while (!n.empty() && n.back() == L' ') n.pop_back();
+    return n;
+}
+
+static Look FileLook(ExtensionLooks* looks, const wchar_t* folder, const wchar_t* rowName) {
+    std::wstring real = LookName(rowName);
+    const wchar_t* name = real.c_str();
     Look look = looks->For(name);
     for (int g = 0; g < g_fileGroups.count; g++) {
         const FileGroup& group = g_fileGroups.groups[g];
@@ -109,6 +128,7 @@ static void ClearRows() {
     Clear(g_fileList, true);
     for (std::wstring* s : g_folderNames) delete s;
     g_folderNames.clear();
+    g_showingSheet = false;
 }
 
 static void AddBrowserRow(const wchar_t* name, bool folder, const wchar_t* second, Look look, bool hidden,
@@ -263,9 +283,45 @@ static void ApplyConventions() {
     Repaint(l);
 }
 
+static std::wstring WithoutTrailingSlash(std::wstring path) {
+    if (path.size() > 3 && path.back() == L'\\') path.pop_back();
+    return path;
+}
+
+void BeginFileListRows() {
+    if (!g_fileList) return;
+    ClearRows();
+    AddBrowserRow(L"..", true, kUpText, Look{GroupIcon(GroupParent), GroupParent}, false);
+}
+
+bool AddFileListFileRow(const wchar_t* name) {
+    if (!g_fileList) return false;
+    ExtensionLooks looks;
+    int before = g_fileList->rowCount;
+    AddBrowserRow(name, false, nullptr, FileLook(&looks, CurrentPath().c_str(), name), false);
+    return g_fileList->rowCount > before;
+}
+
+bool ShowSheetAsFolder(const wchar_t* sheetPath) {
+    ListView* l = g_fileList;
+    TagRecord sheet;
+    if (!l || !LoadSheet(sheetPath, &sheet)) return false;
+    CurrentPath() = std::wstring(sheetPath) + L"\\";  // the tracks' looks need it first
+    ImportSheetToFileList(sheet);
+    g_showingSheet = true;
+    if (l->currentRow >= l->rowCount) l->currentRow = l->rowCount - 1;
+    ShowPathInBar();
+    Repaint(l);
+    return true;
+}
+
 // Lists a folder with the conventions; the current path changes only on success.
+// A path that is no folder but a CUE sheet shows the sheet's tracks.
 static bool ShowFolder(const std::wstring& path) {
-    if (!ListFolder(path.c_str(), !g_general.isUseAlbums)) return false;
+    if (!ListFolder(path.c_str(), !g_general.isUseAlbums)) {
+        std::wstring sheet = WithoutTrailingSlash(path);
+        return sheet.size() > 3 && ShowSheetAsFolder(sheet.c_str());
+    }
     CurrentPath() = path;
     ApplyConventions();
     ShowPathInBar();
@@ -279,8 +335,26 @@ bool RefreshFileList() {
         ListDrives(letter);
         return true;
     }
-    // The CUE sheet shown as a folder comes with the CUE sheets.
-    return ShowFolder(CurrentPath());
+    std::wstring path = CurrentPath();
+    if (ShowFolder(path)) return true;
+    // A sheet shown as a folder that cannot be read any more: its folder instead.
+    std::wstring file = WithoutTrailingSlash(path);
+    DWORD a = GetFileAttributesW(file.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    NavigateFileListTo(file.c_str());
+    return true;
+}
+
+// The row of an entry by name; a sheet merged with its audio file is found by
+// its merged row.
+static int FindEntryRow(const std::wstring& name) {
+    ListView* l = g_fileList;
+    int row = FindRow(l, FileListName, name.c_str());
+    size_t dot = name.rfind(L'.');
+    if (row >= 0 || dot == std::wstring::npos || _wcsicmp(name.c_str() + dot, L".cue") != 0) return row;
+    for (int r = 0; r < l->rowCount; r++)
+        if (IsMergedCueName(RowName(r)) && _wcsnicmp(RowName(r), name.c_str(), dot + 1) == 0) return r;
+    return -1;
 }
 
 void NavigateFileList(const wchar_t* path) {
@@ -301,7 +375,7 @@ void NavigateFileListTo(const wchar_t* file) {
     const wchar_t* slash = wcsrchr(file, L'\\');
     if (!slash) return;
     NavigateFileList(std::wstring(file, slash + 1).c_str());
-    int row = FindRow(g_fileList, FileListName, slash + 1);
+    int row = FindEntryRow(slash + 1);
     if (row >= 0) SetCurrentCentred(g_fileList, row);
     Repaint(g_fileList);
 }
@@ -334,31 +408,20 @@ void FileListGoUp() {
         ShowInformation(L"Failed to enter directory");
         return;
     }
-    int row = FindRow(l, FileListName, left.c_str());
+    int row = FindEntryRow(left);
     SetCurrent(l, row >= 0 ? row : 0);
     Repaint(l);
 }
 
-// Enter on "..", a folder or a drive; an audio file plays at once.
-void FileListEnter() {
+void FileListEnterFolder() {
     ListView* l = g_fileList;
-    if (!l || l->rowCount == 0) return;
-    int row = l->currentRow;
-    const wchar_t* name = RowName(row);
+    if (!l || l->rowCount == 0 || !RowIsFolder(l->currentRow)) return;
+    const wchar_t* name = RowName(l->currentRow);
     if (!ShowingDrives() && !wcscmp(name, L"..")) {
         FileListGoUp();
         return;
     }
-    std::wstring path;
-    if (ShowingDrives()) {
-        path = std::wstring(1, name[0]) + L":\\";
-    } else if (RowIsFolder(row)) {
-        path = CurrentPath() + name + L"\\";
-    } else {
-        const wchar_t* dot = wcsrchr(name, L'.');
-        if (dot && IsAudioExtension(dot + 1)) PlayFileNow((CurrentPath() + name).c_str());
-        return;
-    }
+    std::wstring path = ShowingDrives() ? std::wstring(1, name[0]) + L":\\" : CurrentPath() + name + L"\\";
     if (!ShowFolder(path)) {
         ShowInformation(L"Failed to enter directory");
         return;
@@ -367,8 +430,8 @@ void FileListEnter() {
     Repaint(l);
 }
 
-// Ctrl+R and F12: the folder again, every row keeping its mark by position.
-static void ReReadKeepingMarks() {
+void FileListReRead() {
+    if (!g_fileList) return;
     ListView* l = g_fileList;
     std::vector<char> marks((size_t)l->rowCount);
     for (int r = 0; r < l->rowCount; r++) marks[(size_t)r] = l->rows[r].selected;
@@ -388,35 +451,7 @@ static void FitColumns() {
 
 static LRESULT FileListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     if (msg == WM_SIZE) FitColumns();
-    if (msg != WM_KEYDOWN || !g_fileList) return 0;
-    bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    switch (wp) {
-    case VK_RETURN:
-        if (!ctrl) FileListEnter();
-        break;
-    case VK_NEXT:
-        if (ctrl) FileListEnter();
-        break;
-    case VK_BACK:
-        FileListGoUp();
-        break;
-    case VK_PRIOR:
-        if (ctrl) FileListGoUp();
-        break;
-    case 'R':
-        if (ctrl) ReReadKeepingMarks();
-        break;
-    case VK_F12:
-        ReReadKeepingMarks();
-        break;
-    case VK_F5:
-        FileListAddSelection();
-        break;
-    case VK_F6:
-        FileListReplacePlayList();
-        break;
-    }
-    return 0;
+    return FileListKey(msg, wp);
 }
 
 void InitFileListControl(ListView* list) {
@@ -444,7 +479,7 @@ static LRESULT PathBarNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     // The box passes Enter on as the character it makes.
     if (msg == WM_CHAR && wp == L'\r' && g_pathBar) {
         std::wstring typed = g_pathBar->text.text;
-        NavigateFileList(typed.c_str());
+        PathBarEnter(typed.c_str());
     }
     return 0;
 }
@@ -484,8 +519,11 @@ void FileListReplacePlayList() {
     FileListAddSelection();
 }
 
-// The focus is the main window's to move.
-void FocusFileList() {}
+void FocusFileList() {
+    UiWindow* ui = g_mainFrame.window;
+    if (ui && g_fileList && g_mainFrame.fileList == g_fileList && g_fileList->visible)
+        SetFocusIndex(ui, g_fileList->index, true);
+}
 
 void SuspendListDrawing(bool suspend) {
     if (suspend) return;

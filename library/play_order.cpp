@@ -135,9 +135,9 @@ void PlayCurrentFile(bool seekToOld) {
     RefreshStatusLine();
 }
 
-void PlayFileNow(const wchar_t* path) {
+void PlayFileNow(const wchar_t* path, bool seekToOld) {
     currentPath.Set(path);
-    PlayCurrentFile(false);
+    PlayCurrentFile(seekToOld);
 }
 
 void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {

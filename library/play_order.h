@@ -3,8 +3,9 @@
 #include <windows.h>
 #include <stdint.h>
 
-// Makes the path the current track and plays it at once, outside the playlist.
-void PlayFileNow(const wchar_t* path);
+// Makes the path the current track and plays it at once, outside the playlist;
+// with seekToOld (Alt held) at the position the seek panel showed.
+void PlayFileNow(const wchar_t* path, bool seekToOld = false);
 // Starts the loaded file again outside the playlist (Ctrl with the play
 // button); with seekToOld at the position the seek panel showed.
 void PlayCurrentFile(bool seekToOld);

@@ -4,6 +4,7 @@
 #include "library/play_order.h"
 #include "library/adding.h"
 #include "library/file_browser.h"
+#include "library/open_outside.h"
 #include "app/disk_file.h"
 #include "app/general_settings.h"
 #include "app/messages.h"
@@ -191,26 +192,6 @@ static void DrawLength(HDC dc, const TEXTMETRICW* tm, const ListCell* cell, cons
     SetTextAlign(dc, align);
 }
 
-// Shift+Enter: the shell's handler, or a second player when we are that handler.
-static void OpenEntryOutside(int entry) {
-    std::wstring path = EntryFullPath(entry);
-    if (g_general.isSIWithAudioFiles) {
-        wchar_t exe[MAX_PATH * 2] = {};
-        GetModuleFileNameW(nullptr, exe, MAX_PATH * 2 - 1);
-        std::wstring command = exe;
-        command += L" /fs /f \"" + path + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-        return;
-    }
-    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
 static LRESULT PlayListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     ListView* l = g_playListView;
     if (!l) return 0;
@@ -234,7 +215,7 @@ static LRESULT PlayListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
         switch (wp) {
         case VK_RETURN:
             if (ctrl) break;  // Ctrl+Enter walks the search matches
-            if (shift) OpenEntryOutside(l->currentRow);
+            if (shift) OpenOutside(EntryFullPath(l->currentRow).c_str(), false);
             else PlayEntry((uint32_t)l->currentRow, false, GetKeyState(VK_MENU) < 0);
             break;
         case VK_F12:

@@ -3,9 +3,11 @@
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/track_display.h"
+#include "library/file_browser.h"
 #include "library/file_groups.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
+#include "ui/list_view.h"
 #include <windows.h>
 
 // ---- keyword search in the raw bytes ------------------------------------------
@@ -216,15 +218,27 @@ int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName) {
     return length;
 }
 
-int ImportSheetToPlayList(const TagRecord& sheet) {
-    const std::string& t = sheet.cueText;
+// The extension of the sheet's first FILE name (the whole name when it has no dot).
+static bool SheetExtension(const TagRecord& sheet, std::wstring* extension) {
     std::string file;
-    if (!KeyValue(t, "FILE", 0, nullptr, &file)) return 0;
+    if (!KeyValue(sheet.cueText, "FILE", 0, nullptr, &file)) return false;
     std::wstring fileName = Decode(sheet, file, true);
     size_t dot = fileName.rfind(L'.');
-    std::wstring extension = dot == std::wstring::npos ? fileName : fileName.substr(dot + 1);
-    std::wstring folder = sheet.path.text + L"\\";
-    int added = 0;
+    *extension = dot == std::wstring::npos ? fileName : fileName.substr(dot + 1);
+    return true;
+}
+
+struct SheetTrack {
+    size_t at;               // where its TRACK keyword stands
+    std::wstring number;     // "01 ": the number and the space after it
+    std::wstring title;      // its TITLE, else "Track 01"
+    std::wstring performer;  // its own PERFORMER; empty when none
+};
+
+// Every track of the sheet in order, but those whose block holds REM SKIP.
+template <class Visit>
+static void ForEachTrack(const TagRecord& sheet, Visit visit) {
+    const std::string& t = sheet.cueText;
     for (size_t at = FindKey(t, "TRACK", 0); at != npos; at = FindKey(t, "TRACK", LineEnd(t, at))) {
         std::string number;
         KeyValue(t, "TRACK", at, nullptr, &number);
@@ -233,20 +247,48 @@ int ImportSheetToPlayList(const TagRecord& sheet) {
         size_t after = LineEnd(t, at);
         size_t skip = FindKey(t, "REM SKIP", after), next = FindKey(t, "TRACK", after);
         if (skip != npos && (next == npos || skip < next)) continue;
-        std::string title;
-        std::wstring name = Decode(sheet, number);
-        if (KeyValue(t, "TITLE", after, "TRACK", &title)) {
-            name += Decode(sheet, title);
+        SheetTrack track{at, Decode(sheet, number), {}, {}};
+        std::string v;
+        if (KeyValue(t, "TITLE", after, "TRACK", &v)) {
+            track.title = Decode(sheet, v);
         } else {
             wchar_t fallback[32];
             swprintf(fallback, 32, L"Track %02i", atoi(number.c_str()));
-            name += fallback;
+            track.title = fallback;
         }
-        int32_t start = 0, length = 0;
-        if (!TrackTimes(sheet, at, sheet.lengthMs, &start, &length)) length = 0;
-        if (length < 0) length = 0;
-        if (AppendEntry(folder.c_str(), name.c_str(), extension.c_str(), length)) added++;
+        if (KeyValue(t, "PERFORMER", after, "TRACK", &v)) track.performer = Decode(sheet, v);
+        visit(track);
     }
+}
+
+int ImportSheetToPlayList(const TagRecord& sheet) {
+    std::wstring extension;
+    if (!SheetExtension(sheet, &extension)) return 0;
+    std::wstring folder = sheet.path.text + L"\\";
+    int added = 0;
+    ForEachTrack(sheet, [&](const SheetTrack& track) {
+        int32_t start = 0, length = 0;
+        if (!TrackTimes(sheet, track.at, sheet.lengthMs, &start, &length)) length = 0;
+        if (length < 0) length = 0;
+        if (AppendEntry(folder.c_str(), (track.number + track.title).c_str(), extension.c_str(), length)) added++;
+    });
+    return added;
+}
+
+int ImportSheetToFileList(const TagRecord& sheet) {
+    BeginFileListRows();
+    std::wstring extension;
+    if (!SheetExtension(sheet, &extension)) return 0;
+    std::string v;
+    std::wstring albumPerformer = KeyValue(sheet.cueText, "PERFORMER", 0, "FILE", &v) ? Decode(sheet, v) : L"";
+    int added = 0;
+    ForEachTrack(sheet, [&](const SheetTrack& track) {
+        std::wstring name = track.number + track.title;
+        if (!track.performer.empty() && lstrcmpiW(track.performer.c_str(), albumPerformer.c_str()) != 0)
+            name += L" [" + track.performer + L"]";
+        name += L"." + extension;
+        if (AddFileListFileRow(name.c_str())) added++;
+    });
     return added;
 }
 
@@ -321,8 +363,69 @@ bool PlayCueTrack(const wchar_t* trackPath) {
     return PlaySheetTrack(&sheet, name.c_str());
 }
 
-// Sheets stay rows of their own in the file list for now.
-void MergeCueSheets(ListView*, const wchar_t*) {}
+bool IsMergedCueName(const wchar_t* name) {
+    const wchar_t* bar = wcsrchr(name, L'|');
+    return bar && lstrcmpiW(bar, L"| cue") == 0;
+}
+
+static const wchar_t* CellName(const ListView* l, int row) {
+    const wchar_t* t = l->rows[row].cells[FileListName].text;
+    return t ? t : L"";
+}
+
+static bool StartsWithNoCase(const wchar_t* text, const std::wstring& prefix) {
+    return _wcsnicmp(text, prefix.c_str(), prefix.size()) == 0;
+}
+
+// The row of the audio file beside a sheet's row: first upwards, then
+// downwards, each way only while the names begin with the sheet's base name.
+static int FindAudioRow(const ListView* l, int sheetRow, const std::wstring& base, const std::wstring& audioName) {
+    for (int step : {-1, 1})
+        for (int r = sheetRow + step; r >= 0 && r < l->rowCount && StartsWithNoCase(CellName(l, r), base); r += step)
+            if (!l->rows[r].cells[FileListName].value && lstrcmpiW(CellName(l, r), audioName.c_str()) == 0) return r;
+    return -1;
+}
+
+void MergeCueSheets(ListView* l, const wchar_t* folder) {
+    if (!l || l->columnCount <= FileListName) return;
+    std::vector<char> gone((size_t)l->rowCount);
+    int focus = l->currentRow;
+    bool any = false;
+    for (int r = 0; r < l->rowCount; r++) {
+        const wchar_t* name = CellName(l, r);
+        const wchar_t* dot = wcsrchr(name, L'.');
+        if (l->rows[r].cells[FileListName].value || !dot || lstrcmpiW(dot + 1, L"cue") != 0) continue;
+        CueSheet sheet;
+        std::wstring audio;
+        if (!ReadCueSheet((std::wstring(folder) + name).c_str(), &sheet) || !SingleAudioFile(sheet, &audio)) continue;
+        std::wstring base(name, (size_t)(dot - name));
+        std::wstring audioName = audio.substr(audio.rfind(L'\\') + 1);
+        int row = FindAudioRow(l, r, base, audioName);
+        if (row < 0) continue;
+        size_t audioDot = audioName.rfind(L'.');
+        std::wstring merged = base + (audioDot == std::wstring::npos ? L"" : audioName.substr(audioDot)) + L" | cue";
+        SetCellText(l, FileListName, merged.c_str(), row);
+        gone[(size_t)r] = 1;
+        any = true;
+        if (focus == r) focus = row;  // a focused sheet hands the focus to its audio row
+    }
+    if (!any) return;
+    // The rows go with the list's own removal of selected rows; the marks of
+    // the rows that stay come back afterwards.
+    std::vector<char> marks;
+    int removedBeforeFocus = 0;
+    for (int r = 0; r < l->rowCount; r++) {
+        if (!gone[(size_t)r]) marks.push_back(l->rows[r].selected);
+        else if (r < focus) removedBeforeFocus++;
+        l->rows[r].selected = gone[(size_t)r] != 0;
+    }
+    DeleteSelected(l, true);
+    for (int r = 0; r < l->rowCount; r++) l->rows[r].selected = marks[(size_t)r] != 0;
+    if (focus >= 0 && l->rowCount > 0) {
+        focus -= removedBeforeFocus;
+        l->currentRow = focus < l->rowCount ? focus : l->rowCount - 1;
+    }
+}
 
 static void FillAudioFiles(CueSheet* sheet) {
     const std::string& t = sheet->record.cueText;

@@ -25,6 +25,10 @@ bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_
 int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName);
 // Appends the sheet's tracks to the playlist; returns how many.
 int ImportSheetToPlayList(const TagRecord& sheet);
+// Fills the file list with the sheet's tracks: ".." back to the folder, then
+// one row per track ("01 Intro.flac", "02 Duet [Guest].flac" when the track's
+// performer is not the album's). Returns how many tracks.
+int ImportSheetToFileList(const TagRecord& sheet);
 // Opens a track's audio file within the track's bounds and shows the sheet's tags.
 bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName);
 // mm:ss:ff (75 frames a second) in milliseconds; missing fields count 0.
@@ -38,6 +42,8 @@ bool PlayCueTrack(const wchar_t* trackPath);
 // The file list's CUE merge: a sheet naming one audio file beside it joins
 // that file's row ("Album.ape | cue"). The list shows the folder given.
 void MergeCueSheets(ListView* fileList, const wchar_t* folder);
+// A file-list name of a merged row: the part from its last "|" is "| cue".
+bool IsMergedCueName(const wchar_t* name);
 
 // What adding needs of a sheet: where it lies and the audio files its tracks play.
 struct CueSheet {

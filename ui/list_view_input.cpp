@@ -222,6 +222,7 @@ bool ListView::OnKey(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case VK_NEXT:
     case VK_RIGHT:
+        if (ctrl && wp == VK_NEXT) return true;  // the owner's, as Ctrl+Page Up is: the row stays put
         PageDown(this, shift);
         break;
     case VK_HOME:

@@ -1,0 +1,228 @@
+// The file list's keys and the path bar on a real folder tree, and CUE sheets
+// in the file list, played through the engine on the silent device.
+#include <gtest/gtest.h>
+#include "tests/library_support.h"
+#include "tests/test_support.h"
+#include "library/file_actions.h"
+#include "library/file_browser.h"
+#include "library/file_groups.h"
+#include "library/open_outside.h"
+#include "library/playlist.h"
+#include "app/command_line.h"
+#include "app/general_settings.h"
+#include "app/paths.h"
+#include "audio/engine.h"
+#include "media/cue_sheet.h"
+
+// The shell's delete, without its question: the lists it was given.
+static std::vector<std::vector<std::wstring>> g_deletes;
+static int DeleteWithoutAsking(SHFILEOPSTRUCTW* op) {
+    std::vector<std::wstring> paths;
+    for (const wchar_t* p = op->pFrom; *p; p += wcslen(p) + 1) paths.push_back(p);
+    g_deletes.push_back(paths);
+    SHFILEOPSTRUCTW quiet = *op;
+    quiet.fFlags |= FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    return SHFileOperationW(&quiet);
+}
+
+static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+struct FileActionsTest : testing::Test {
+    ScratchFolder tree{L"file-actions"};
+    LibraryWindow* w = nullptr;
+    static void SetUpTestSuite() { AudioInit(0, 44100, nullptr); }
+    static void TearDownTestSuite() {
+        StopTrack();
+        AudioFree();
+    }
+    void SetUp() override {
+        ResetLibraryState(tree.path);
+        g_general.isUseAlbums = 0;
+        g_general.isMergeCue = 1;
+        currentPath.Set(L"");
+        g_deletes.clear();
+        g_fileOperation = DeleteWithoutAsking;
+        ASSERT_TRUE(CreateDirectoryW(tree.File(L"sub").c_str(), nullptr));
+        for (const wchar_t* f : {L"notes.txt", L"old.txt", L"sub\\inner.txt"}) ASSERT_TRUE(WriteFileBytes(tree.File(f), "x"));
+        ASSERT_TRUE(WriteSineWav(tree.File(L"tone.wav"), 1));
+        w = new LibraryWindow;
+        w->FocusFiles();
+        NavigateFileList(tree.path.c_str());
+    }
+    void TearDown() override {
+        StopTrack();
+        delete w;
+        fileOperationsAllowed = true;
+        g_fileOperation = DeleteWithoutAsking;
+        g_playList = PlayListState{};
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> n;
+        for (int r = 0; r < w->files->rowCount; r++) n.push_back(w->files->rows[r].cells[FileListName].text);
+        return n;
+    }
+    int Row(const wchar_t* name) const { return FindRow(w->files, FileListName, name); }
+    void Focus(const wchar_t* name) {
+        ASSERT_GE(Row(name), 0) << name;
+        SetCurrent(w->files, Row(name));
+    }
+    std::wstring Current() const { return w->files->rows[w->files->currentRow].cells[FileListName].text; }
+};
+
+TEST_F(FileActionsTest, DeleteTakesTheMarkedEntriesOrElseTheFocusedOneButNeverTheParent) {
+    // Nothing marked, ".." focused: nothing is deleted.
+    SetCurrent(w->files, 0);
+    w->Key(VK_DELETE);
+    EXPECT_TRUE(g_deletes.empty());
+    // Nothing marked: the focused entry alone.
+    Focus(L"notes.txt");
+    w->Key(VK_DELETE);
+    ASSERT_EQ(g_deletes.size(), 1u);
+    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{tree.File(L"notes.txt")}));
+    EXPECT_EQ(Row(L"notes.txt"), -1);  // the folder was read again
+    EXPECT_TRUE(Exists(tree.File(L"old.txt")));
+    // Marks win over the focus; a marked ".." takes no part; a folder goes whole.
+    w->files->rows[0].selected = true;
+    w->files->rows[Row(L"sub")].selected = true;
+    w->files->rows[Row(L"old.txt")].selected = true;
+    Focus(L"tone.wav");
+    w->Key(VK_F8);
+    ASSERT_EQ(g_deletes.size(), 2u);
+    EXPECT_EQ(g_deletes[1], (std::vector<std::wstring>{tree.File(L"sub"), tree.File(L"old.txt")}));
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"tone.wav"}));
+    for (int r = 0; r < w->files->rowCount; r++) EXPECT_FALSE(w->files->rows[r].selected);
+    // Without file operations allowed nothing happens.
+    fileOperationsAllowed = false;
+    Focus(L"tone.wav");
+    w->Key(VK_DELETE);
+    EXPECT_EQ(g_deletes.size(), 2u);
+    EXPECT_TRUE(Exists(tree.File(L"tone.wav")));
+}
+
+TEST_F(FileActionsTest, KeysGoUpToRootsDrivesAndTheMusicFolder) {
+    Focus(L"sub");
+    w->Key(VK_RETURN);
+    ASSERT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    // Backspace while a name is typed edits the name; Ctrl+Backspace goes up anyway.
+    w->win.Char(L'i');
+    ASSERT_TRUE(w->files->searchActive);
+    w->Key(VK_BACK);
+    EXPECT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    w->Key(VK_BACK, false, true);
+    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(Current(), L"sub");
+    // Ctrl+Page Up goes up as well.
+    w->Key(VK_PRIOR, false, true);
+    std::wstring parent = tree.path.substr(0, tree.path.rfind(L'\\', tree.path.size() - 2) + 1);
+    EXPECT_EQ(g_general.Path.text, parent);
+    // Ctrl+2: the music folder; Ctrl+\: the drive's root.
+    g_general.MusicFolder.Set(tree.File(L"sub\\").c_str());
+    w->Key('2', false, true);
+    EXPECT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    w->Key(VK_OEM_5, false, true);
+    EXPECT_EQ(g_general.Path.text, tree.path.substr(0, 3));
+    // Alt+F1: the drives, C: focused.
+    w->win.Send(WM_SYSKEYDOWN, VK_F1, 1 << 29);
+    EXPECT_EQ(g_general.Path.text, L"Choose drive");
+    EXPECT_EQ(Current().substr(0, 2), L"C:");
+}
+
+TEST(PathRoot, DriveAndShareRoots) {
+    EXPECT_EQ(PathRoot(L"D:\\Music\\Rock\\"), L"D:\\");
+    EXPECT_EQ(PathRoot(L"\\\\server\\share\\folder\\deeper\\"), L"\\\\server\\share\\");
+    EXPECT_EQ(PathRoot(L"\\\\server\\share\\"), L"\\\\server\\share\\");
+    EXPECT_EQ(PathRoot(L"Choose drive"), L"");
+    EXPECT_EQ(PathRoot(L"\\\\server\\"), L"");
+    EXPECT_EQ(SecondPlayerCommand(L"C:\\Program Files\\Sonvale.exe", L"D:\\a b.mp3"),
+              L"C:\\Program Files\\Sonvale.exe /fs /f \"D:\\a b.mp3\"");
+}
+
+TEST_F(FileActionsTest, ThePathBarPlaysAFileInItsFolderAndCtrlPageDownPlaysTheFocusedFile) {
+    NavigateFileList(L"C:\\");
+    SetFocusIndex(w->win.ui, w->pathBar->index, true);
+    SetEditText(w->pathBar, (L"\"" + tree.File(L"tone.wav") + L"\" and the rest").c_str());
+    w->win.Char(L'\r');
+    EXPECT_EQ(currentPath.text, tree.File(L"tone.wav"));
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(Current(), L"tone.wav");
+    StopTrack();
+    // Ctrl+Page Down plays the focused row, not one a page further.
+    w->FocusFiles();
+    ASSERT_TRUE(WriteSineWav(tree.File(L"a.wav"), 1));
+    for (int i = 0; i < 40; i++) WriteFileBytes(tree.File((L"z" + std::to_wstring(i) + L".txt").c_str()), "x");
+    NavigateFileList(tree.path.c_str());
+    Focus(L"a.wav");
+    w->Key(VK_NEXT, false, true);
+    EXPECT_EQ(currentPath.text, tree.File(L"a.wav"));
+    EXPECT_EQ(Current(), L"a.wav");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+}
+
+// ---- CUE sheets ---------------------------------------------------------------
+
+static const char kSheet[] =
+    "PERFORMER \"Band\"\r\nTITLE \"The Album\"\r\nFILE \"a song.wav\" WAVE\r\n"
+    "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    PERFORMER \"band\"\r\n    INDEX 01 00:00:00\r\n"
+    "  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    PERFORMER \"Guest\"\r\n    INDEX 01 00:01:00\r\n"
+    "  TRACK 03 AUDIO\r\n    REM SKIP\r\n    INDEX 01 00:02:00\r\n"
+    "  TRACK 07 AUDIO\r\n    INDEX 01 00:02:30\r\n";
+
+TEST_F(FileActionsTest, ASheetJoinsItsAudioRowAndOpensAsTheFolderOfItsTracks) {
+    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"lone.cue"), "FILE \"gone.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"));
+    NavigateFileList(tree.path.c_str());
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"sub", L"a song.wav | cue", L"lone.cue", L"notes.txt",
+                                                  L"old.txt", L"tone.wav"}));
+    int merged = Row(L"a song.wav | cue");
+    EXPECT_EQ(w->files->rows[merged].cells[FileListIcon].value, w->files->rows[Row(L"tone.wav")].cells[FileListIcon].value);
+    // Enter: the sheet's tracks, the skipped one left out, a guest performer named.
+    SetCurrent(w->files, merged);
+    w->Key(VK_RETURN);
+    std::wstring sheet = tree.File(L"a song.cue");
+    EXPECT_EQ(g_general.Path.text, sheet + L"\\");
+    EXPECT_EQ(w->pathBar->text.text, sheet + L"\\");
+    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}));
+    // A track plays within its bounds and shows as now playing.
+    SetCurrent(w->files, 2);
+    w->Key(VK_RETURN);
+    EXPECT_EQ(currentPath.text, sheet + L"\\02 Two [Guest].wav");
+    EXPECT_EQ(seekLength, 2000u - 1000u);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(w->files->rows[2].cells[FileListIcon].value, GroupIcon(GroupNowPlaying));
+    // Ctrl+R keeps the sheet; ".." goes back with the merged row focused.
+    w->Key('R', false, true);
+    EXPECT_EQ(Names().size(), 4u);
+    SetCurrent(w->files, 0);
+    w->Key(VK_RETURN);
+    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(Current(), L"a song.wav | cue");
+    // Ctrl+1: the current track in its sheet, its row focused.
+    w->Key('1', false, true);
+    EXPECT_EQ(g_general.Path.text, sheet + L"\\");
+    EXPECT_EQ(Current(), L"02 Two [Guest].wav");
+    // Ctrl+Page Down on the merged row plays the whole audio file.
+    NavigateFileList(tree.path.c_str());
+    SetCurrent(w->files, Row(L"a song.wav | cue"));
+    w->Key(VK_NEXT, false, true);
+    EXPECT_EQ(currentPath.text, tree.File(L"a song.wav"));
+    EXPECT_EQ(seekLength, 3000u);
+    StopTrack();
+    // Deleting the merged row deletes the sheet and its audio file.
+    w->Key(VK_DELETE);
+    ASSERT_EQ(g_deletes.size(), 1u);
+    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{tree.File(L"a song.wav"), sheet}));
+    EXPECT_EQ(Row(L"a song.wav | cue"), -1);
+    // Without the merge a sheet is a row of its own and Enter opens it.
+    g_general.isMergeCue = 0;
+    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
+    NavigateFileList(tree.path.c_str());
+    ASSERT_GE(Row(L"a song.wav"), 0);
+    SetCurrent(w->files, Row(L"a song.cue"));
+    w->Key(VK_RETURN);
+    EXPECT_EQ(Names().size(), 4u);
+    EXPECT_EQ(Current(), L"..");
+}
