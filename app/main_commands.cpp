@@ -5,6 +5,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "audio/audio_library.h"
+#include "audio/devices.h"
 #include "audio/engine.h"
 #include "library/adding.h"
 #include "library/play_order.h"
@@ -57,7 +58,7 @@ static void ShowToggle(Button* b, bool on) {
 
 void RunCommand(int id) {
     if (id >= 1 && id <= g_deviceItems) {
-        // Re-initialising the output on another device comes with the device module.
+        ReinitAudio(id);
         return;
     }
     switch (id) {
@@ -135,11 +136,7 @@ void ShowContextMenu(int screenX, int screenY) {
     if (!popup) return;
     for (int i = 0; i < g_insertedItems; i++) DeleteMenu(popup, 0, MF_BYPOSITION);
     g_deviceItems = g_insertedItems = 0;
-    std::wstring name;
-    for (int device = 1; device < 40000 && AudioDeviceName(device, &name); device++) {
-        InsertMenuW(popup, g_deviceItems, MF_BYPOSITION | MF_STRING, (UINT_PTR)device, name.c_str());
-        g_deviceItems++;
-    }
+    g_deviceItems = FillDeviceMenu(popup);
     g_insertedItems = g_deviceItems;
     if (g_deviceItems) {
         InsertMenuW(popup, g_deviceItems, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
@@ -246,14 +243,3 @@ bool HandleMainKey(UINT msg, WPARAM vk) {
     return false;
 }
 
-void CpuLoadText(float load, wchar_t* out, int size) {
-    wchar_t text[64];
-    _snwprintf(text, 64, L"%.3f", (double)(load < 0 ? 0 : load));
-    text[63] = 0;
-    int n = 4;
-    // At 100 and above the cut would end on the dot.
-    if (text[3] == L'.') n = 3;
-    text[n] = 0;
-    _snwprintf(out, size, L"%s%%", text);
-    out[size - 1] = 0;
-}

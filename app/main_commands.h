@@ -42,5 +42,3 @@ bool IsMainWindowKey(UINT msg, WPARAM vk);
 // The keyboard table; true when the key was the main window's.
 bool HandleMainKey(UINT msg, WPARAM vk);
 
-// "%.3f" of the load cut to four characters, then "%": 3.456 gives 3.45%, 12.345 gives 12.3%.
-void CpuLoadText(float load, wchar_t* out, int size);

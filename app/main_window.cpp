@@ -9,6 +9,7 @@
 #include "app/main_layout.h"
 #include "app/main_view.h"
 #include "audio/audio_library.h"
+#include "audio/devices.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/visualization.h"
@@ -102,10 +103,9 @@ static void TimerWork() {
     // 4. and 5. The on-screen display and the stream buffering check come with their modules.
     EditBox* cpu = g_mainFrame.cpuLabel;
     if (g_general.isCPUUsage && cpu && cpu->visible) {
-        wchar_t text[32];
-        CpuLoadText(AudioCpu(), text, 32);
-        if (lstrcmpW(text, cpu->text.c_str()) != 0) {
-            SetEditText(cpu, text);
+        std::wstring text = CpuLoadText(AudioCpu(), 1);
+        if (text != cpu->text.c_str()) {
+            SetEditText(cpu, text.c_str());
             Redraw(cpu);
         }
     }

@@ -84,6 +84,25 @@ bool AudioGetFloats(AudioChannel ch, float* out, uint32_t count) {
 
 uint32_t AudioGetLevel(AudioChannel ch) { return BASS_ChannelGetLevel(ch); }
 
+bool AudioDeviceDetailsOf(int device, AudioDeviceDetails* d) {
+    BASS_DEVICEINFO info{};
+    if (!BASS_GetDeviceInfo((DWORD)device, &info)) return false;
+    d->name = info.name ? info.name : "";
+    d->driver = info.driver ? info.driver : "";
+    d->flags = info.flags;
+    return true;
+}
+
+int AudioCurrentDevice() { return (int)BASS_GetDevice(); }
+
+bool AudioGetOutputInfo(AudioOutputInfo* o) {
+    BASS_INFO info{};
+    if (!BASS_GetInfo(&info)) return false;
+    *o = AudioOutputInfo{info.flags,  info.hwsize, info.hwfree, info.freesam,  info.free3d,
+                         info.minrate, info.maxrate, info.dsver, info.speakers, info.freq};
+    return true;
+}
+
 AudioChannel AudioOpenFile(const wchar_t* path, bool decode, bool loop) {
     DWORD flags = BASS_UNICODE | (decode ? BASS_STREAM_DECODE : 0) | (loop ? BASS_SAMPLE_LOOP : 0);
     HSTREAM s = BASS_StreamCreateFile(FALSE, path, 0, 0, flags);

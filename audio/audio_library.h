@@ -20,6 +20,21 @@ void AudioFree();
 int AudioErrorCode();
 // Name of an output device numbered from 1; false past the last one.
 bool AudioDeviceName(int device, std::wstring* name);
+// An output device numbered from 1: its name and driver (system code page) and
+// BASS_DEVICE_* flags; false past the last one.
+struct AudioDeviceDetails {
+    std::string name, driver;
+    uint32_t flags = 0;
+};
+bool AudioDeviceDetailsOf(int device, AudioDeviceDetails* d);
+enum : uint32_t { AudioDeviceEnabled = 1, AudioDeviceInitialised = 4 };
+// The device in use; -1 when none.
+int AudioCurrentDevice();
+// What BASS_GetInfo reports of the device in use.
+struct AudioOutputInfo {
+    uint32_t flags, hwsize, hwfree, freesam, free3d, minrate, maxrate, dsver, speakers, freq;
+};
+bool AudioGetOutputInfo(AudioOutputInfo* info);
 // The output's CPU load in percent (BASS_GetCPU).
 float AudioCpu();
 

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/hand_off.h"
 #include "app/paths.h"
+#include "audio/devices.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/plugins.h"
@@ -73,18 +74,15 @@ TEST(TimeText, ShortAndLongForms) {
     EXPECT_STREQ(t, L"125:00");
 }
 
-TEST(CpuLoad, ThreeDecimalsCutToFourCharacters) {
-    wchar_t t[32];
-    CpuLoadText(3.456f, t, 32);
-    EXPECT_STREQ(t, L"3.45%");
-    CpuLoadText(12.345f, t, 32);
-    EXPECT_STREQ(t, L"12.3%");
-    CpuLoadText(9.994f, t, 32);
-    EXPECT_STREQ(t, L"9.99%");
-    CpuLoadText(9.9996f, t, 32);
-    EXPECT_STREQ(t, L"10.0%");
-    CpuLoadText(100.0f, t, 32);
-    EXPECT_STREQ(t, L"100%");
+TEST(CpuLoad, OneDecimalTwoBelowTen) {
+    EXPECT_EQ(CpuLoadText(3.456f, 1), L"3.45%");
+    EXPECT_EQ(CpuLoadText(5.432f, 1), L"5.43%");
+    EXPECT_EQ(CpuLoadText(12.345f, 1), L"12.3%");
+    EXPECT_EQ(CpuLoadText(9.994f, 1), L"9.99%");
+    EXPECT_EQ(CpuLoadText(9.9996f, 1), L"10.0%");
+    EXPECT_EQ(CpuLoadText(100.0f, 1), L"100.0%");
+    EXPECT_EQ(CpuLoadText(12.345f, -1), L"12%");  // the "%" takes the dot's place
+    EXPECT_EQ(CpuLoadText(12.345f, 7), L"12.345%");
 }
 
 TEST(Lyrics, QueryCutsTheTrackNumberAndEncodesEveryByte) {
@@ -1152,4 +1150,37 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     for (DWORD start = GetTickCount(); GetStatus() == StatusPlaying && GetTickCount() - start < 2500; Sleep(10))
         PumpMessages();
     EXPECT_NE(GetStatus(), StatusPlaying);
+}
+
+// The silent device (0) is the suite's; a switch reopens the track where it was.
+TEST_F(MainWin, ASwitchOfDeviceKeepsTheTrackItsPositionAndItsState) {
+    std::wstring song = dir.File(L"long.wav");
+    ASSERT_TRUE(WriteSineWav(song, 6));
+    PlayFileNow(song.c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    SeekTo(2000);
+    ReinitAudio(kKeepDevice);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_NEAR(GetPosition(), 2000, 250);
+    EXPECT_EQ(AudioCurrentDevice(), 0);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
+    EXPECT_EQ(g_engine.plugins.size(), 3u);  // the plug-ins are back
+    // Paused stays paused at its place.
+    Pause();
+    for (int i = 0; i < 40 && GetStatus() != StatusPaused; i++) Sleep(20);
+    int32_t at = GetPosition();
+    ReinitAudio(kKeepDevice);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    EXPECT_NEAR(GetPosition(), at, 50);
+    // The capabilities of the device in use, as the settings page lists them.
+    auto rows = DeviceCapabilityRows();
+    ASSERT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows[0].first, L"Driver supports DirectSound");
+    EXPECT_EQ(rows[8].second.rfind(L"From ", 0), 0u);
+    // The context menu lists the endpoints with the one in use checked (none here).
+    HMENU menu = CreatePopupMenu();
+    int n = FillDeviceMenu(menu);
+    EXPECT_EQ(GetMenuItemCount(menu), n);
+    for (int i = 0; i < n; i++) EXPECT_FALSE(GetMenuState(menu, (UINT)i, MF_BYPOSITION) & MF_CHECKED);
+    DestroyMenu(menu);
 }
