@@ -7,6 +7,7 @@
 #include "audio/audio_library.h"
 #include "audio/devices.h"
 #include "audio/engine.h"
+#include "system/system_volume.h"
 #include "library/adding.h"
 #include "library/play_order.h"
 #include "ui/button.h"
@@ -38,8 +39,8 @@ int VolumeStep(int value, int maximum, int steps) {
 }
 
 void ApplyVolume(int value) {
-    // The system volume (pVolumeControls 0 and 1) comes with its own module.
     if (g_general.pVolumeControls == 2) SetPlayerVolume((uint32_t)value);
+    else SetSystemVolume(g_general.pVolumeControls == 1 ? VolumeWave : VolumeMain, value);
 }
 
 void ChangeVolume(int steps) {

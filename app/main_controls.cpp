@@ -9,6 +9,7 @@
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/visualization.h"
+#include "system/system_volume.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
@@ -133,21 +134,41 @@ LRESULT SeekPanelNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     return 0;
 }
 
+// The volume the slider shows: the player's, or the system's main or wave volume.
+static int ControlledVolume() {
+    if (g_general.pVolumeControls == 2) return (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
+    return GetSystemVolume(g_general.pVolumeControls == 1 ? VolumeWave : VolumeMain);
+}
+
+void RefreshVolumeSlider(bool force) {
+    Slider* v = g_mainFrame.volume;
+    if (!v || v->held) return;
+    int value = ControlledVolume();
+    bool muted = g_general.pVolumeControls != 2 && IsMuted(g_general.pVolumeControls == 1 ? VolumeWave : VolumeMain);
+    if (value < 0 && !force) return;
+    if (value < 0) value = 0;
+    if (value > v->maximum) value = v->maximum;
+    if (value == v->value && muted == v->alternate && !force) return;
+    v->value = value;
+    v->alternate = muted;
+    Redraw(v);
+}
+
 LRESULT VolumeNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
     Slider* v = g_mainFrame.volume;
     switch (msg) {
     case WM_TIMER:
-        // The system volume and its mute state arrive with their own module.
-        if (g_general.pVolumeControls == 2 && v && (uint32_t)v->value != g_general.PlayerVolume && !v->held) {
-            v->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
-            Redraw(v);
-        }
+        RefreshVolumeSlider(false);
         break;
     case WM_LBUTTONDOWN:
         ApplyVolume(v->value);
         break;
     case WM_MOUSEMOVE:
         if (wp & MK_LBUTTON) ApplyVolume(v->value);
+        break;
+    case WM_RBUTTONDOWN:
+        ToggleMute(g_general.pVolumeControls == 1 ? VolumeWave : VolumeMain);
+        RefreshVolumeSlider(true);
         break;
     }
     return 0;

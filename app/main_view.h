@@ -19,6 +19,8 @@ void FormatTime(uint32_t ms, bool longForm, wchar_t* out, int size);
 LRESULT MainButtonNotify(HWND, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT SeekPanelNotify(HWND, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT VolumeNotify(HWND, UINT msg, WPARAM wp, LPARAM lp);
+// Shows the controlled volume and its mute state on the volume slider.
+void RefreshVolumeSlider(bool force);
 LRESULT InfoPanelNotify(HWND, UINT msg, WPARAM wp, LPARAM lp);
 LRESULT SpectrumNotify(HWND, UINT msg, WPARAM wp, LPARAM lp);
 // The seek panel's picture (owner-drawn slider), called from its callback.

@@ -10,6 +10,7 @@
 #include "app/main_view.h"
 #include "audio/audio_library.h"
 #include "audio/devices.h"
+#include "system/tray_icons.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/visualization.h"
@@ -97,7 +98,7 @@ static void UpdateStartDate() {
 
 // The periodic work of every tick, in its order.
 static void TimerWork() {
-    // 1. Tray icons: their module comes later.
+    UpdateTrayIcons(false);
     if (g_general.isStartDate) UpdateStartDate();
     if (seekLength != 1) PositionTick();
     // 4. and 5. The on-screen display and the stream buffering check come with their modules.

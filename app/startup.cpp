@@ -9,6 +9,9 @@
 #include "app/main_frame.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
+#include "system/system_volume.h"
+#include "system/tray_icons.h"
+#include <versionhelpers.h>
 #include "ui/slider.h"
 #include "audio/track_display.h"
 #include "library/mt19937.h"
@@ -59,7 +62,10 @@ int RunPlayer() {
     DragAcceptFiles(g_mainWindow, TRUE);
     OleInitialize(nullptr);
     RegisterDropTarget(g_mainWindow);
+    g_systemVolume.useEndpoint = IsWindowsVistaOrGreater();
+    InitSystemVolume();
 
+    CreateTrayIcons(g_mainWindow);
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
@@ -81,6 +87,8 @@ int RunPlayer() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    DestroyTrayIcons();
+    ReleaseSystemVolume();
     OleUninitialize();
     return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the player's bitmaps and cursors into res/: the button glyph strip
 (112), the two 16-pixel icon strips of the lists (111 light, 130 dark) and the
-drag cursors (127 to 130). Standard library only; run it after changing a
+drag cursors (127 to 130) and the keyboard language icons (124 to 126).
+Standard library only; run it after changing a
 picture and commit what it writes."""
 import os
 import struct
@@ -82,6 +83,37 @@ def write_cur(path, c, hot):
         f.write(struct.pack("<HHH", 0, 2, 1))
         f.write(struct.pack("<BBBBHHII", c.w, c.h, 0, 0, hot[0], hot[1], len(image), 22))
         f.write(image)
+
+
+def write_ico(path, c):
+    """A one-image .ico with a 32-bit colour part and its AND mask. It is laid
+    out as a cursor is, with type 1 and planes/bit count where the hot spot was."""
+    write_cur(path, c, (1, 32))
+    data = bytearray(open(path, "rb").read())
+    struct.pack_into("<H", data, 2, 1)
+    with open(path, "wb") as f:
+        f.write(bytes(data))
+
+
+def language_icon(kind):
+    """Small flags: Russian stripes, an English cross, the Japanese disc."""
+    c = Canvas(16, 16)
+    white, red, blue = (255, 255, 255, 255), (213, 43, 30, 255), (0, 57, 166, 255)
+    if kind == "ru":
+        c.rect(0, 2, 16, 6, white)
+        c.rect(0, 6, 16, 10, blue)
+        c.rect(0, 10, 16, 14, red)
+    elif kind == "en":
+        c.rect(0, 2, 16, 14, blue)
+        c.rect(0, 6, 16, 10, white)
+        c.rect(6, 2, 10, 14, white)
+        c.rect(0, 7, 16, 9, red)
+        c.rect(7, 2, 9, 14, red)
+    else:
+        c.rect(0, 2, 16, 14, white)
+        c.disc(8, 8, 3, red)
+    c.frame(0, 2, 16, 14, (90, 90, 90, 255))
+    return c
 
 
 def glyph_strip():
@@ -184,6 +216,9 @@ def main():
     write_cur(os.path.join(RES, "drag-status.cur"), drag_cursor("page"), (0, 0))
     write_cur(os.path.join(RES, "drag-to-playlist.cur"), drag_cursor("plus"), (0, 0))
     write_cur(os.path.join(RES, "drag-outside.cur"), drag_cursor("none"), (0, 0))
+    write_ico(os.path.join(RES, "language-ru.ico"), language_icon("ru"))
+    write_ico(os.path.join(RES, "language-en.ico"), language_icon("en"))
+    write_ico(os.path.join(RES, "language-ja.ico"), language_icon("ja"))
 
 
 if __name__ == "__main__":

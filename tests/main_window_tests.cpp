@@ -20,6 +20,7 @@
 #include "audio/overview.h"
 #include "audio/plugins.h"
 #include "audio/visualization.h"
+#include "system/system_volume.h"
 #include "audio/track_display.h"
 #include "library/adding.h"
 #include "library/play_order.h"
@@ -1183,4 +1184,36 @@ TEST_F(MainWin, ASwitchOfDeviceKeepsTheTrackItsPositionAndItsState) {
     EXPECT_EQ(GetMenuItemCount(menu), n);
     for (int i = 0; i < n; i++) EXPECT_FALSE(GetMenuState(menu, (UINT)i, MF_BYPOSITION) & MF_CHECKED);
     DestroyMenu(menu);
+}
+
+// The system volume of this (virtual) machine, through the volume slider.
+TEST_F(MainWin, TheVolumeSliderCanDriveTheSystemVolumeAndItsMute) {
+    g_systemVolume.useEndpoint = true;
+    InitSystemVolume();
+    int before = GetSystemVolume(VolumeMain);
+    if (before < 0) GTEST_SKIP() << "no endpoint volume here";
+    g_general.pVolumeControls = 0;
+    SetSystemVolume(VolumeMain, 30000);
+    if (abs(GetSystemVolume(VolumeMain) - 30000) > 2) {
+        ReleaseSystemVolume();
+        GTEST_SKIP() << "this machine's endpoint keeps no volume (Wine's is fixed at full)";
+    }
+    RefreshVolumeSlider(true);
+    EXPECT_NEAR(f.volume->value, 30000, 2);
+    {
+        Modifiers ctrl(false, true);
+        Key(VK_UP);  // the volume keys act on it too
+    }
+    EXPECT_GT(GetSystemVolume(VolumeMain), 30000);
+    bool muted = IsMuted(VolumeMain);
+    LPARAM at = PackPoint(f.volume->x + 5, f.volume->y + 20);
+    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    EXPECT_NE(IsMuted(VolumeMain), muted);
+    EXPECT_EQ(f.volume->alternate, !muted);
+    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+    EXPECT_EQ(IsMuted(VolumeMain), muted);
+    SetSystemVolume(VolumeMain, before);
+    ShiftBalance(true);  // nothing on the endpoint
+    EXPECT_NEAR(GetSystemVolume(VolumeMain), before, 2);
+    ReleaseSystemVolume();
 }
