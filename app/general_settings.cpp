@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "ui/custom_control.h"
 #include "app/settings_store.h"
+#include "app/shell_integration.h"
 #include "audio/engine.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
@@ -274,5 +275,10 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         MoveWindow(wnd, g.xPos, g.yPos, w, h, TRUE);
         if (isSmall) g.isSmall = 1;
     }
-    (void)forceStart;  // re-registering the file associations comes with the shell integration
+    // A forced start of the shell's handler renews what the shell knows of us.
+    if (g.isSIWithAudioFiles && forceStart) {
+        SetAudioFileAssociation(true);
+        SetFolderVerb(VerbOpen, g.isSIOpenFolder != 0);
+        SetFolderVerb(VerbAdd, g.isSIAddFolder != 0);
+    }
 }
