@@ -51,6 +51,10 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
         return nullptr;
     }
     f.caption = new CaptionBar(title, nullptr);
+    if (HICON icon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), IMAGE_ICON, 16, 16, 0)) {
+        f.caption->icon = icon;
+        f.caption->ownsIcon = true;
+    }
     AddControl(ui, f.caption);
     f.shuffle = AddCheckButton(ui, L"Shuffle", 50, g_general.isShuffle);
     f.loop = AddCheckButton(ui, L"\x221E", 20, g_general.isLoop);

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the player's bitmaps and cursors into res/: the button glyph strip
 (112), the two 16-pixel icon strips of the lists (111 light, 130 dark) and the
-drag cursors (127 to 130) and the keyboard language icons (124 to 126).
+drag cursors (127 to 130), the program icon (103), the icons of the three
+kinds of audio files (104 lossless, 105 lossy, 106 music) and the keyboard
+language icons (124 to 126).
 Standard library only; run it after changing a
 picture and commit what it writes."""
 import os
@@ -116,6 +118,37 @@ def language_icon(kind):
     return c
 
 
+def program_icon():
+    """An orange rounded square with a white note."""
+    c = Canvas(32, 32)
+    orange, dark, white = (214, 122, 36, 255), (150, 78, 18, 255), (255, 255, 255, 255)
+    c.rect(2, 2, 30, 30, orange)
+    for (x, y) in ((2, 2), (29, 2), (2, 29), (29, 29)):
+        c.put(x, y, (0, 0, 0, 0))
+    c.frame(2, 2, 30, 30, dark)
+    c.rect(17, 7, 20, 22, white)      # the stem
+    c.rect(20, 7, 25, 10, white)      # the flag
+    c.disc(14, 22, 4, white)          # the head
+    return c
+
+
+def file_icon(rgba):
+    """A page with a folded corner and a note in the kind's colour."""
+    c = Canvas(32, 32)
+    paper, edge = (250, 250, 250, 255), (120, 120, 120, 255)
+    c.rect(6, 2, 26, 30, paper)
+    c.frame(6, 2, 26, 30, edge)
+    for i in range(6):
+        for j in range(6 - i):
+            c.put(25 - j, 2 + i, (0, 0, 0, 0))
+    for i in range(6):
+        c.put(20 + i, 2 + i, edge)
+    c.rect(17, 10, 19, 23, rgba)
+    c.rect(19, 10, 22, 12, rgba)
+    c.disc(15, 23, 3, rgba)
+    return c
+
+
 def glyph_strip():
     cell = 15
     c = Canvas(cell * 5, 15)
@@ -216,6 +249,10 @@ def main():
     write_cur(os.path.join(RES, "drag-status.cur"), drag_cursor("page"), (0, 0))
     write_cur(os.path.join(RES, "drag-to-playlist.cur"), drag_cursor("plus"), (0, 0))
     write_cur(os.path.join(RES, "drag-outside.cur"), drag_cursor("none"), (0, 0))
+    write_ico(os.path.join(RES, "program.ico"), program_icon())
+    write_ico(os.path.join(RES, "lossless.ico"), file_icon((40, 110, 210, 255)))
+    write_ico(os.path.join(RES, "lossy.ico"), file_icon((40, 160, 70, 255)))
+    write_ico(os.path.join(RES, "music.ico"), file_icon((150, 60, 170, 255)))
     write_ico(os.path.join(RES, "language-ru.ico"), language_icon("ru"))
     write_ico(os.path.join(RES, "language-en.ico"), language_icon("en"))
     write_ico(os.path.join(RES, "language-ja.ico"), language_icon("ja"))

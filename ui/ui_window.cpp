@@ -58,6 +58,7 @@ bool Create(UiWindow* w, WNDPROC windowProc, DWORD exStyle) {
     wc.lpfnWndProc = windowProc;
     wc.hInstance = instance;
     wc.lpszClassName = w->className;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(103));  // the program's icon, when it has one
     if (!RegisterClassW(&wc)) ShowInformation(L"Failed in \"RegisterClass()\"");
     HWND hwnd = CreateWindowExW(exStyle, w->className, w->className,
                                 WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
