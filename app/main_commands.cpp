@@ -93,35 +93,6 @@ void RunCommand(int id) {
     }
 }
 
-static bool TrackOpen() {
-    int status = GetStatus();
-    return channel != 0 && (status == StatusPlaying || status == StatusPaused);
-}
-
-void RunPlayerCommand(int id) {
-    switch (id) {
-    case PlayerPrevious:
-        PlayPrevious(false);
-        break;
-    case PlayerPlayPause:
-        TogglePlay();
-        ShowPlayButtonState(GetStatus() == StatusPlaying);
-        break;
-    case PlayerNext:
-        PlayNext(false);
-        break;
-    case PlayerSeekBack5:
-    case PlayerSeekBack20:
-    case PlayerSeekForward5:
-    case PlayerSeekForward20:
-        if (!TrackOpen()) break;
-        SeekByPercent(id == PlayerSeekBack5 || id == PlayerSeekForward5 ? 5 : 20,
-                      id == PlayerSeekForward5 || id == PlayerSeekForward20);
-        break;
-    }
-    // The other player commands arrive with the hot keys module.
-}
-
 int DeviceItemCount() { return g_deviceItems; }
 
 void ReleaseContextMenu() {

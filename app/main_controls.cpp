@@ -28,28 +28,10 @@ static Button* ButtonAt(LPARAM pos) {
 }
 
 static void PlayButton(bool ctrl) {
-    if (ctrl) {
-        // Play the current track again from its start.
-        if (channel != 0) {
-            SeekTo(0);
-            seekPosition = 0;
-            Resume();
-            UpdatePositionDisplay();
-        } else {
-            PlayCurrentEntry();
-        }
-    } else {
-        TogglePlay();
-    }
+    // With Ctrl: the current track again from its beginning.
+    if (ctrl) RunPlayerCommand(PlayerRestart);
+    else TogglePlay();
     ShowPlayButtonState(GetStatus() == StatusPlaying);
-}
-
-static void StopButton() {
-    StatsStopListen();
-    StopPlayOrder(false, true);
-    RefreshStatusLine();
-    ShowPlayButtonState(false);
-    UpdatePositionDisplay();
 }
 
 LRESULT MainButtonNotify(HWND, UINT msg, WPARAM, LPARAM lp) {
@@ -59,7 +41,7 @@ LRESULT MainButtonNotify(HWND, UINT msg, WPARAM, LPARAM lp) {
     if (!b) return 0;
     if (b == f.buttons[0]) SendMessageW(g_mainWindow, WM_HOTKEY, PlayerPrevious, 0);
     else if (b == f.buttons[1]) PlayButton(GetKeyState(VK_CONTROL) < 0);
-    else if (b == f.buttons[2]) StopButton();
+    else if (b == f.buttons[2]) RunPlayerCommand(PlayerStop);
     else if (b == f.buttons[3]) SendMessageW(g_mainWindow, WM_HOTKEY, PlayerNext, 0);
     else if (b == f.shuffle) g_general.isShuffle = b->toggleState == ToggleDown;
     else if (b == f.loop) SetLoop(b->toggleState == ToggleDown);

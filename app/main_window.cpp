@@ -417,7 +417,10 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         RunShutdownSequence();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wp) == WA_ACTIVE || LOWORD(wp) == WA_CLICKACTIVE) g_foregroundWindow = GetForegroundWindow();
+        // The window that lost the foreground to us (the foreground window is
+        // already this one here); null when Windows does not say.
+        if ((LOWORD(wp) == WA_ACTIVE || LOWORD(wp) == WA_CLICKACTIVE) && lp && (HWND)lp != wnd)
+            g_foregroundWindow = (HWND)lp;
         break;
     case WM_GETMINMAXINFO:
         MinMaxInfo(wnd, (MINMAXINFO*)lp);

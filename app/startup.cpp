@@ -15,12 +15,11 @@
 #include "ui/slider.h"
 #include "audio/track_display.h"
 #include "library/mt19937.h"
+#include "system/hot_keys.h"
+#include "system/system_actions.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
-
-typedef HRESULT(WINAPI* DwmEnableCompositionFn)(UINT);
-DwmEnableCompositionFn g_dwmEnableComposition;
 
 static std::wstring CurrentFolder() {
     wchar_t dir[MAX_PATH * 2] = {};
@@ -68,7 +67,10 @@ int RunPlayer() {
     CreateTrayIcons(g_mainWindow);
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
+    SetPlayerHotKeyDefaults();
+    SetSystemHotKeyDefaults();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
+    RegisterHotKeys(g_mainWindow);
     RefreshTrackDisplay();
     if (cl.hasPath) HandleHandOff(cl.record);
     ShowMainWindowAtStart();
@@ -79,8 +81,7 @@ int RunPlayer() {
     }
     SaveAllSettings();
 
-    if (HMODULE dwm = GetModuleHandleW(L"Dwmapi.dll"))
-        g_dwmEnableComposition = (DwmEnableCompositionFn)(void*)GetProcAddress(dwm, "DwmEnableComposition");
+    LookUpDwmComposition();
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -4,6 +4,7 @@
 #include "app/paths.h"
 #include "app/settings_store.h"
 #include "audio/engine.h"
+#include "system/hot_keys.h"
 #include "tests/test_support.h"
 
 // The General keys in the order a save writes them, with their defaults.
@@ -36,6 +37,8 @@ struct GeneralSettingsTest : testing::Test {
     void SetUp() override {
         SetProgramFolder(dir.path);
         SetGeneralDefaults();
+        SetPlayerHotKeyDefaults();
+        SetSystemHotKeyDefaults();
         g_mainWindow = nullptr;
     }
     void TearDown() override {
@@ -54,7 +57,9 @@ struct GeneralSettingsTest : testing::Test {
 
 TEST_F(GeneralSettingsTest, DefaultsAreWrittenInTableOrder) {
     SaveAllSettings();
-    EXPECT_EQ(ReadFileBytes(ini), DefaultGeneralFile());
+    std::string bytes = ReadFileBytes(ini), general = DefaultGeneralFile();
+    EXPECT_EQ(bytes.substr(0, general.size()), general);
+    EXPECT_EQ(bytes.substr(general.size(), 13), "\r\n[HotKeys]\r\n");
 }
 
 TEST_F(GeneralSettingsTest, RoundTripAndFlagsReadAsZeroOrOne) {

@@ -119,8 +119,11 @@ TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
     std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
     ASSERT_EQ(ini.substr(0, 14), "\xEF\xBB\xBF[General]\r\n");
     ASSERT_EQ(ini.substr(ini.size() - 2), "\r\n");
+    // General, then the hot keys' section.
+    size_t hotKeys = ini.find("\r\n\r\n[HotKeys]\r\n00 = B1\r\n");
+    ASSERT_NE(hotKeys, std::string::npos);
     std::vector<std::string> names;
-    for (size_t at = 14; at < ini.size();) {
+    for (size_t at = 14; at < hotKeys + 2;) {
         size_t eol = ini.find("\r\n", at);
         std::string line = ini.substr(at, eol - at);
         size_t eq = line.find(" = ");

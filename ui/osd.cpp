@@ -1,3 +1,4 @@
 #include "ui/osd.h"
 
 void ShowOsd(int) {}
+void ToggleOsd() {}

@@ -1,0 +1,325 @@
+// The global hot keys: section HotKeys, registering the table, the key names,
+// and the player and system commands driven through WM_HOTKEY on the main window.
+#include <gtest/gtest.h>
+#include "tests/ui_test_window.h"
+#include "tests/test_support.h"
+#include "app/general_settings.h"
+#include "app/main_commands.h"
+#include "app/main_frame.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "audio/engine.h"
+#include "library/play_order.h"
+#include "system/hot_keys.h"
+#include "system/system_actions.h"
+#include "ui/button.h"
+#include "ui/slider.h"
+#include <shellapi.h>
+#include <algorithm>
+
+static void HotKeyDefaults() {
+    SetPlayerHotKeyDefaults();
+    SetSystemHotKeyDefaults();
+}
+
+TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
+    ScratchFolder dir{L"hotkeys"};
+    std::wstring ini = dir.File(L"Settings.ini");
+    SetProgramFolder(dir.path);
+    SetGeneralDefaults();
+    HotKeyDefaults();
+    SaveAllSettings();
+    std::string bytes = ReadFileBytes(ini);
+    size_t at = bytes.find("\r\n\r\n[HotKeys]\r\n00 = B1\r\n01 = 800000026\r\n02 = C00000026\r\n");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(std::count(bytes.begin() + (long)at, bytes.end(), '='), kHotKeyCount);
+    EXPECT_EQ(bytes.substr(bytes.size() - 18), "\r\n41 = 700000070\r\n");
+
+    // Changed keys, one switched off, come back as they were saved.
+    g_hotKeys[0].modifiers |= HotKeyOff;
+    SetHotKeyValue(&g_hotKeys[40], 0x20000004Bull);
+    g_hotKeys[41].modifiers = 0xFFFFFFFF;
+    HotKeySlot saved[kHotKeyCount];
+    memcpy(saved, g_hotKeys, sizeof(saved));
+    SaveAllSettings();
+    EXPECT_NE(ReadFileBytes(ini).find("\r\n00 = 10000000B1\r\n"), std::string::npos);
+    HotKeyDefaults();
+    LoadGeneralSettings(false, false);
+    for (int i = 0; i < kHotKeyCount; i++) EXPECT_EQ(HotKeyValue(g_hotKeys[i]), HotKeyValue(saved[i])) << i;
+
+    HotKeyDefaults();
+    WriteFileBytes(ini, "\xEF\xBB\xBF[General]\r\nTheme = 1104\r\n\r\n[HotKeys]\r\n"
+                        "00 = 10000000b1\r\n1 = 45\r\n03 = zz\r\n04 = 80000002EQ\r\nno separator\r\n"
+                        "05 = 1\r\n05 = 2\r\n08 = 2");
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(HotKeyValue(g_hotKeys[0]), 0x10000000B1ull);
+    EXPECT_EQ(HotKeyValue(g_hotKeys[1]), 0x800000026ull);  // "1" is not slot 01
+    EXPECT_EQ(HotKeyValue(g_hotKeys[3]), 0ull);
+    EXPECT_EQ(HotKeyValue(g_hotKeys[4]), 0x80000002Eull);
+    EXPECT_EQ(HotKeyValue(g_hotKeys[5]), 1ull);            // the first of two
+    EXPECT_EQ(HotKeyValue(g_hotKeys[8]), 0x800000028ull);  // a last line without its end
+    EXPECT_STREQ(g_hotKeys[27].action, L"Toggle \"Bar Window\" mode");
+    SetProgramFolder(ScratchFolder::Root());
+}
+
+TEST(HotKeyNames, MultimediaKeysByOwnNamesOthersByTheLayout) {
+    wchar_t name[64], system[64];
+    HotKeyName(0xB3, name, 64);
+    EXPECT_STREQ(name, L"Media Play/Pause");
+    // Delete is the extended key of its scan code (the numeric pad's is not).
+    GetKeyNameTextW((LONG)(MapVirtualKeyW(VK_DELETE, MAPVK_VK_TO_VSC) << 16 | 1 << 24 | 1), system, 64);
+    HotKeyName(VK_DELETE, name, 64);
+    EXPECT_STRNE(name, L"");
+    EXPECT_STREQ(name, system);
+}
+
+// ---- registering and the commands on the real window -------------------------
+
+static HWND g_fakeForeground;
+static HWND WINAPI FakeForeground() { return g_fakeForeground; }
+static std::vector<HWND> g_endedTasks;
+static BOOL WINAPI FakeEndTask(HWND wnd, BOOL shutDown, BOOL force) {
+    if (!shutDown && force) g_endedTasks.push_back(wnd);
+    return TRUE;
+}
+static std::vector<UINT> g_compositions;
+static HRESULT WINAPI FakeComposition(UINT on) {
+    g_compositions.push_back(on);
+    return S_OK;
+}
+
+// A plain window of another kind, to stand for the application in front.
+struct OtherWindow {
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 320, 240,
+                                nullptr, nullptr, nullptr, nullptr);
+    ~OtherWindow() { DestroyWindow(hwnd); }
+};
+
+struct HotKeyWin : testing::Test {
+    ScratchFolder dir{L"hotkeywin"};
+    MainFrame& f = g_mainFrame;
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        g_general.OSDView = 2;
+        HotKeyDefaults();
+        ASSERT_TRUE(CreateMainWindow());
+        ShowMainWindowAtStart();
+        PumpMessages();
+        g_getForegroundWindow = FakeForeground;
+        g_endTask = FakeEndTask;
+        g_fakeForeground = g_mainWindow;
+    }
+    static void SetUpTestSuite() { AudioInit(0, 44100, nullptr); }
+    static void TearDownTestSuite() { AudioFree(); }
+    void TearDown() override {
+        if (PointerLocked()) TogglePointerLock();
+        ClipCursor(nullptr);
+        g_getForegroundWindow = GetForegroundWindow;
+        g_endTask = nullptr;
+        g_dwmEnableComposition = nullptr;
+        StopTrack();
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        if (w) DestroyWindow(w);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    void HotKey(int id) {
+        SendMessageW(g_mainWindow, WM_HOTKEY, (WPARAM)id, 0);
+        PumpMessages();
+    }
+};
+
+TEST_F(HotKeyWin, RegistersFreeKeysOnlyAndAPressedKeyRunsItsCommand) {
+    // Another window holds slot 41's key first; slot 37 is switched off.
+    OtherWindow other;
+    ASSERT_TRUE(RegisterHotKey(other.hwnd, 7, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F1));
+    g_hotKeys[37].modifiers |= HotKeyOff;
+    RegisterHotKeys(g_mainWindow);
+    EXPECT_FALSE(g_hotKeys[41].registered);
+    EXPECT_FALSE(g_hotKeys[37].registered);
+    for (int i : {1, 2, 4, 6, 10, 13, 20, 24, 26, 27, 35, 38, 39, 40}) EXPECT_TRUE(g_hotKeys[i].registered) << i;
+    UnregisterHotKeys();
+    for (int i = 0; i < kHotKeyCount; i++) EXPECT_FALSE(g_hotKeys[i].registered) << i;
+    UnregisterHotKey(other.hwnd, 7);
+
+    // The freed key registers now, and pressing it reaches the command.
+    RegisterHotKeys(g_mainWindow);
+    ASSERT_TRUE(g_hotKeys[41].registered);
+    g_dwmEnableComposition = FakeComposition;
+    g_compositions.clear();
+    INPUT in[8]{};
+    WORD keys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, VK_F1};
+    for (int i = 0; i < 4; i++) {
+        in[i].type = in[7 - i].type = INPUT_KEYBOARD;
+        in[i].ki.wVk = in[7 - i].ki.wVk = keys[i];
+        in[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ASSERT_EQ(SendInput(8, in, sizeof(INPUT)), 8u);
+    for (int i = 0; i < 200 && g_compositions.empty(); i++) {
+        Sleep(10);
+        PumpMessages();
+    }
+    EXPECT_EQ(g_compositions, (std::vector<UINT>{0, 1}));
+
+    // Resetting a group unregisters it and restores its keys.
+    SetHotKeyValue(&g_hotKeys[5], 0x20000004Bull);
+    SetPlayerHotKeyDefaults();
+    EXPECT_FALSE(g_hotKeys[1].registered);
+    EXPECT_TRUE(g_hotKeys[41].registered);
+    EXPECT_EQ(HotKeyValue(g_hotKeys[5]), 0xB2ull);
+}
+
+TEST_F(HotKeyWin, PlayerCommands) {
+    std::wstring song = dir.File(L"song.wav");
+    ASSERT_TRUE(WriteSineWav(song, 10));
+    PlayFileNow(song.c_str());
+    HotKey(PlayerPlayPauseMedia);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
+    HotKey(PlayerPlayPause);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    // Back 20 % from 10 % lands on 0; forward 20 % from 90 % on the last millisecond.
+    SeekTo(seekPosition = seekLength / 10);
+    HotKey(PlayerSeekBack20);
+    EXPECT_EQ(seekPosition, 0u);
+    SeekTo(seekPosition = seekLength * 9 / 10);
+    HotKey(PlayerSeekForward20);
+    EXPECT_EQ(seekPosition, seekLength - 1);
+    HotKey(PlayerRestart);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_LT(GetPosition(), 500);
+    HotKey(PlayerStop);
+    EXPECT_EQ(GetStatus(), StatusStopped);
+    EXPECT_EQ(seekLength, 1u);
+    // Numbers outside the table and past the manager's entries do nothing.
+    for (int id : {42, 0xFFFE, 0xFFFF, 0x10003, -1, -2}) HotKey(id);
+    EXPECT_EQ(GetStatus(), StatusStopped);
+
+    g_general.pVolumeControls = 2;
+    SetPlayerVolume(65535 / 2 + 1);
+    HotKey(PlayerVolumeUp);
+    EXPECT_EQ(g_general.PlayerVolume * 100 / 65535, 55u);
+    EXPECT_EQ(f.volume->value, (int)g_general.PlayerVolume);
+
+    HotKey(PlayerShowHide);
+    EXPECT_FALSE(IsWindowVisible(g_mainWindow));
+    // Bar mode from the tray: the window shows small, and the window in front keeps the foreground.
+    OtherWindow other;
+    g_fakeForeground = other.hwnd;
+    HotKey(PlayerBarMode);
+    EXPECT_TRUE(IsWindowVisible(g_mainWindow));
+    EXPECT_TRUE(g_general.isSmall);
+    EXPECT_EQ(GetForegroundWindow(), other.hwnd);
+    g_fakeForeground = g_mainWindow;
+    HotKey(PlayerBarMode);
+    EXPECT_FALSE(g_general.isSmall);
+    EXPECT_EQ(GetForegroundWindow(), g_mainWindow);
+
+    RegisterHotKeys(g_mainWindow);
+    SendMessageW(g_mainWindow, WM_HOTKEY, PlayerClose, 0);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(g_hotKeys[1].registered);
+}
+
+TEST_F(HotKeyWin, ActionsOnTheWindowInFront) {
+    OtherWindow other;
+    g_fakeForeground = other.hwnd;
+    g_endedTasks.clear();
+    HotKey(SystemKillMedia);
+    EXPECT_EQ(g_endedTasks, (std::vector<HWND>{other.hwnd}));
+
+    // On top: another window's topmost state flips; on the player, its own setting.
+    HotKey(SystemOnTop);
+    EXPECT_TRUE(GetWindowLongPtrW(other.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    HotKey(SystemOnTop);
+    EXPECT_FALSE(GetWindowLongPtrW(other.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    g_fakeForeground = g_mainWindow;
+    DragAcceptFiles(g_mainWindow, TRUE);
+    HotKey(SystemOnTop);
+    LONG_PTR ex = GetWindowLongPtrW(g_mainWindow, GWL_EXSTYLE);
+    EXPECT_FALSE(g_general.isOnTop);
+    EXPECT_EQ(ex & (WS_EX_TOPMOST | WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW);
+    EXPECT_TRUE(ex & WS_EX_ACCEPTFILES);  // dropped files still arrive
+    EXPECT_TRUE(IsWindowVisible(g_mainWindow));
+    HotKey(SystemOnTop);
+    EXPECT_TRUE(g_general.isOnTop);
+    EXPECT_TRUE(GetWindowLongPtrW(g_mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    g_fakeForeground = other.hwnd;
+    {
+        BoxCatcher boxes;
+        HotKey(SystemShowHandles);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        wchar_t start[32];
+        _snwprintf(start, 32, L"hWnd: %08X;\nhDC: ", (unsigned)(uintptr_t)other.hwnd);
+        EXPECT_EQ(boxes.Texts()[0].find(start), 0u) << boxes.Texts()[0];
+    }
+    HotKey(SystemCloseApp);
+    EXPECT_FALSE(IsWindow(other.hwnd));
+
+    HotKey(SystemRestartAero);  // no DwmEnableComposition: nothing
+    g_dwmEnableComposition = FakeComposition;
+    g_compositions.clear();
+    HotKey(SystemRestartAero);
+    EXPECT_EQ(g_compositions, (std::vector<UINT>{0, 1}));
+}
+
+static RECT ClientOnScreen(HWND wnd) {
+    RECT r;
+    GetClientRect(wnd, &r);
+    MapWindowPoints(wnd, nullptr, (POINT*)&r, 2);
+    return r;
+}
+
+TEST_F(HotKeyWin, PointerLockFollowsTheWindowInFrontWhenTheSystemLetItGo) {
+    OtherWindow other;
+    g_fakeForeground = other.hwnd;
+    RECT free, clip, want = ClientOnScreen(other.hwnd);
+    GetClipCursor(&free);
+    HotKey(SystemPointerLock);
+    GetClipCursor(&clip);
+    EXPECT_TRUE(EqualRect(&clip, &want));
+    HotKey(SystemPointerLock);
+    GetClipCursor(&clip);
+    EXPECT_TRUE(EqualRect(&clip, &free));
+
+    HotKey(SystemPointerLock);
+    ClipCursor(nullptr);  // the system let the pointer go
+    g_fakeForeground = g_mainWindow;
+    HotKey(SystemPointerLock);
+    EXPECT_TRUE(PointerLocked());
+    GetClipCursor(&clip);
+    want = ClientOnScreen(g_mainWindow);
+    EXPECT_TRUE(EqualRect(&clip, &want));
+}
+
+TEST_F(HotKeyWin, SuspendTwiceSuspendsAndResumesTheProcessButNeverThePlayer) {
+    std::wstring command = L"notepad.exe";  // a program of our own
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    WaitForInputIdle(pi.hProcess, 10000);
+    auto suspendCount = [&] {
+        DWORD before = SuspendThread(pi.hThread);
+        ResumeThread(pi.hThread);
+        return before;
+    };
+    ToggleProcessSuspend(pi.dwProcessId);
+    EXPECT_EQ(suspendCount(), 1u);
+    ToggleProcessSuspend(pi.dwProcessId);
+    EXPECT_EQ(suspendCount(), 0u);
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    // A window of the player's own process in front: the test goes on.
+    OtherWindow own;
+    g_fakeForeground = own.hwnd;
+    HotKey(SystemSuspend);
+}
