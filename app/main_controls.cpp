@@ -32,6 +32,7 @@ static void PlayButton(bool ctrl) {
         if (channel != 0) {
             SeekTo(0);
             seekPosition = 0;
+            StatsStampResume();
             Resume();
             UpdatePositionDisplay();
         } else {

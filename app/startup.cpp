@@ -12,6 +12,8 @@
 #include "ui/slider.h"
 #include "audio/track_display.h"
 #include "library/mt19937.h"
+#include "library/statistics.h"
+#include "ui/osd.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
@@ -59,9 +61,11 @@ int RunPlayer() {
     DragAcceptFiles(g_mainWindow, TRUE);
     OleInitialize(nullptr);
     RegisterDropTarget(g_mainWindow);
+    CreateOsd();
 
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
+    LoadStatistics();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
     RefreshTrackDisplay();
     if (cl.hasPath) HandleHandOff(cl.record);
