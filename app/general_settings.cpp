@@ -8,6 +8,7 @@
 #include "library/file_browser.h"
 #include "library/playlist.h"
 #include "system/hot_keys.h"
+#include "ui/osd.h"
 #include <wchar.h>
 
 GeneralSettings g_general;
@@ -235,6 +236,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         if (g_mainFrame.spectrum) g_mainFrame.spectrum->state = g.SpectrumType ? 1 : 2;
         g.Focus = focus;
         g.LCR = lcr;
+        if (g.OSDView == 0) ShowOsd(200);
     }
 
     NavigateFileList(g.Path.c_str());

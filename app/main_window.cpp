@@ -24,6 +24,7 @@
 #include "ui/draw.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
+#include "ui/osd.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <windowsx.h>
@@ -60,12 +61,13 @@ void RunShutdownSequence() {
         g_shutdownDone = true;
         // An add stops at its next file and puts its entries in place first.
         FinishAdding();
-        // The settings window and the statistics file join these steps with their modules.
+        // The settings window joins these steps with its module.
         SaveAllSettings();
         StatsStopListen();
         StopPlayOrder(true, false);
         RefreshStatusLine();
         ShowPlayButtonState(false);
+        SaveStatistics();
         ShutdownAudio();
         UnregisterHotKeys();
         if (g_general.isStartDate)
@@ -73,6 +75,7 @@ void RunShutdownSequence() {
         if (g_mainWindow) RevokeDropTarget(g_mainWindow);
         ReleaseVis();
         ReleaseOverview();
+        DestroyOsd();
     }
     PostQuitMessage(0);
 }
@@ -101,7 +104,8 @@ static void TimerWork() {
     UpdateTrayIcons(false);
     if (g_general.isStartDate) UpdateStartDate();
     if (seekLength != 1) PositionTick();
-    // 4. and 5. The on-screen display and the stream buffering check come with their modules.
+    OsdTick();
+    // 5. The stream buffering check comes with its module.
     EditBox* cpu = g_mainFrame.cpuLabel;
     if (g_general.isCPUUsage && cpu && cpu->visible) {
         std::wstring text = CpuLoadText(AudioCpu(), 1);
@@ -409,8 +413,8 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         return r;
     }
     case WM_QUERYENDSESSION:
-        // The statistics file joins this with its module.
         SaveAllSettings();
+        SaveStatistics();
         break;
     case WM_CLOSE:
     case WM_DESTROY:

@@ -17,6 +17,8 @@
 #include "library/mt19937.h"
 #include "system/hot_keys.h"
 #include "system/system_actions.h"
+#include "library/statistics.h"
+#include "ui/osd.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
@@ -63,12 +65,14 @@ int RunPlayer() {
     RegisterDropTarget(g_mainWindow);
     g_systemVolume.useEndpoint = IsWindowsVistaOrGreater();
     InitSystemVolume();
+    CreateOsd();
 
     CreateTrayIcons(g_mainWindow);
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
     SetPlayerHotKeyDefaults();
     SetSystemHotKeyDefaults();
+    LoadStatistics();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
     RegisterHotKeys(g_mainWindow);
     RefreshTrackDisplay();

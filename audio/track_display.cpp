@@ -5,7 +5,12 @@
 #include "audio/engine.h"
 #include "library/statistics.h"
 #include "ui/list_view.h"
+#include "ui/osd.h"
 #include <math.h>
+
+static ShownTrackText g_shown;
+
+const ShownTrackText& ShownTrack() { return g_shown; }
 
 std::wstring FormatName(uint32_t type, bool loaded) {
     switch (type) {
@@ -115,6 +120,8 @@ void ShowStreamInfo(bool repaint) {
 }
 
 void ShowTagRecord(const TagRecord& tags) {
+    g_shown = ShownTrackText{tags.title.text, tags.artist.text, tags.album.text};
+    RepaintShownOsd();
     ListView* panel = g_mainFrame.info;
     if (!panel) return;
     int focused = panel->currentRow;

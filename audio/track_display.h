@@ -11,6 +11,12 @@ void RefreshTrackDisplay();
 void ShowStreamInfo(bool repaint);
 // Writes a tag record into the panel's first column and repaints it.
 void ShowTagRecord(const TagRecord& tags);
+// What the panel shows now: the title without its track number, the artist
+// and the album (the on-screen display's lines).
+struct ShownTrackText {
+    std::wstring title, artist, album;
+};
+const ShownTrackText& ShownTrack();
 bool ProbeTags(const wchar_t* path, TagRecord* tags);
 // Milliseconds, -1 when the file does not open.
 int32_t ProbeLength(const wchar_t* path);

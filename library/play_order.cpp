@@ -72,6 +72,7 @@ bool PlayEntry(uint32_t n, bool keepPosition, bool seekToOld) {
         SeekTo(oldPosition);
         seekPosition = oldPosition < seekLength ? oldPosition : 0;
     }
+    StatsStampResume();
     Resume();
     ShowPlayButtonState(GetStatus() == StatusPlaying);
     RefreshFileListLooks();
@@ -127,6 +128,7 @@ void PlayCurrentFile(bool seekToOld) {
             SeekTo(oldPosition);
             seekPosition = oldPosition < seekLength ? oldPosition : 0;
         }
+        StatsStampResume();
         Resume();
         RefreshFileListLooks();  // the file now playing shows it in the file list
     }

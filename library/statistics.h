@@ -1,10 +1,58 @@
-// Listening statistics as the engine sees them.
+// Listening statistics: how long each track has been listened to, matched to
+// a record by its tags and length, kept in Scrobbler.dcp beside the executable.
+// User-interface thread only.
 #pragma once
+#include <stdint.h>
+#include <string>
+#include <vector>
 
 struct TagRecord;
 
-void StatsAccountListened();
-void StatsStampResume();
-void StatsStopListen();
-// The track now playing, as the information panel read it.
+struct ListenRecord {
+    std::wstring title, artist, album, year, genre;
+    int32_t lengthMs = 0;
+    int64_t listenMs = 0;
+};
+
+struct ListenStats {
+    std::vector<ListenRecord> records;  // in the order they were created or loaded
+    int32_t current = -1;               // the record of the track now loaded, -1 none
+    int64_t startTime = 0;              // FILETIME units: when the running stretch began
+    bool listening = false;             // a listen is prepared or counted for `current`
+    bool counting = false;              // a stretch runs since startTime
+    bool keepFile = false;              // the file exists but could not be read: never overwrite it
+};
+extern ListenStats g_stats;
+
+// Scrobbler.dcp: NUL-terminated UTF-8 fields under a bracketed header line.
+std::string SerializeStatistics(const std::vector<ListenRecord>& records);
+// False when the header does not match (no records then). A short or damaged
+// file keeps the records complete so far; a count larger than the records
+// present leaves empty records, as many as the rest of the file could hold.
+bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out);
+// At start-up: false when the file is missing or foreign (records as they are, or none).
+bool LoadStatistics();
+// Writes beside the old file and replaces it in one step; a failure shows the
+// system's error text and leaves the old file whole. A running stretch is
+// counted up to now first and goes on.
+bool SaveStatistics();
+// The settings page's button: every record goes; a listen in progress is dropped.
+void ResetStatistics();
+
+// A track (or CUE track) was opened and its tags read: choose or create its record.
 void StatsNowPlaying(const TagRecord& tags);
+void StatsBegin(const TagRecord& tags, int32_t lengthMs);
+// Pause: add the running stretch to the current record.
+void StatsAccountListened();
+// Playback starts or resumes: a stretch begins when a listen is prepared and statistics are on.
+void StatsStampResume();
+// Stop, track change, track end, exit: add the running stretch and end the listen.
+void StatsStopListen();
+
+// For the settings page: listenMs / lengthMs (0 for a record without a length),
+// and the listened time as "%02i:%02i" below an hour, "%i:%02i:%02i" from one on.
+int64_t ListenCount(const ListenRecord& r);
+void FormatListenTime(int64_t ms, wchar_t* out, int size);
+
+// Tests drive the wall clock (100-nanosecond units); null restores the system's.
+void SetStatsClock(int64_t (*now)());

@@ -335,7 +335,8 @@ bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
         }
     }
     ShowTagRecord(*sheet);
-    StatsNowPlaying(*sheet);
+    // A track that did not open is no listen.
+    if (opened) StatsNowPlaying(*sheet);
     ShowStreamInfo(true);
     return opened;
 }
