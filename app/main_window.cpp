@@ -12,6 +12,7 @@
 #include "audio/devices.h"
 #include "system/tray_icons.h"
 #include "audio/engine.h"
+#include "audio/net_stream.h"
 #include "audio/overview.h"
 #include "audio/visualization.h"
 #include "library/adding.h"
@@ -105,7 +106,7 @@ static void TimerWork() {
     if (g_general.isStartDate) UpdateStartDate();
     if (seekLength != 1) PositionTick();
     OsdTick();
-    // 5. The stream buffering check comes with its module.
+    CheckBuffering();
     EditBox* cpu = g_mainFrame.cpuLabel;
     if (g_general.isCPUUsage && cpu && cpu->visible) {
         std::wstring text = CpuLoadText(AudioCpu(), 1);
@@ -525,6 +526,9 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
             PaintBackground();
         }
         break;
+    case kMsgNetStream:
+        OnNetStreamMessage(wp, lp);
+        return 0;
     case WM_APP:
         switch (lp) {
         case WM_LBUTTONDOWN:

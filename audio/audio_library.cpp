@@ -184,3 +184,20 @@ AudioSync AudioSyncSlideEnd(AudioChannel ch, AudioSyncProc proc, void* user) {
 AudioSync AudioSyncAtEnd(AudioChannel ch, AudioSyncProc proc, void* user) {
     return BASS_ChannelSetSync(ch, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, (SYNCPROC*)proc, user);
 }
+
+AudioChannel AudioOpenUrl(const char* url, AudioDownloadProc proc, void* user) {
+    return BASS_StreamCreateURL(url, 0, BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE,
+                                (DOWNLOADPROC*)proc, user);
+}
+
+uint64_t AudioFilePosition(AudioChannel ch, AudioFilePos which) {
+    DWORD mode = which == AudioFileBuffered ? BASS_FILEPOS_BUFFER
+                 : which == AudioFileEnd    ? BASS_FILEPOS_END
+                                            : BASS_FILEPOS_CONNECTED;
+    return BASS_StreamGetFilePosition(ch, mode);
+}
+
+void AudioSyncTitles(AudioChannel ch, AudioSyncProc proc, void* user) {
+    BASS_ChannelSetSync(ch, BASS_SYNC_META, 0, (SYNCPROC*)proc, user);
+    BASS_ChannelSetSync(ch, BASS_SYNC_OGG_CHANGE, 0, (SYNCPROC*)proc, user);
+}

@@ -92,3 +92,12 @@ void AudioSetLoop(AudioChannel ch, bool loop);
 AudioSync AudioSyncAtPosition(AudioChannel ch, int64_t bytes, AudioSyncProc proc, void* user);
 AudioSync AudioSyncSlideEnd(AudioChannel ch, AudioSyncProc proc, void* user);
 AudioSync AudioSyncAtEnd(AudioChannel ch, AudioSyncProc proc, void* user);
+
+// Internet streams. A URL in the system code page, streamed in blocks, the
+// server's headers given to proc (buffer, 0), freed by the library at its end.
+typedef void(CALLBACK* AudioDownloadProc)(const void* buffer, DWORD length, void* user);
+AudioChannel AudioOpenUrl(const char* url, AudioDownloadProc proc, void* user);
+enum AudioFilePos { AudioFileBuffered, AudioFileEnd, AudioFileConnected };
+uint64_t AudioFilePosition(AudioChannel ch, AudioFilePos which);  // all ones on failure
+// New stream titles (ICY metadata, Ogg comments).
+void AudioSyncTitles(AudioChannel ch, AudioSyncProc proc, void* user);

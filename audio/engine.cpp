@@ -231,6 +231,7 @@ void TogglePlay() {
 
 void StopTrack() {
     CancelOverviewScan();
+    CancelNetStream();
     AudioChannel ch = channel.exchange(0);
     if (ch) {
         g_engine.netState = 0;

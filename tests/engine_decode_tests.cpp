@@ -5,7 +5,9 @@
 #include <math.h>
 #include <string.h>
 #include "bass.h"
+#include <mutex>
 #include "tests/engine_support.h"
+#include "tests/http_test_server.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -480,4 +482,168 @@ TEST(EngineAddons, FlacAddOn) {
     EXPECT_EQ(OpenDecode("t.flac"), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     EXPECT_EQ(BASS_PluginGetInfo(p), nullptr);
+}
+
+// ---- internet streams, decoded as they download ----------------------------
+
+namespace {
+
+struct DownloadLog {
+    std::mutex mu;
+    std::vector<std::string> statuses;  // the first line of each header block given
+    size_t bytes = 0;
+    int ends = 0;
+};
+
+void CALLBACK LogDownload(const void* buffer, DWORD length, void* user) {
+    auto* log = (DownloadLog*)user;
+    std::lock_guard<std::mutex> lock(log->mu);
+    if (!buffer) log->ends++;
+    else if (length == 0) log->statuses.push_back((const char*)buffer);
+    else log->bytes += length;
+}
+
+void CALLBACK CountSync(HSYNC, DWORD, DWORD, void* user) { ++*(int*)user; }
+
+QWORD FilePos(HSTREAM h, DWORD mode) { return BASS_StreamGetFilePosition(h, mode); }
+
+}  // namespace
+
+// A file served whole (MP3 with its length) or chunked (Ogg, length unknown)
+// decodes to the very samples of the same file read from disk; the download
+// callback sees the headers once, every byte, then the end.
+TEST(EngineNet, AServedFileDecodesAsFromDisk) {
+    for (const char* name : {"cbr.mp3", "t.ogg"}) {
+        SCOPED_TRACE(name);
+        std::string bytes = MediaBytes(name);
+        bool chunked = strstr(name, ".ogg") != nullptr;
+        TestHttpServer server;
+        ASSERT_TRUE(server.Start([&](TestConnection& c) {
+            if (c.Header("Icy-MetaData") != "1") return;  // the request must ask for titles
+            if (!chunked) {
+                c.Send(ReplyHead("HTTP/1.0 200 OK", {"Content-Type: audio/mpeg",
+                                                     "Content-Length: " + std::to_string(bytes.size())}) + bytes);
+                return;
+            }
+            c.Send(ReplyHead("HTTP/1.1 200 OK", {"Content-Type: application/ogg", "Transfer-Encoding: chunked"}));
+            for (size_t at = 0; at < bytes.size(); at += 3000) {
+                std::string part = bytes.substr(at, 3000);
+                char size[16];
+                snprintf(size, sizeof(size), "%zx\r\n", part.size());
+                if (!c.Send(size + part + "\r\n")) return;
+            }
+            c.Send("0\r\n\r\n");
+        }));
+        DownloadLog log;
+        HSTREAM h = BASS_StreamCreateURL(server.Url("/a").c_str(), 0, BASS_STREAM_DECODE | BASS_STREAM_STATUS,
+                                         LogDownload, &log);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
+        EXPECT_EQ(info.ctype, chunked ? (DWORD)BASS_CTYPE_STREAM_OGG : (DWORD)BASS_CTYPE_STREAM_MP3);
+        EXPECT_STREQ(info.filename, server.Url("/a").c_str());
+        HSTREAM disk = OpenDecode(name);
+        std::vector<float> fromDisk = DecodeFloat(disk), fromNet = DecodeFloat(h);
+        BASS_StreamFree(disk);
+        ASSERT_EQ(fromNet.size(), fromDisk.size());
+        EXPECT_EQ(MaxDiff(fromNet, fromDisk, fromDisk.size()), 0.0);
+
+        const char* http = BASS_ChannelGetTags(h, BASS_TAG_HTTP);
+        ASSERT_TRUE(http);
+        EXPECT_EQ(strncmp(http, "HTTP/1.", 7), 0);
+        EXPECT_FALSE(BASS_ChannelGetTags(h, BASS_TAG_ICY));
+        EXPECT_EQ(BASS_ChannelGetTags(h, BASS_TAG_ID3V2) != nullptr, !chunked);  // the file's own tags too
+        EXPECT_EQ(FilePos(h, BASS_FILEPOS_CONNECTED), 0u);
+        EXPECT_EQ(FilePos(h, BASS_FILEPOS_DOWNLOAD), bytes.size());
+        EXPECT_EQ(FilePos(h, BASS_FILEPOS_CURRENT), bytes.size());
+        // Known length: the whole file is kept; unknown: a block buffer of at least 8 KB.
+        if (chunked) EXPECT_GE(FilePos(h, BASS_FILEPOS_END), 8192u);
+        else EXPECT_EQ(FilePos(h, BASS_FILEPOS_END), bytes.size());
+        EXPECT_FALSE(BASS_ChannelSetPosition(h, 0, BASS_POS_BYTE));  // not seekable
+        for (int i = 0; i < 200 && log.ends == 0; i++) Sleep(5);
+        std::lock_guard<std::mutex> lock(log.mu);
+        ASSERT_EQ(log.statuses.size(), 1u);
+        EXPECT_EQ(log.statuses[0].compare(0, 7, "HTTP/1."), 0);
+        EXPECT_EQ(log.bytes, bytes.size());
+        EXPECT_EQ(log.ends, 1);
+        EXPECT_TRUE(BASS_StreamFree(h));
+    }
+}
+
+// A radio server: ICY reply, a metadata block every 4000 audio bytes, titles
+// that repeat and change. The audio comes out without the blocks (the samples
+// match the frames decoded from memory), each change fires one META sync, and
+// the reply's lines are the ICY tags.
+TEST(EngineNet, IcyTitlesAreTakenOutOfTheAudioAndSyncOnChange) {
+    std::string radio = RadioFrames();
+    ASSERT_GT(radio.size(), 20000u);
+    HSTREAM mem = BASS_StreamCreateFile(TRUE, radio.data(), 0, radio.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(mem, 0u);
+    std::vector<float> reference = DecodeFloat(mem);
+    BASS_StreamFree(mem);
+    std::vector<std::string> titles;
+    for (int i = 0; i < 200; i++) titles.push_back(i < 6 ? "First Song" : i < 12 ? "" : "Artist - Second (Live)");
+    std::string body = WithIcyBlocks(radio + radio, 4000, titles);
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        // A pause after the first 32 KB: the stream opens on the first title alone.
+        std::string head = ReplyHead("ICY 200 OK", {"icy-name: Test Radio", "icy-genre: Test Genre", "icy-br: 128",
+                                                    "icy-metaint: 4000"});
+        if (!c.Send(head + body.substr(0, 32768))) return;
+        Sleep(400);
+        c.Send(body.substr(32768));
+    }));
+    HSTREAM h = BASS_StreamCreateURL(server.Url("/radio").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+    int metas = 0;
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_META, 0, CountSync, &metas), 0u);
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_OGG_CHANGE, 0, CountSync, &metas), 0u);
+    std::vector<float> got = DecodeFloat(h);
+    ASSERT_GE(got.size(), reference.size() * 2 - 4608);
+    size_t common = reference.size() - 4608;  // the first copy, but for its last frames
+    EXPECT_EQ(MaxDiff(got, reference, common), 0.0);
+    const char* meta = BASS_ChannelGetTags(h, BASS_TAG_META);
+    ASSERT_TRUE(meta);
+    EXPECT_STREQ(meta, "StreamTitle='Artist - Second (Live)';");
+    EXPECT_EQ(metas, 1);  // the first title came with the opening, the second once
+    const char* icy = BASS_ChannelGetTags(h, BASS_TAG_ICY);
+    ASSERT_TRUE(icy) << "the reply's lines as ICY tags";
+    std::vector<std::string> lines;
+    for (const char* p = icy; *p; p += strlen(p) + 1) lines.push_back(p);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "ICY 200 OK");
+    EXPECT_EQ(lines[3], "icy-br: 128");
+    EXPECT_GE(FilePos(h, BASS_FILEPOS_END), 8192u);  // a block buffer
+    BASS_StreamFree(h);
+}
+
+TEST(EngineNet, FailuresGiveBassErrors) {
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([](TestConnection& c) {
+        if (c.path == "/missing") c.Send(ReplyHead("HTTP/1.0 404 Not Found", {"Content-Length: 3"}) + "no!");
+        else if (c.path == "/junk") c.Send(ReplyHead("HTTP/1.0 200 OK", {}) + std::string(70000, 'j'));
+        else if (c.path == "/empty") c.Send(ReplyHead("HTTP/1.0 200 OK", {}));
+    }));
+    DownloadLog log;
+    EXPECT_EQ(BASS_StreamCreateURL(server.Url("/missing").c_str(), 0, BASS_STREAM_DECODE | BASS_STREAM_STATUS,
+                                   LogDownload, &log), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    ASSERT_EQ(log.statuses.size(), 1u);  // why it failed goes to the callback
+    EXPECT_EQ(log.statuses[0], "HTTP/1.0 404 Not Found");
+    EXPECT_EQ(BASS_StreamCreateURL(server.Url("/junk").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(BASS_StreamCreateURL(server.Url("/empty").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    DWORD start = GetTickCount();
+    std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x";
+    EXPECT_EQ(BASS_StreamCreateURL(refused.c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr), 0u);
+    EXPECT_TRUE(BASS_ErrorGetCode() == BASS_ERROR_FILEOPEN || BASS_ErrorGetCode() == BASS_ERROR_TIMEOUT);
+    EXPECT_LT(GetTickCount() - start, 6000u);
+    EXPECT_EQ(BASS_StreamCreateURL("ftp://127.0.0.1/x", 0, BASS_STREAM_DECODE, nullptr, nullptr), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_EQ(BASS_StreamCreateURL(server.Url("/x").c_str(), 0, BASS_STREAM_DECODE | BASS_STREAM_AUTOFREE, nullptr,
+                                   nullptr), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+    EXPECT_EQ(BASS_StreamCreateURL(server.Url("/x").c_str(), 0, 0, nullptr, nullptr), 0u);  // no BASS_Init
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
 }

@@ -5,7 +5,9 @@
 #include <stdlib.h>
 #include <random>
 #include "bass.h"
+#include "engine/src/net_reply.h"
 #include "tests/engine_support.h"
+#include "tests/http_test_server.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -101,4 +103,108 @@ TEST(EngineBadInput, FlacAddOn) {
     Hammer("t.flac", false, 1000);
     Hammer("t.oga", false, 400);
     BASS_PluginFree(0);
+}
+
+// What a server sends is parsed with no trust: mutated, truncated, oversized
+// replies and ICY streams keep the parsers' promises, in process and through a
+// real connection.
+TEST(EngineBadInput, HttpRepliesAndIcyBlocks) {
+    const std::string good = "ICY 200 OK\r\nicy-name: x\r\nicy-metaint: 64\r\nicy-br: 128\r\nContent-Length: 99\r\n\r\n";
+    HttpReply r;
+    ASSERT_TRUE(ParseHttpReply(good.data(), good.size(), &r));
+    EXPECT_TRUE(r.icy);
+    EXPECT_EQ(r.status, 200);
+    EXPECT_EQ(r.metaInt, 64u);
+    EXPECT_EQ(r.bitrateKbps, 128u);
+    EXPECT_EQ(r.contentLength, 99);
+    std::mt19937 rng(7);
+    int cases = 20000 * SoakFactor();
+    for (int i = 0; i < cases; i++) {
+        std::string bad = good;
+        switch (i % 4) {
+        case 0: bad.resize(rng() % good.size()); break;
+        case 1:
+            for (int k = 0; k < 4; k++) bad[rng() % bad.size()] = (char)rng();
+            break;
+        case 2: bad.insert(rng() % bad.size(), std::string(rng() % 20000, (char)rng())); break;
+        case 3: bad = "HTTP/1.1 200 OK\r\n" + std::string(rng() % 3000, '\n') + "icy-metaint: 99999999999999\r\n"; break;
+        }
+        HttpReply p;
+        if (!ParseHttpReply(bad.data(), bad.size(), &p)) continue;
+        ASSERT_GE(p.tagBlock.size(), 2u);
+        ASSERT_EQ(p.tagBlock.back(), '\0');
+        ASSERT_EQ(p.tagBlock[p.tagBlock.size() - 2], '\0');
+        ASSERT_LE(p.metaInt, 1u << 20);
+        ASSERT_GE(p.contentLength, -1);
+    }
+    // A well-formed ICY stream split anywhere gives back its audio and titles.
+    std::string audio(5000, '\0');
+    for (size_t i = 0; i < audio.size(); i++) audio[i] = (char)(i * 7);
+    std::string stream = WithIcyBlocks(audio, 300, {"A", "", "A", "B", std::string(4000, 'l')});
+    for (int i = 0; i < 200; i++) {
+        IcyDemux d(300);
+        std::string out;
+        std::vector<std::string> metas;
+        for (size_t at = 0; at < stream.size();) {
+            size_t n = 1 + rng() % 700;
+            n = std::min(n, stream.size() - at);
+            d.Feed((const uint8_t*)stream.data() + at, n, &out, &metas);
+            at += n;
+        }
+        ASSERT_EQ(out, audio);
+        ASSERT_EQ(metas.size(), 4u);
+        EXPECT_EQ(metas[3], "StreamTitle='" + std::string(4000, 'l') + "';");
+    }
+    // Damaged ones never give more than came in, nor a title over 4080 bytes.
+    for (int i = 0; i < 2000 * SoakFactor(); i++) {
+        std::string bad = stream;
+        for (int k = 0; k < 6; k++) bad[rng() % bad.size()] = (char)rng();
+        IcyDemux d(1 + rng() % 400);
+        std::string out;
+        std::vector<std::string> metas;
+        d.Feed((const uint8_t*)bad.data(), bad.size(), &out, &metas);
+        size_t total = out.size();
+        for (auto& m : metas) {
+            ASSERT_LE(m.size(), 4080u);
+            total += m.size();
+        }
+        ASSERT_LE(total, bad.size());
+    }
+}
+
+TEST(EngineBadInput, MutatedServersNeverCrashOrHang) {
+    std::string radio = RadioFrames();
+    ASSERT_GT(radio.size(), 20000u);
+    const std::string head = ReplyHead("ICY 200 OK", {"icy-metaint: 1000", "icy-br: 128"});
+    const std::string body = WithIcyBlocks(radio.substr(0, 30000), 1000, {"One", "Two", "Three"});
+    std::atomic<int> serial{0};
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        std::mt19937 rng(1000 + serial++);
+        std::string reply = head + body;
+        switch (rng() % 5) {
+        case 0: reply.resize(rng() % reply.size()); break;  // cut anywhere
+        case 1:
+            for (int k = 0; k < 8; k++) reply[rng() % head.size()] = (char)rng();  // damaged headers
+            break;
+        case 2:
+            for (int k = 0; k < 20; k++) reply[head.size() + rng() % body.size()] = (char)rng();  // damaged blocks
+            break;
+        case 3: reply = ReplyHead("HTTP/1.1 200 OK", {"Transfer-Encoding: chunked"}) + "zz\r\n" + body; break;
+        case 4: reply = ReplyHead("HTTP/1.0 200 OK", {"Content-Length: 900000", "icy-metaint: 7"}) + body; break;
+        }
+        c.Send(reply);
+    }));
+    int opened = 0;
+    for (int i = 0; i < 40 * SoakFactor(); i++) {
+        HSTREAM h = BASS_StreamCreateURL(server.Url("/m").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+        if (!h) continue;
+        opened++;
+        std::vector<char> buf(65536);
+        for (int k = 0; k < 200 && BASS_ChannelGetData(h, buf.data(), (DWORD)buf.size()) != (DWORD)-1; k++) {}
+        BASS_ChannelGetTags(h, BASS_TAG_META);
+        BASS_StreamGetFilePosition(h, BASS_FILEPOS_BUFFER);
+        EXPECT_TRUE(BASS_StreamFree(h));
+    }
+    EXPECT_GT(opened, 0);
 }

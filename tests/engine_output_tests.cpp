@@ -6,6 +6,7 @@
 #include <atomic>
 #include "bass.h"
 #include "tests/engine_support.h"
+#include "tests/http_test_server.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -295,4 +296,85 @@ TEST(EngineEndpoint, SeekWhilePlaying) {
     EXPECT_TRUE(BASS_ChannelStop(h));
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
     EXPECT_TRUE(BASS_StreamFree(h));
+}
+
+// A radio stream played: it buffers while stopped until 75% of its block
+// buffer is filled, plays, stalls when the server pauses and resumes when the
+// buffer has filled again, tells each new title on the sync thread, and frees
+// itself (AUTOFREE) once the server has closed and the buffer has played out.
+TEST(EngineNetPlayback, BuffersPlaysStallsResumesAndFreesItselfAtTheEnd) {
+    InitGuard init(0, 44100);
+    ASSERT_TRUE(init.ok);
+    std::string radio = RadioFrames();
+    std::string audio;
+    for (int i = 0; i < 8; i++) audio += radio;
+    std::vector<std::string> titles;
+    for (int i = 0; i < 400; i++) titles.push_back("Song " + std::to_string(i / 8));
+    std::string body = WithIcyBlocks(audio, 2000, titles);
+    std::atomic<bool> hold{false}, finish{false};
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        if (!c.Send(ReplyHead("HTTP/1.0 200 OK", {"icy-metaint: 2000", "icy-br: 128"}))) return;
+        // About 20 KB a second, a little faster than it plays: the sockets'
+        // own buffers never hold more than a few seconds of it.
+        size_t at = 0;
+        int64_t began = NowMs();
+        while (at < body.size() && !finish) {
+            if (hold || at > 24000 + (size_t)(NowMs() - began) * 20) {
+                Sleep(5);
+                continue;
+            }
+            if (!c.Send(body.substr(at, 1000))) return;
+            at += 1000;
+        }
+    }));
+    BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 1000);  // 16 KB at 128 kbit/s
+    HSTREAM h = BASS_StreamCreateURL(server.Url("/live").c_str(), 0,
+                                     BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE, nullptr, nullptr);
+    BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);
+    ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_END), 16000u);
+    EXPECT_EQ(BASS_StreamGetFilePosition(h, BASS_FILEPOS_CONNECTED), 1u);
+    auto percent = [&] {
+        return BASS_StreamGetFilePosition(h, BASS_FILEPOS_BUFFER) * 100 / BASS_StreamGetFilePosition(h, BASS_FILEPOS_END);
+    };
+    int64_t start = NowMs();
+    while (percent() <= 75 && NowMs() - start < 3000) Sleep(10);
+    EXPECT_GT(percent(), 75u);
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
+
+    static std::atomic<int> metas, stalls, resumes;
+    metas = stalls = resumes = 0;
+    BASS_ChannelSetSync(h, BASS_SYNC_META, 0, [](HSYNC, DWORD, DWORD, void*) { metas++; }, nullptr);
+    BASS_ChannelSetSync(h, BASS_SYNC_STALL, 0, [](HSYNC, DWORD, DWORD data, void*) { (data ? resumes : stalls)++; },
+                        nullptr);
+    ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+    Sleep(100);
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_PLAYING);
+    // Eight blocks of 2000 bytes a title: a new one about every second.
+    start = NowMs();
+    while (metas < 1 && NowMs() - start < 3000) Sleep(10);
+    EXPECT_GE(metas.load(), 1);
+    EXPECT_EQ(strncmp(BASS_ChannelGetTags(h, BASS_TAG_META), "StreamTitle='Song ", 18), 0);
+
+    hold = true;
+    start = NowMs();
+    while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STALLED && NowMs() - start < 8000) Sleep(10);
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STALLED);
+    start = NowMs();
+    while (stalls < 1 && NowMs() - start < 1000) Sleep(10);
+    EXPECT_EQ(stalls.load(), 1);
+    hold = false;
+    start = NowMs();
+    while (BASS_ChannelIsActive(h) != BASS_ACTIVE_PLAYING && NowMs() - start < 3000) Sleep(10);
+    EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_PLAYING);
+    while (resumes < 1 && NowMs() - start < 1000) Sleep(10);
+    EXPECT_EQ(resumes.load(), 1);
+
+    finish = true;  // the server closes; the rest plays out and the stream goes
+    start = NowMs();
+    BASS_CHANNELINFO info{};
+    while (BASS_ChannelGetInfo(h, &info) && NowMs() - start < 5000) Sleep(20);
+    EXPECT_FALSE(BASS_ChannelGetInfo(h, &info));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }

@@ -58,3 +58,18 @@ double MaxDiff(const std::vector<float>& a, const std::vector<float>& b, size_t 
     for (size_t i = 0; i < count && i < a.size() && i < b.size(); i++) worst = fmax(worst, fabs((double)a[i] - b[i]));
     return worst;
 }
+
+std::string RadioFrames() {
+    std::string b = MediaBytes("cbr.mp3");
+    if (b.size() < 200) return "";
+    size_t start = 0;
+    if (b.compare(0, 3, "ID3") == 0)
+        start = 10 + ((size_t)(b[6] & 0x7F) << 21 | (size_t)(b[7] & 0x7F) << 14 | (size_t)(b[8] & 0x7F) << 7 | (b[9] & 0x7F));
+    size_t end = b.size();
+    if (end >= 128 && b.compare(end - 128, 3, "TAG") == 0) end -= 128;
+    // The first frame carries LAME's Info header: 128 kbit/s, 44100 Hz, padding bit.
+    const uint8_t* h = (const uint8_t*)b.data() + start;
+    size_t first = 144 * 128000 / 44100 + ((h[2] >> 1) & 1);
+    if (b.find("Info", start) < start + first || b.find("Xing", start) < start + first) start += first;
+    return b.substr(start, end - start);
+}

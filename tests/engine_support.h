@@ -21,3 +21,7 @@ std::vector<int16_t> DecodeS16(DWORD handle, size_t maxSamples = 1u << 27);
 
 // Largest absolute difference over the common part; sizes must match separately.
 double MaxDiff(const std::vector<float>& a, const std::vector<float>& b, size_t count);
+
+// cbr.mp3's frames alone (no tags, no Info frame): copies of it joined make a
+// valid endless stream, as a radio server sends.
+std::string RadioFrames();

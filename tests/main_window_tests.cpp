@@ -3,6 +3,8 @@
 // dropped files, and what a person sees.
 #include <gtest/gtest.h>
 #include "tests/ui_test_window.h"
+#include "tests/engine_support.h"
+#include "tests/http_test_server.h"
 #include "tests/test_support.h"
 #include "app/general_settings.h"
 #include "app/list_drag.h"
@@ -17,6 +19,7 @@
 #include "app/paths.h"
 #include "audio/devices.h"
 #include "audio/engine.h"
+#include "audio/net_stream.h"
 #include "audio/overview.h"
 #include "audio/plugins.h"
 #include "audio/visualization.h"
@@ -1216,4 +1219,118 @@ TEST_F(MainWin, TheVolumeSliderCanDriveTheSystemVolumeAndItsMute) {
     ShiftBalance(true);  // nothing on the endpoint
     EXPECT_NEAR(GetSystemVolume(VolumeMain), before, 2);
     ReleaseSystemVolume();
+}
+
+// ---- internet streams -----------------------------------------------------
+
+namespace {
+
+// Runs the window's messages until done() or ms have passed; returns each new
+// text of the status cell (row 5 of the tag column) in order.
+std::vector<std::wstring> RunUntil(bool (*done)(), int ms) {
+    std::vector<std::wstring> seen;
+    const wchar_t* before = g_mainFrame.info->rows[5].cells[0].text;
+    std::wstring last = before ? before : L"";
+    DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < (DWORD)ms) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(5);
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        const wchar_t* t = g_mainFrame.info->rows[5].cells[0].text;
+        std::wstring text = t ? t : L"";
+        if (text != last) seen.push_back(text);
+        last = text;
+    }
+    return seen;
+}
+
+std::wstring Cell(int row, int column) {
+    const wchar_t* t = g_mainFrame.info->rows[row].cells[column].text;
+    return t ? t : L"";
+}
+
+std::wstring WideOf(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+}  // namespace
+
+// The first address refuses, the second is a radio: the status cell tells each
+// step, play does nothing while the request is out, the second address alone
+// becomes the current path, the stream starts once buffered, its ICY headers
+// and titles reach the info panel, and a new title replaces the old one.
+TEST_F(MainWin, ARadioStreamConnectsBuffersPlaysAndShowsItsTitles) {
+    std::string radio = RadioFrames();
+    ASSERT_GT(radio.size(), 20000u);
+    std::string audio;
+    for (int i = 0; i < 40; i++) audio += radio;
+    std::vector<std::string> titles;
+    for (int i = 0; i < 1000; i++) titles.push_back(i < 12 ? "Artist - First Song (Live)" : "Second Song");
+    std::string body = WithIcyBlocks(audio, 8000, titles);
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        c.Send(ReplyHead("ICY 200 OK", {"icy-metaint:8000", "icy-br:128", "icy-genre:Test Genre"}) + body);
+    }));
+    std::wstring second = WideOf(server.Url("/radio"));
+    std::wstring path = L"http://127.0.0.1:" + std::to_wstring(ClosedPort()) + L"/gone|" + second;
+    ASSERT_TRUE(OpenTrack(path.c_str(), true, false));
+    EXPECT_EQ(g_engine.netState.load(), 1);
+    EXPECT_EQ(GetStatus(), StatusPaused);
+    TogglePlay();  // while the request is out: nothing
+    EXPECT_EQ(g_engine.netState.load(), 1);
+    EXPECT_EQ(channel.load(), 1u);
+    EXPECT_NE(GetStatus(), StatusPlaying);
+
+    std::vector<std::wstring> steps = RunUntil([] { return g_engine.netState.load() == 3; }, 8000);
+    std::vector<std::wstring> expected = {L"Sending request1...", L"Sending request2...", L"Connecting...", L"Buffering..."};
+    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(currentPath.text, second);
+    EXPECT_NE(channel.load(), 1u);
+    EXPECT_FALSE(g_engine.scanComplete.load());  // no overview of a stream
+
+    RunUntil([] { return g_engine.netState.load() == 4 && GetStatus() == StatusPlaying; }, 8000);
+    ASSERT_EQ(g_engine.netState.load(), 4);
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
+    EXPECT_EQ(GetPosition(), 0);
+    RunUntil([] { return Cell(0, 0) == L"Artist - First Song"; }, 3000);
+    EXPECT_EQ(Cell(0, 0), L"Artist - First Song");
+    EXPECT_EQ(Cell(2, 0), L"Live");
+    EXPECT_EQ(Cell(4, 0), L"Test Genre");
+    EXPECT_EQ(Cell(0, 1), L"MPEG layer 3");
+    EXPECT_EQ(Cell(1, 1), L"128 kbit/s");
+    // The title changes about 96 KB into the stream: the download gets there
+    // while the first 80 KB play.
+    RunUntil([] { return Cell(0, 0) == L"Second Song"; }, 10000);
+    EXPECT_EQ(Cell(0, 0), L"Second Song");
+    StopTrack();
+    EXPECT_EQ(g_engine.netState.load(), 0);
+    server.Stop();
+}
+
+// No address answers: "Disconnected". A file whose server has closed before
+// the buffer is three quarters full starts all the same.
+TEST_F(MainWin, AFailedStreamDisconnectsAndAShortOneStartsAnyway) {
+    std::wstring gone = L"http://127.0.0.1:" + std::to_wstring(ClosedPort()) + L"/gone";
+    ASSERT_TRUE(OpenTrack(gone.c_str(), true, false));
+    std::vector<std::wstring> steps = RunUntil([] { return g_engine.netState.load() == 0; }, 8000);
+    std::vector<std::wstring> expected = {L"Sending request...", L"Disconnected"};
+    EXPECT_EQ(steps, expected);
+
+    std::string bytes = ReadFileBytes(TestExeFolder() + L"media\\cbr.mp3");
+    ASSERT_GT(bytes.size(), 10000u);
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        c.Send(ReplyHead("HTTP/1.0 200 OK", {"Content-Length: " + std::to_string(bytes.size())}) + bytes);
+    }));
+    ASSERT_TRUE(OpenTrack(WideOf(server.Url("/short.mp3")).c_str(), true, false));
+    RunUntil([] { return g_engine.netState.load() == 4; }, 8000);
+    ASSERT_EQ(g_engine.netState.load(), 4);
+    EXPECT_LT(AudioFilePosition(channel, AudioFileBuffered) * 100 / AudioFilePosition(channel, AudioFileEnd), 75u);
+    EXPECT_EQ(AudioFilePosition(channel, AudioFileConnected), 0u);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(Cell(0, 0), L"Sine Title");  // the file's own tags
+    StopTrack();
 }

@@ -57,6 +57,7 @@ BOOL WINAPI BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
 const char* WINAPI BASS_ChannelGetTags(DWORD handle, DWORD tags) {
     Locked ch(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, (const char*)nullptr);
+    FireStreamEvents(*ch.ch);  // an internet stream's newest title
     auto it = ch->dec->tags.find(tags);
     if (it == ch->dec->tags.end()) return Fail(BASS_ERROR_NOTAVAIL, (const char*)nullptr);
     return Ok(it->second.c_str());
@@ -141,7 +142,7 @@ DWORD WINAPI BASS_ChannelIsActive(DWORD handle) {
             ch->state = PlayState::Stopped;
             return Ok((DWORD)BASS_ACTIVE_STOPPED);
         }
-        return Ok((DWORD)BASS_ACTIVE_PLAYING);
+        return Ok((DWORD)(ch->dec->Stalled() ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING));
     case PlayState::Paused: return Ok((DWORD)BASS_ACTIVE_PAUSED);
     default: return Ok((DWORD)BASS_ACTIVE_STOPPED);
     }
@@ -258,8 +259,8 @@ HSYNC WINAPI BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC
     case BASS_SYNC_SLIDE:
     case BASS_SYNC_FREE:
     case BASS_SYNC_SETPOS:
-    case BASS_SYNC_META:        // file streams carry no stream titles:
-    case BASS_SYNC_OGG_CHANGE:  // accepted, and never fired
+    case BASS_SYNC_META:        // a new ICY title of an internet stream
+    case BASS_SYNC_OGG_CHANGE:  // accepted; chained Ogg streams do not fire it yet
     case BASS_SYNC_STALL:
         break;
     default: return Fail(BASS_ERROR_ILLTYPE, (HSYNC)0);

@@ -15,6 +15,7 @@ LibraryState& Library() {
         s->config[BASS_CONFIG_GVOL_MUSIC] = 10000;
         s->config[BASS_CONFIG_NET_TIMEOUT] = 5000;
         s->config[BASS_CONFIG_NET_BUFFER] = 5000;
+        s->config[BASS_CONFIG_NET_PREBUF] = 75;
         s->config[BASS_CONFIG_VERIFY] = 16000;
         s->config[BASS_CONFIG_UNICODE] = 0;
         return s;

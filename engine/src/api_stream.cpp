@@ -6,6 +6,7 @@
 #include "channel.h"
 #include "error.h"
 #include "library_state.h"
+#include "net_feed.h"
 
 namespace {
 
@@ -142,14 +143,53 @@ HSTREAM WINAPI BASS_StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPRO
     return Fail(BASS_ERROR_NOTAVAIL, (HSTREAM)0);
 }
 
+// Returns once the server has answered and the format is known; the download
+// goes on in the background (see net_feed.h).
 HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, DOWNLOADPROC* proc, void* user) {
-    return Fail(BASS_ERROR_NONET, (HSTREAM)0);
+    if (!url) return Fail(BASS_ERROR_ILLPARAM, (HSTREAM)0);
+    if ((flags & BASS_STREAM_DECODE) && (flags & BASS_STREAM_AUTOFREE)) return Fail(BASS_ERROR_NOTAVAIL, (HSTREAM)0);
+    if (!(flags & BASS_STREAM_DECODE) && !Library().initialised) return Fail(BASS_ERROR_INIT, (HSTREAM)0);
+    std::wstring address = PathArgument(url, flags);
+    int error = 0;
+    std::shared_ptr<NetFeed> feed = NetFeed::Connect(address, offset, flags, proc, user, &error);
+    if (!feed) return Fail(error, (HSTREAM)0);
+    feed->StartDownload();
+    std::unique_ptr<Decoder> dec = OpenNetDecoder(feed, flags, &error);
+    if (!dec) {
+        feed->Abort();
+        return Fail(error, (HSTREAM)0);
+    }
+    // Looping needs a seekable stream.
+    flags &= ~BASS_SAMPLE_LOOP;
+    if (feed->Block()) flags |= BASS_STREAM_BLOCK;
+    ChannelPtr ch = MakeChannel(std::move(dec), flags, false, address.substr(0, address.find(L"\r\n")), &error);
+    if (!ch) return Fail(error, (HSTREAM)0);
+    return Ok((HSTREAM)AddChannel(std::move(ch)));
 }
 
 QWORD WINAPI BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     ChannelPtr ch = FindChannel(handle);
     if (!ch || ch->isMusic) return Fail(BASS_ERROR_HANDLE, (QWORD)-1);
     std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    if (NetFeed* net = ch->dec->Net()) {
+        NetFeed::Status s = net->GetStatus();
+        switch (mode) {
+        case BASS_FILEPOS_CURRENT: return Ok((QWORD)s.read);
+        case BASS_FILEPOS_DOWNLOAD: return Ok((QWORD)s.downloaded);
+        case BASS_FILEPOS_BUFFER: return Ok((QWORD)(net->Block() ? s.downloaded - s.read : s.downloaded));
+        case BASS_FILEPOS_AVAILABLE: return Ok((QWORD)(s.downloaded - s.read));
+        case BASS_FILEPOS_CONNECTED: return Ok((QWORD)(s.connected ? 1 : 0));
+        case BASS_FILEPOS_START: return Ok((QWORD)0);
+        case BASS_FILEPOS_END:
+            // Streaming in blocks: the buffer's length stands for the unknown end.
+            if (net->Block()) return Ok((QWORD)s.capacity);
+            return Ok((QWORD)net->Length());
+        case BASS_FILEPOS_SIZE:
+            if (net->Length() < 0) return Fail(BASS_ERROR_NOTAVAIL, (QWORD)-1);
+            return Ok((QWORD)net->Length());
+        default: return Fail(BASS_ERROR_NOTAVAIL, (QWORD)-1);
+        }
+    }
     ByteSource* src = ch->dec->Source();
     if (!src) return Fail(BASS_ERROR_NOTFILE, (QWORD)-1);
     switch (mode) {

@@ -1,6 +1,7 @@
 #include "byte_source.h"
 #include <string.h>
 #include "bass.h"
+#include "net_feed.h"
 
 ByteSource::~ByteSource() {
     if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
@@ -34,9 +35,22 @@ std::unique_ptr<ByteSource> ByteSource::OpenMemory(const void* data, uint64_t le
     return s;
 }
 
+std::unique_ptr<ByteSource> ByteSource::OpenNet(std::shared_ptr<NetFeed> feed) {
+    std::unique_ptr<ByteSource> s(new ByteSource());
+    // An unknown length: as far as the download goes.
+    s->size_ = feed->Length() >= 0 ? feed->Length() : INT64_MAX / 4;
+    s->net_ = std::move(feed);
+    return s;
+}
+
 size_t ByteSource::Read(void* buffer, size_t bytes) {
     if (pos_ >= size_) return 0;
     if ((int64_t)bytes > size_ - pos_) bytes = (size_t)(size_ - pos_);
+    if (net_) {
+        size_t got = net_->Read(pos_, buffer, bytes, true);
+        pos_ += got;
+        return got;
+    }
     if (memory_) {
         memcpy(buffer, memory_ + pos_, bytes);
         pos_ += bytes;
@@ -68,6 +82,7 @@ bool ByteSource::Seek(int64_t pos) {
 
 bool ByteSource::ReadAt(int64_t pos, void* buffer, size_t bytes) {
     if (pos < 0 || pos > size_ || (int64_t)bytes > size_ - pos) return false;
+    if (net_) return net_->Read(pos, buffer, bytes, false) == bytes;
     int64_t keep = pos_;
     pos_ = pos;
     bool ok = Read(buffer, bytes) == bytes;

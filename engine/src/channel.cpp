@@ -114,6 +114,7 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         int64_t sync = NextSyncFrame(ch);
         if (sync > 0 && sync - ch.pos < want) want = sync - ch.pos;
         int64_t got = ch.dec->Read(out + done * ch.chans, want);
+        if (got == Decoder::kStalled) break;  // an internet stream waits for data
         if (got > 0) {
             Remember(ch, out + done * ch.chans, got);
             int64_t before = ch.pos;
@@ -147,7 +148,15 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         }
         ch.ended = true;
     }
+    FireStreamEvents(ch);
     return done;
+}
+
+void FireStreamEvents(Channel& ch) {
+    DWORD events = ch.dec->TakeEvents();
+    if (events & Decoder::kEventMeta) FireSyncs(ch, BASS_SYNC_META, 0);
+    if (events & Decoder::kEventStall) FireSyncs(ch, BASS_SYNC_STALL, 0);
+    if (events & Decoder::kEventResume) FireSyncs(ch, BASS_SYNC_STALL, 1);
 }
 
 bool SetChannelFrame(Channel& ch, int64_t frame) {

@@ -15,13 +15,18 @@ struct StreamFormat {
     DWORD chans = 0;
     DWORD ctype = 0;
     DWORD origres = 0;  // bits of the source (| BASS_ORIGRES_FLOAT), 0 when it has none
+    DWORD bitrate = 0;  // nominal bits per second, 0 when the format does not say
 };
+
+class NetFeed;
 
 class Decoder {
 public:
     virtual ~Decoder() = default;
     // Up to frames frames into out (frames * chans floats). Returns the frames
-    // written; 0 at the end; -1 on a decoding error that ends the stream.
+    // written; 0 at the end; -1 on a decoding error that ends the stream;
+    // kStalled when an internet stream has nothing yet but more to come.
+    static const int64_t kStalled = -2;
     virtual int64_t Read(float* out, int64_t frames) = 0;
     virtual bool Seek(int64_t frame) = 0;
     // Frames in the stream, or -1 when not known.
@@ -31,6 +36,12 @@ public:
     virtual void SetLoop(bool) {}
     // The byte source, for BASS_StreamGetFilePosition; may be null.
     virtual ByteSource* Source() { return nullptr; }
+    // Internet streams: the download, and news since the last call (called
+    // with the channel's lock held; tags may change in it).
+    virtual NetFeed* Net() { return nullptr; }
+    enum : DWORD { kEventMeta = 1, kEventStall = 2, kEventResume = 4 };
+    virtual DWORD TakeEvents() { return 0; }
+    virtual bool Stalled() const { return false; }
 
     StreamFormat format;
     // Tag blocks by BASS_TAG_xxx, already in the returned layout.

@@ -56,7 +56,7 @@ AudioRange ReadFileTags(ByteSource& src, std::map<DWORD, std::string>& tags) {
         !((h[6] | h[7] | h[8] | h[9]) & 0x80)) {
         int64_t size = (int64_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9];
         size += 10 + ((h[5] & 0x10) ? 10 : 0);
-        if (size <= r.end) {
+        if (size <= r.end && !(src.IsNetwork() && size > (1 << 20))) {
             std::string block((size_t)size, '\0');
             if (src.ReadAt(0, block.data(), block.size())) {
                 tags[BASS_TAG_ID3V2] = block;
@@ -64,6 +64,9 @@ AudioRange ReadFileTags(ByteSource& src, std::map<DWORD, std::string>& tags) {
             }
         }
     }
+    // A download's end is not there yet: its end tags are audio to the decoder
+    // (which skips them), and an ID3v2 tag over a megabyte is not waited for.
+    if (src.IsNetwork()) return r;
     uint8_t v1[128];
     if (r.end - r.start >= 128 && src.ReadAt(r.end - 128, v1, 128) && memcmp(v1, "TAG", 3) == 0) {
         tags[BASS_TAG_ID3] = std::string((const char*)v1, 128);

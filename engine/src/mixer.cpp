@@ -10,8 +10,11 @@ int RenderSource(Channel& ch, float* buf, int frames, int rate) {
     if (ch.freq == (DWORD)rate) {
         int got = 0;
         // A sync stops a read at its frame; go on unless its callback stopped the channel.
-        for (int guard = 0; got < frames && !ch.ended && ch.state == PlayState::Playing && guard < 64; guard++)
-            got += (int)ReadFrames(ch, buf + (size_t)got * ch.chans, frames - got);
+        for (int guard = 0; got < frames && !ch.ended && ch.state == PlayState::Playing && guard < 64; guard++) {
+            int n = (int)ReadFrames(ch, buf + (size_t)got * ch.chans, frames - got);
+            if (n == 0 && !ch.ended) break;  // stalled: the rest of the block is silence
+            got += n;
+        }
         ch.mixedPos = (double)ch.pos;
         if (got == 0 && ch.ended) ch.drained = true;
         return got;
@@ -36,7 +39,7 @@ int RenderSource(Channel& ch, float* buf, int frames, int rate) {
         size_t odone = 0;
         if (ch.inUsed == ch.inHave && !ch.sourceDone) {
             int64_t got = ReadFrames(ch, ch.inBuf.data(), kChunk);
-            if (ch.state != PlayState::Playing && got == 0) break;
+            if (got == 0 && (ch.state != PlayState::Playing || !ch.ended)) break;
             ch.inUsed = 0;
             ch.inHave = (size_t)got;
             if (got == 0 && ch.ended) ch.sourceDone = true;

@@ -112,6 +112,7 @@ public:
         if (flags & BASS_STREAM_PRESCAN) mpg123_scan(mh_);
         format.freq = (DWORD)rate;
         format.chans = (DWORD)chans;
+        format.bitrate = fi.bitrate > 0 ? (DWORD)fi.bitrate * 1000 : 0;
         format.ctype = fi.layer == 1 ? BASS_CTYPE_STREAM_MP1 : fi.layer == 2 ? BASS_CTYPE_STREAM_MP2 : BASS_CTYPE_STREAM_MP3;
         off_t len = mpg123_length(mh_);
         length_ = len > 0 ? (int64_t)len : -1;
@@ -161,6 +162,7 @@ private:
     }
     static off_t SeekCb(void* h, off_t offset, int whence) {
         auto* d = (MpegDecoder*)h;
+        if (!d->src_->Seekable()) return -1;  // a download: libmpg123 streams it
         int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? d->src_->Tell() : d->end_;
         int64_t to = base + (int64_t)offset;
         if (to < 0 || to > d->end_ || !d->src_->Seek(to)) return -1;

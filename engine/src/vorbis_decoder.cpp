@@ -27,7 +27,8 @@ public:
         uint8_t magic[4];
         if (!src->ReadAt(0, magic, 4) || memcmp(magic, "OggS", 4) != 0) return (*error = BASS_ERROR_FILEFORM, false);
         src->Seek(0);
-        ov_callbacks cb{ReadCb, SeekCb, nullptr, TellCb};
+        // Without a seek callback vorbisfile streams: it never looks for the end.
+        ov_callbacks cb{ReadCb, src->Seekable() ? SeekCb : nullptr, nullptr, TellCb};
         if (ov_open_callbacks(src.get(), &vf_, nullptr, 0, cb) < 0) return (*error = BASS_ERROR_FILEFORM, false);
         open_ = true;
         src_ = std::move(src);
@@ -36,6 +37,7 @@ public:
         format.freq = (DWORD)vi->rate;
         format.chans = (DWORD)vi->channels;
         format.ctype = BASS_CTYPE_STREAM_OGG;
+        if (vi->bitrate_nominal > 0) format.bitrate = (DWORD)vi->bitrate_nominal;
         ogg_int64_t total = ov_pcm_total(&vf_, -1);
         length_ = total >= 0 ? total : -1;
         if (vorbis_comment* vc = ov_comment(&vf_, -1)) {
