@@ -237,6 +237,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         g.Focus = focus;
         g.LCR = lcr;
         if (g.OSDView == 0) ShowOsd(200);
+        ShowListIcons(g.isShowIcons != 0);
     }
 
     NavigateFileList(g.Path.c_str());

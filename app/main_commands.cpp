@@ -13,6 +13,7 @@
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
+#include "ui/settings_window.h"
 #include "ui/slider.h"
 #include <stdio.h>
 #include <string>
@@ -64,8 +65,9 @@ void RunCommand(int id) {
     }
     switch (id) {
     case CmdSettings:
-        // The settings window comes with its own module; the button does not stay down.
-        ShowToggle(g_mainFrame.settings, false);
+        // The button stays down while the window is open.
+        ToggleSettingsWindow();
+        ShowToggle(g_mainFrame.settings, SettingsWindowHandle() != nullptr);
         break;
     case CmdShuffle:
         g_general.isShuffle = !g_general.isShuffle;

@@ -130,6 +130,15 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
     return ui->hwnd;
 }
 
+void ShowListIcons(bool on) {
+    // Column type 6 draws nothing; the cells keep their icon numbers.
+    for (ListView* l : {g_mainFrame.fileList, g_mainFrame.playList}) {
+        if (!l || l->columnCount == 0) continue;
+        l->columns[0].type = on ? ColumnIcon : 6;
+        if (l->visible && l->surface.memoryDC) Redraw(l);
+    }
+}
+
 void ReleaseMainFrame() {
     // The library keeps pointers to its lists: they let go before the controls are freed.
     InitFileListControl(nullptr);

@@ -38,5 +38,7 @@ enum GlyphCell { GlyphPrevious = 0, GlyphPlay = 1, GlyphPause = 2, GlyphStop = 3
 // Creates the window (hidden) with its controls and applies the theme in
 // g_general.Theme; null when the window cannot be created.
 HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, int y, int w, int h);
+// The icon column of the file list and the playlist: icons (on) or nothing; both repaint.
+void ShowListIcons(bool on);
 // Frees what belongs to a window that Windows has destroyed (or is destroying).
 void ReleaseMainFrame();

@@ -26,6 +26,7 @@
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "ui/osd.h"
+#include "ui/settings_window.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <windowsx.h>
@@ -60,9 +61,9 @@ static HWND FindStartButton() {
 void RunShutdownSequence() {
     if (!g_shutdownDone) {
         g_shutdownDone = true;
+        CloseSettingsWindow();
         // An add stops at its next file and puts its entries in place first.
         FinishAdding();
-        // The settings window joins these steps with its module.
         SaveAllSettings();
         StatsStopListen();
         StopPlayOrder(true, false);
@@ -253,6 +254,7 @@ static bool OnSysCommand(HWND wnd, WPARAM wp) {
     switch (wp & 0xFFF0) {
     case SC_MINIMIZE:
         ShowMainWindow(false, false);
+        if (HWND settings = SettingsWindowHandle()) SendMessageW(settings, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return true;
     case SC_RESTORE:
         if (!IsWindowVisible(wnd)) {

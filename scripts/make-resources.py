@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the player's bitmaps and cursors into res/: the button glyph strip
-(112), the two 16-pixel icon strips of the lists (111 light, 130 dark) and the
-drag cursors (127 to 130), the program icon (103), the icons of the three
+(112), the two 16-pixel icon strips of the lists (111 light, 130 dark), the
+settings window's strip (113), the drag cursors (127 to 130), the program icon (103), the icons of the three
 kinds of audio files (104 lossless, 105 lossy, 106 music) and the keyboard
 language icons (124 to 126).
 Standard library only; run it after changing a
@@ -212,6 +212,62 @@ def icon_strip(dark):
     return c
 
 
+def settings_strip():
+    """The settings window's 16-pixel cells: 0 and 1 the pages General and
+    Audio, 2 and 3 a check box off and on (the option rows), 4 to 7 the pages
+    Player's Hot Keys, Hot Keys Manager, Plugins and Scrobbler. Drawn to read
+    on light and dark lists alike."""
+    cell = 16
+    c = Canvas(cell * 8, 16)
+    edge, paper = (110, 116, 122, 255), (252, 252, 252, 255)
+    ink, green = (50, 56, 62, 255), (30, 150, 60, 255)
+    grey = (150, 156, 162, 255)  # lines that stand on the list itself
+    blue, orange = (50, 120, 210, 255), (226, 130, 30, 255)
+
+    def key_cap(ox):
+        c.rect(ox + 1, 3, ox + 15, 14, (235, 238, 240, 255)); c.frame(ox + 1, 3, ox + 15, 14, edge)
+        c.rect(ox + 2, 12, ox + 14, 13, (200, 204, 208, 255))
+
+    # 0 General: three slider rails with their knobs
+    for i, k in enumerate((9, 4, 11)):
+        y = 3 + i * 5
+        c.rect(1, y, 15, y + 1, grey)
+        c.rect(k - 1, y - 1, k + 2, y + 2, blue)
+    # 1 Audio: a loudspeaker and two waves
+    ox = cell
+    c.rect(ox + 2, 6, ox + 5, 10, blue)
+    c.triangle_left(ox + 4, 2, 5, 12, blue)
+    c.rect(ox + 11, 5, ox + 12, 11, green); c.rect(ox + 13, 3, ox + 14, 13, green)
+    # 2 and 3: the check box, empty and ticked
+    for i in (2, 3):
+        ox = i * cell
+        c.rect(ox + 2, 2, ox + 14, 14, paper); c.frame(ox + 2, 2, ox + 14, 14, edge)
+    ox = 3 * cell
+    for i, (x, y) in enumerate(((4, 8), (5, 9), (6, 10), (7, 9), (8, 8), (9, 7), (10, 6), (11, 5))):
+        c.rect(ox + x, y - 1, ox + x + 1, y + 2, green)
+    # 4 Player's Hot Keys: a key with a play mark
+    ox = 4 * cell
+    key_cap(ox)
+    c.triangle_right(ox + 6, 5, 5, 6, green)
+    # 5 Hot Keys Manager: a key with a prompt
+    ox = 5 * cell
+    key_cap(ox)
+    for i in range(3):
+        c.put(ox + 4 + i, 5 + i, ink); c.put(ox + 4 + i, 9 - i, ink)
+    c.rect(ox + 8, 9, ox + 12, 10, ink)
+    # 6 Plugins: a plug with its two pins and cable
+    ox = 6 * cell
+    c.rect(ox + 5, 1, ox + 6, 5, grey); c.rect(ox + 10, 1, ox + 11, 5, grey)
+    c.rect(ox + 3, 5, ox + 13, 10, orange); c.frame(ox + 3, 5, ox + 13, 10, (150, 80, 20, 255))
+    c.rect(ox + 7, 10, ox + 9, 15, grey)
+    # 7 Scrobbler: a bar chart
+    ox = 7 * cell
+    for i, h in enumerate((5, 9, 7, 12)):
+        c.rect(ox + 2 + i * 3, 14 - h, ox + 4 + i * 3, 14, (blue, green, orange, blue)[i])
+    c.rect(ox + 1, 14, ox + 15, 15, grey)
+    return c
+
+
 def drag_cursor(mark):
     c = Canvas(32, 32)
     black, white = (0, 0, 0, 255), (255, 255, 255, 255)
@@ -245,6 +301,7 @@ def main():
     write_bmp32(os.path.join(RES, "glyphs.bmp"), glyph_strip())
     write_bmp32(os.path.join(RES, "icons-light.bmp"), icon_strip(False))
     write_bmp32(os.path.join(RES, "icons-dark.bmp"), icon_strip(True))
+    write_bmp32(os.path.join(RES, "settings-icons.bmp"), settings_strip())
     write_cur(os.path.join(RES, "drag-in-list.cur"), drag_cursor("list"), (0, 0))
     write_cur(os.path.join(RES, "drag-status.cur"), drag_cursor("page"), (0, 0))
     write_cur(os.path.join(RES, "drag-to-playlist.cur"), drag_cursor("plus"), (0, 0))

@@ -167,6 +167,21 @@ void CreateTrayIcons(HWND owner) {
     g_trayIcons.push_back(new LanguageTrayIcon(owner));
 }
 
+void RecreateTrayIcon(int index) {
+    if (index < 0 || index >= (int)g_trayIcons.size()) return;
+    TrayIcon*& icon = g_trayIcons[(size_t)index];
+    HWND owner = index == TrayCpu ? ((CpuTrayIcon*)icon)->data.hWnd : ((LanguageTrayIcon*)icon)->data.hWnd;
+    delete icon;
+    if (index == TrayCpu) {
+        g_lastLevel = -1;
+        icon = new CpuTrayIcon(owner);
+    } else {
+        g_lastLanguage = 0;
+        icon = new LanguageTrayIcon(owner);
+    }
+    icon->Update(true);
+}
+
 void UpdateTrayIcons(bool force) {
     for (TrayIcon* t : g_trayIcons) t->Update(force);
 }

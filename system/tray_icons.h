@@ -40,6 +40,11 @@ extern std::vector<TrayIcon*> g_trayIcons;
 
 // Start-up: the CPU icon, then the language icon; exit: every icon goes.
 void CreateTrayIcons(HWND owner);
+// The icons by their place in g_trayIcons.
+enum TrayIconIndex { TrayCpu = 0, TrayLanguage = 1 };
+// The settings window switched a flag the icon depends on: it goes and is
+// made again, shown or not as the flags now say.
+void RecreateTrayIcon(int index);
 void UpdateTrayIcons(bool force);
 void DestroyTrayIcons();
 

@@ -33,6 +33,7 @@
 #include "ui/custom_control.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
+#include "ui/settings_window.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <shlobj.h>
@@ -541,7 +542,12 @@ TEST_F(MainWin, KeyboardTable) {
     Key(VK_F11);
     EXPECT_NE(g_general.isLoop, loop);
     EXPECT_EQ(f.loop->toggleState, g_general.isLoop ? ToggleDown : ToggleUp);
+    // F9 opens the settings window (the button stays down) and closes it again.
     Key(VK_F9);
+    EXPECT_TRUE(SettingsWindowHandle());
+    EXPECT_EQ(f.settings->toggleState, ToggleDown);
+    Key(VK_F9);
+    EXPECT_FALSE(SettingsWindowHandle());
     EXPECT_EQ(f.settings->toggleState, ToggleUp);
 
     // Ctrl+4 keeps the focused list's side, Ctrl+3 brings both back with the kept splitter.

@@ -1,0 +1,414 @@
+// The settings window beside the real main window: opening and closing,
+// the pages, option rows with their effects, the hot key editor, the margin
+// sliders, the device list's refusal, and what a person sees.
+#include <gtest/gtest.h>
+#include "tests/ui_test_window.h"
+#include "tests/test_support.h"
+#include "app/general_settings.h"
+#include "app/main_commands.h"
+#include "app/main_frame.h"
+#include "app/main_window.h"
+#include "app/paths.h"
+#include "audio/audio_library.h"
+#include "audio/engine.h"
+#include "audio/plugins.h"
+#include "library/playlist.h"
+#include "system/hot_keys.h"
+#include "ui/button.h"
+#include "ui/caption_bar.h"
+#include "ui/custom_control.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/settings_frame.h"
+#include "ui/settings_window.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
+#include <set>
+
+struct SettingsWin : testing::Test {
+    ScratchFolder dir{L"settings"};
+    SettingsFrame& s = g_settings;
+    static void SetUpTestSuite() {
+        AudioInit(0, 44100, nullptr);
+        LoadPlugins();  // the decoders' page lists the library's own two at least
+    }
+    static void TearDownTestSuite() { AudioFree(); }
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        g_general.OSDView = 2;
+        ASSERT_TRUE(CreateMainWindow());
+        ShowMainWindowAtStart();
+        PumpMessages();
+    }
+    void TearDown() override {
+        HWND w = g_mainWindow;
+        g_mainWindow = nullptr;
+        if (w) DestroyWindow(w);  // the shutdown closes the settings window first
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        SetProgramFolder(ScratchFolder::Root());
+    }
+    void Open() {
+        RunCommand(CmdSettings);
+        PumpMessages();
+        ASSERT_TRUE(SettingsWindowHandle());
+    }
+    LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(SettingsWindowHandle(), msg, wp, lp); }
+    // A left click at a point of the settings window, outside the double-click window.
+    void Click(int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
+        for (int i = 0; i < 31; i++) Send(WM_TIMER, kTickTimer);
+        Send(down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, PackPoint(x, y));
+        Send(up, 0, PackPoint(x, y));
+    }
+    // A press on a row's cell: column 0 is the check box of an option row.
+    void ClickRow(ListView* l, int row, int column = 0) {
+        int x = l->x + 2;
+        for (int c = 0; c < column; c++) x += l->columns[c].width;
+        Click(x + 6, l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2);
+    }
+    void Page(int p) {
+        SetCurrent(s.pages, p);
+        PumpMessages();
+    }
+    static int RowOf(int list, const wchar_t* label) {
+        for (int r = 0; r < OptionRowCount(list); r++)
+            if (!lstrcmpW(OptionLabel(list, r), label)) return r;
+        return -1;
+    }
+    static bool Checked(ListView* l, int row) { return l->rows[row].cells[0].value == IconOn; }
+};
+
+static int KernelHandles() {
+    DWORD n = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &n);
+    return (int)n;
+}
+
+TEST_F(SettingsWin, OpensBesideTheMainWindowAndClosesWithoutLeaks) {
+    Open();
+    RECT main, settings;
+    GetWindowRect(g_mainWindow, &main);
+    GetWindowRect(SettingsWindowHandle(), &settings);
+    EXPECT_EQ(settings.right - settings.left, 680);
+    EXPECT_EQ(settings.bottom - settings.top, 637);
+    if (main.left > 680) {
+        EXPECT_EQ(settings.left, main.left - 680);
+    }
+    EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleDown);
+    EXPECT_STREQ(s.caption->title, L"Settings");
+    LONG_PTR ex = GetWindowLongPtrW(SettingsWindowHandle(), GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_APPWINDOW);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_EQ((ex & WS_EX_TOPMOST) != 0, g_general.isOnTop != 0);
+    // F9 again closes it, and the button comes up.
+    RunCommand(CmdSettings);
+    EXPECT_FALSE(SettingsWindowHandle());
+    EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleUp);
+
+    int gdi = GdiObjectCount(), kernel = KernelHandles();
+    for (int round = 0; round < 4; round++) {
+        Open();
+        for (int p = 0; p < kSettingsPageCount; p++) Page(p);
+        if (round % 2) {
+            RunCommand(CmdSettings);
+        } else {
+            // The caption's close button: the window goes once its own messages have returned.
+            CaptionBar* c = s.caption;
+            int x = c->closeButton.x + 4, y = c->closeButton.y + 4;
+            Click(x, y);
+            PumpMessages();
+        }
+        EXPECT_FALSE(SettingsWindowHandle()) << round;
+        EXPECT_EQ(s.window, nullptr) << round;
+    }
+    EXPECT_EQ(GdiObjectCount(), gdi);
+    EXPECT_LE(KernelHandles(), kernel + 2);
+}
+
+TEST_F(SettingsWin, EachPageShowsExactlyItsControls) {
+    Open();
+    auto shown = [&] {
+        std::set<Control*> v;
+        for (int i = 0; i < s.window->controlCount; i++)
+            if (s.window->controls[i]->visible) v.insert(s.window->controls[i]);
+        return v;
+    };
+    std::set<Control*> always{s.caption, s.pages, s.cpuLabel};
+    auto with = [&](std::initializer_list<Control*> page) {
+        std::set<Control*> v = always;
+        v.insert(page.begin(), page.end());
+        return v;
+    };
+    std::set<Control*> general = with({s.about, s.musicFolder, s.marginSmall, s.marginBig});
+    for (int i = OptionThemes; i <= OptionMisc; i++) general.insert(s.options[i]);
+    EXPECT_EQ(shown(), general);
+    Page(PageAudio);
+    EXPECT_EQ(shown(), with({s.devices, s.deviceInfo, s.options[OptionPlayback], s.options[OptionVolumeBar]}));
+    Page(PagePlayerKeys);
+    EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll}));
+    Page(PageManager);
+    EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll}));
+    Page(PagePlugins);
+    EXPECT_EQ(shown(), with({s.plugins, s.reloadPlugins}));
+    ASSERT_GE(s.plugins->rowCount, 2);
+    EXPECT_STREQ(s.plugins->rows[0].cells[0].text, L"BASS Audio Engine");
+    Page(PageScrobbler);
+    EXPECT_EQ(shown(), with({s.stats, s.enableScrobbler, s.resetStats}));
+    // A click on a row of the page list switches too.
+    ClickRow(s.pages, PageGeneral);
+    EXPECT_EQ(s.page, PageGeneral);
+    EXPECT_EQ(shown(), general);
+    // The page's controls lie inside the window, right of the page list.
+    RECT client;
+    GetClientRect(SettingsWindowHandle(), &client);
+    for (Control* c : general) {
+        if (c == s.caption || c == s.pages || c == s.cpuLabel) continue;
+        EXPECT_GE(c->x, s.pages->x + s.pages->width);
+        EXPECT_LE(c->x + c->width, client.right);
+        EXPECT_LE(c->y + c->height, client.bottom);
+    }
+}
+
+TEST_F(SettingsWin, ThemeRowsSwitchTheLookAndTheCurrentThemeDoesNothing) {
+    g_general.Theme = ThemeDarkModern;
+    ApplyTheme(g_mainFrame.window, ThemeDarkModern);
+    Open();
+    ListView* themes = s.options[OptionThemes];
+    EXPECT_EQ(themes->currentRow, 0);
+    EXPECT_TRUE(Checked(themes, 0));
+    // The current theme again: nothing is applied (the main window's colours stay as they are).
+    Button* shuffle = g_mainFrame.shuffle;
+    shuffle->colors[1] = 0x123456;
+    ClickRow(themes, 0);
+    EXPECT_EQ(shuffle->colors[1], 0x123456u);
+    EXPECT_EQ(g_general.Theme, (uint32_t)ThemeDarkModern);
+    // "Light": both windows take it, the option rows keep their palette entry.
+    ClickRow(themes, ThemeLight - ThemeDarkModern, 1);
+    EXPECT_EQ(g_general.Theme, (uint32_t)ThemeLight);
+    EXPECT_EQ(g_themeId, (uint32_t)ThemeLight);
+    EXPECT_EQ(shuffle->colors[1], FindTheme(ThemeLight)->button[1]);
+    EXPECT_EQ(s.window->themeId, (uint32_t)ThemeLight);
+    EXPECT_EQ(themes->colors[1], FindTheme(ThemeLight)->list[1]);
+    EXPECT_EQ(themes->rows[0].textColor, FindTheme(ThemeLight)->palette[5]);
+    EXPECT_FALSE(Checked(themes, 0));
+    EXPECT_TRUE(Checked(themes, ThemeLight - ThemeDarkModern));
+    // "Show icons" is a check row in the same list: the lists' icon column follows.
+    int icons = RowOf(OptionThemes, L"Show icons");
+    ClickRow(themes, icons);
+    EXPECT_EQ(g_general.isShowIcons, 0);
+    EXPECT_EQ(g_mainFrame.fileList->columns[0].type, 6);
+    EXPECT_EQ(g_mainFrame.playList->columns[0].type, 6);
+    Send(WM_KEYDOWN, VK_SPACE, 0);  // Space on the current row toggles it back
+    EXPECT_EQ(g_general.isShowIcons, 1);
+    EXPECT_EQ(g_mainFrame.playList->columns[0].type, (int)ColumnIcon);
+    EXPECT_EQ(g_general.Theme, (uint32_t)ThemeLight);
+}
+
+TEST_F(SettingsWin, RadioRowsMarkOnlyAValidStoredValue) {
+    g_general.OSDView = 5;
+    g_general.pVolumeControls = 2;
+    Open();
+    ListView* osd = s.options[OptionOsd];
+    for (int r = 0; r < osd->rowCount; r++) EXPECT_FALSE(Checked(osd, r)) << r;
+    Page(PageAudio);
+    ListView* volume = s.options[OptionVolumeBar];
+    int player = RowOf(OptionVolumeBar, L"Player volume"), main = RowOf(OptionVolumeBar, L"System main volume");
+    EXPECT_TRUE(Checked(volume, player));
+    EXPECT_EQ(volume->currentRow, player);
+    // Moving the current row chooses; the check row beside them only toggles by itself.
+    SetFocusIndex(s.window, volume->index, false);
+    Send(WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(g_general.pVolumeControls, 0u);
+    EXPECT_TRUE(Checked(volume, main));
+    EXPECT_FALSE(Checked(volume, player));
+    int centre = RowOf(OptionVolumeBar, L"Auto set volume balance to center");
+    SetCurrent(volume, centre);
+    EXPECT_EQ(g_general.pVolumeControls, 0u);
+    EXPECT_EQ(g_general.isVolumeAutoCenter, 0);
+    Send(WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(g_general.isVolumeAutoCenter, 1);
+    ClickRow(volume, player);
+    EXPECT_EQ(g_general.pVolumeControls, 2u);
+    // A valid OSDView marks its row once it is chosen.
+    Page(PageGeneral);
+    ClickRow(osd, 2);
+    EXPECT_EQ(g_general.OSDView, 2u);
+    EXPECT_TRUE(Checked(osd, 2));
+}
+
+TEST_F(SettingsWin, MiscRowsChangeTheMainWindow) {
+    Open();
+    ListView* misc = s.options[OptionMisc];
+    MainFrame& f = g_mainFrame;
+    int spectrum = RowOf(OptionMisc, L"Show spectrum"), cpu = RowOf(OptionMisc, L"Show CPU usage");
+    ASSERT_TRUE(f.spectrum->visible);
+    int infoWidth = f.info->width;
+    ClickRow(misc, spectrum);
+    EXPECT_EQ(g_general.isSpectrum, 0);
+    EXPECT_FALSE(f.spectrum->visible);
+    EXPECT_GT(f.info->width, infoWidth);  // the info panel takes the spectrum's place
+    EXPECT_FALSE(Checked(misc, spectrum));
+    ClickRow(misc, spectrum);
+    EXPECT_TRUE(f.spectrum->visible);
+    EXPECT_EQ(f.info->width, infoWidth);
+    ClickRow(misc, cpu);
+    EXPECT_FALSE(f.cpuLabel->visible);
+    ClickRow(misc, cpu);
+    EXPECT_TRUE(f.cpuLabel->visible);
+    // A press on the label only moves the cursor; its check cell toggles.
+    ClickRow(misc, spectrum, 1);
+    EXPECT_EQ(g_general.isSpectrum, 1);
+    // The music folder box edits MusicFolder; the hint is never stored.
+    EXPECT_TRUE(g_general.MusicFolder.empty());
+    SetFocusIndex(s.window, s.musicFolder->index, false);
+    SetEditText(s.musicFolder, L"");
+    for (const wchar_t* c = L"D:\\Music"; *c; c++) Send(WM_CHAR, *c, 0);
+    EXPECT_STREQ(g_general.MusicFolder.c_str(), L"D:\\Music");
+}
+
+TEST_F(SettingsWin, MarginSlidersShowTheSettingAndARightClickRestoresTheDefaults) {
+    g_general.marginSmall = 0;
+    g_general.marginBig = 20;  // out of the slider's range: shown at its end
+    Open();
+    Slider* small = s.marginSmall;
+    Slider* big = s.marginBig;
+    EXPECT_EQ(small->value, 1);
+    EXPECT_EQ(big->value, 11);
+    Redraw(small);
+    EXPECT_STREQ(small->valueText, L"Margins small: 0");
+    Click(big->x + 2, big->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    EXPECT_EQ(g_general.marginBig, 7);
+    EXPECT_EQ(big->value, 8);
+    Click(small->x + 2, small->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    EXPECT_EQ(g_general.marginSmall, 4);
+    EXPECT_STREQ(small->valueText, L"Margins small: 4");
+    EXPECT_EQ(g_mainFrame.settings->x, 7);  // the main window was laid out with the new margins
+    // Dragging to the right end: value 11, setting 10.
+    Click(big->x + big->width - 1, big->y + 5);
+    EXPECT_EQ(g_general.marginBig, 10);
+    EXPECT_EQ(g_mainFrame.settings->x, 10);
+    EXPECT_STREQ(big->valueText, L"Margins big: 10");
+}
+
+TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
+    SetPlayerHotKeyDefaults();
+    SetSystemHotKeyDefaults();
+    Open();
+    Page(PagePlayerKeys);
+    ListView* keys = s.hotKeys;
+    ASSERT_EQ(keys->rowCount, kPlayerHotKeys);
+    EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[0].action);
+    wchar_t name[64];
+    HotKeyName(g_hotKeys[1].vk, name, 64);
+    EXPECT_STREQ(keys->rows[1].cells[5].text, name);
+    EXPECT_EQ(keys->rows[1].cells[4].value, IconOn);   // slot 1 is Win+Up
+    EXPECT_EQ(keys->rows[1].cells[1].value, IconOff);  // without Ctrl
+    Page(PageManager);
+    ASSERT_EQ(keys->rowCount, kHotKeyCount - kPlayerHotKeys);
+    EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[kPlayerHotKeys].action);
+    EXPECT_STREQ(keys->rows[0].cells[6].text, L"Kill active application");
+    Page(PagePlayerKeys);
+    ASSERT_EQ(keys->rowCount, kPlayerHotKeys);
+
+    // The Ctrl cell flips the Ctrl bit; Enabled flips the switched-off bit and greys the row.
+    SetFocusIndex(s.window, keys->index, false);
+    ClickRow(keys, 1, 1);
+    EXPECT_EQ(g_hotKeys[1].modifiers, (uint32_t)(HotKeyWin | HotKeyCtrl));
+    ClickRow(keys, 1, 0);
+    EXPECT_TRUE(g_hotKeys[1].modifiers & HotKeyOff);
+    EXPECT_EQ(keys->rows[1].textColor, g_theme.palette[7]);
+    Send(WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_FALSE(g_hotKeys[1].modifiers & HotKeyOff);
+
+    // Enter arms the capture: the next key is the row's, its character goes nowhere.
+    Send(WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(KeyCaptureArmed());
+    Send(WM_KEYDOWN, VK_SHIFT, 0);  // a modifier alone waits for the key
+    EXPECT_TRUE(KeyCaptureArmed());
+    Send(WM_KEYDOWN, 'K', 0);
+    Send(WM_CHAR, L'k', 0);
+    EXPECT_FALSE(KeyCaptureArmed());
+    EXPECT_EQ(g_hotKeys[1].vk, (uint32_t)'K');
+    HotKeyName('K', name, 64);
+    EXPECT_STREQ(keys->rows[1].cells[5].text, name);
+    EXPECT_FALSE(keys->searchActive);  // the character did not start a search
+    // A press in the list cancels an armed capture.
+    Send(WM_KEYDOWN, VK_RETURN, 0);
+    ClickRow(keys, 2, 6);
+    EXPECT_FALSE(KeyCaptureArmed());
+    Send(WM_KEYDOWN, 'Q', 0);
+    EXPECT_EQ(g_hotKeys[2].vk, 0x26u);
+
+    // "Restore default" gives the page's group its keys back.
+    Click(s.restoreDefaults->x + 5, s.restoreDefaults->y + 5);
+    EXPECT_EQ(g_hotKeys[1].vk, 0x26u);
+    EXPECT_EQ(g_hotKeys[1].modifiers, (uint32_t)HotKeyWin);
+    EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[0].action);
+}
+
+TEST_F(SettingsWin, RowsThatAreNotDevicesAreRefused) {
+    Open();
+    Page(PageAudio);
+    ListView* devices = s.devices;
+    ASSERT_GE(s.deviceInfo->rowCount, 10);
+    EXPECT_STREQ(s.deviceInfo->rows[0].cells[0].text, L"Driver supports DirectSound");
+    // A switched-off device's row: the cursor stays where it was and nothing is re-initialised.
+    int before = devices->rowCount;
+    AddRow(devices);
+    SetCellValue(devices, 0, kNoIcon);
+    SetCellText(devices, 1, L"Switched off");
+    SetCurrent(devices, 0);
+    int current = devices->currentRow;
+    ClickRow(devices, before, 1);
+    EXPECT_EQ(devices->currentRow, current);
+    SetFocusIndex(s.window, devices->index, false);
+    Send(WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(devices->currentRow, current);
+    // The list's ticks do not move it either.
+    for (int i = 0; i < 5; i++) Send(WM_TIMER, kTickTimer);
+    EXPECT_EQ(devices->currentRow, current);
+}
+
+static int DistinctColours(const ScreenShot& shot) {
+    std::set<uint32_t> seen;
+    for (uint32_t p : shot.pixels) {
+        seen.insert(p);
+        if (seen.size() > 200) break;
+    }
+    return (int)seen.size();
+}
+
+TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
+    for (uint32_t theme : {(uint32_t)ThemeDarkModern, (uint32_t)ThemeWindowsXP}) {
+        g_general.Theme = theme;
+        ApplyTheme(g_mainFrame.window, theme);
+        Open();
+        SetForegroundWindow(SettingsWindowHandle());
+        PumpMessages();
+        std::wstring name = theme == ThemeDarkModern ? L"dark-modern" : L"windows-xp";
+        ScreenShot shot;
+        ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
+        shot.SaveBmp(ArtefactFolder() + L"settings-general-" + name + L".bmp");
+        EXPECT_EQ(shot.width, 680);
+        EXPECT_GT(DistinctColours(shot), 30);
+        // The about box's title is drawn in its colour on the box's background.
+        int ox = s.window->frameInsets[0], oy = s.window->frameInsets[1];
+        COLORREF title = g_theme.palette[theme == ThemeDarkModern ? 2 : 9];
+        bool found = false;
+        for (int y = s.about->y + 10; y < s.about->y + 40 && !found; y++)
+            for (int x = s.about->x + s.about->width / 2 - 60; x < s.about->x + s.about->width / 2 + 60; x++)
+                if (shot.At(ox + x, oy + y) == title) found = true;
+        EXPECT_TRUE(found);
+        // Every page in the first theme, the hot keys page in both.
+        static const wchar_t* const pages[kSettingsPageCount] = {L"", L"audio", L"player-keys", L"manager", L"plugins", L"scrobbler"};
+        for (int p = PageAudio; p < kSettingsPageCount; p++) {
+            if (theme != ThemeDarkModern && p != PagePlayerKeys) continue;
+            Page(p);
+            ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
+            shot.SaveBmp(ArtefactFolder() + L"settings-" + pages[p] + L"-" + name + L".bmp");
+            EXPECT_GT(DistinctColours(shot), 20) << p;
+        }
+        RunCommand(CmdSettings);
+    }
+}
