@@ -20,6 +20,8 @@
 #include "library/playlist.h"
 #include "library/statistics.h"
 #include "system/hot_keys.h"
+#include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
@@ -72,6 +74,8 @@ void RunShutdownSequence() {
         SaveStatistics();
         ShutdownAudio();
         UnregisterHotKeys();
+        UnregisterManagerHotKeys();
+        RemoveLayoutSwitcher();
         if (g_general.isStartDate)
             if (HWND start = FindStartButton()) InvalidateRect(start, nullptr, TRUE);
         if (g_mainWindow) RevokeDropTarget(g_mainWindow);

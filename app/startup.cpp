@@ -16,6 +16,8 @@
 #include "audio/track_display.h"
 #include "library/mt19937.h"
 #include "system/hot_keys.h"
+#include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include "system/system_actions.h"
 #include "library/statistics.h"
 #include "ui/osd.h"
@@ -72,9 +74,13 @@ int RunPlayer() {
     if (!cl.noSound) InitAudio();
     SetPlayerHotKeyDefaults();
     SetSystemHotKeyDefaults();
+    SetManagerDefaults();
+    SetLayoutSwitcherDefaults();
     LoadStatistics();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
     RegisterHotKeys(g_mainWindow);
+    RegisterManagerHotKeys(g_mainWindow);
+    InstallLayoutSwitcher();
     RefreshTrackDisplay();
     if (cl.hasPath) HandleHandOff(cl.record);
     ShowMainWindowAtStart();

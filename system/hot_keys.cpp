@@ -1,5 +1,7 @@
 #include "system/hot_keys.h"
 #include "app/settings_store.h"
+#include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include <stdio.h>
 
 HotKeySlot g_hotKeys[kHotKeyCount];
@@ -109,18 +111,19 @@ void LoadHotKeys() {
 
 void SaveHotKeySections() {
     SaveHotKeys();
-    // HotKeysManager and KeyboardLayoutSwitcher follow with their modules.
+    SaveManagerHotKeys();
+    SaveLayoutSwitcher();
 }
 
 void LoadHotKeySections(bool) {
-    // HotKeys is read even without General: a slot it does not name keeps its key.
+    // Read even without General: a slot HotKeys does not name keeps its key,
+    // and a manager without its section gets its defaults.
     LoadHotKeys();
+    LoadManagerHotKeys();
+    LoadLayoutSwitcher();
 }
 
-// A key worth asking RegisterHotKey for: a hand-edited value may hold anything.
-static bool Registrable(const HotKeySlot& slot) {
-    return !(slot.modifiers & HotKeyOff) && slot.vk > 0 && slot.vk < 0xFF;
-}
+bool HotKeyRegistrable(uint32_t modifiers, uint32_t vk) { return !(modifiers & HotKeyOff) && vk > 0 && vk < 0xFF; }
 
 void RegisterHotKeys(HWND wnd) {
     if (!wnd) return;
@@ -129,9 +132,8 @@ void RegisterHotKeys(HWND wnd) {
     for (int i = 0; i < kHotKeyCount; i++) {
         HotKeySlot& slot = g_hotKeys[i];
         // Registering a registered id again would keep its old key as well.
-        if (slot.registered || !Registrable(slot)) continue;
-        UINT modifiers = slot.modifiers & (HotKeyAlt | HotKeyCtrl | HotKeyShift | HotKeyWin);
-        slot.registered = RegisterHotKey(wnd, i, modifiers, slot.vk) != FALSE;
+        if (slot.registered || !HotKeyRegistrable(slot.modifiers, slot.vk)) continue;
+        slot.registered = RegisterHotKey(wnd, i, slot.modifiers & kHotKeyModifierMask, slot.vk) != FALSE;
     }
 }
 

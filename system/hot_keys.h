@@ -14,6 +14,9 @@ enum HotKeyModifier : uint32_t {
     HotKeyOff = 0x10,
 };
 
+// The bits RegisterHotKey is given.
+const uint32_t kHotKeyModifierMask = HotKeyAlt | HotKeyCtrl | HotKeyShift | HotKeyWin;
+
 const int kHotKeyCount = 42;
 const int kPlayerHotKeys = 31;  // slots 0-30; 31-41 are the system group
 
@@ -43,6 +46,10 @@ void LoadHotKeys();
 void SaveHotKeySections();
 // Loads them; generalFound tells whether General was there.
 void LoadHotKeySections(bool generalFound);
+
+// A key worth asking RegisterHotKey for: not switched off, and a real key
+// (a hand-edited value may hold anything).
+bool HotKeyRegistrable(uint32_t modifiers, uint32_t vk);
 
 // Registers every slot that is not switched off on the window; a slot that
 // is registered already stays so. Keys taken by another program stay unregistered.

@@ -11,6 +11,8 @@
 #include "audio/engine.h"
 #include "library/play_order.h"
 #include "system/hot_keys.h"
+#include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include "system/system_actions.h"
 #include "ui/button.h"
 #include "ui/slider.h"
@@ -20,6 +22,8 @@
 static void HotKeyDefaults() {
     SetPlayerHotKeyDefaults();
     SetSystemHotKeyDefaults();
+    SetManagerDefaults();
+    SetLayoutSwitcherDefaults();
 }
 
 TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
@@ -32,8 +36,9 @@ TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
     std::string bytes = ReadFileBytes(ini);
     size_t at = bytes.find("\r\n\r\n[HotKeys]\r\n00 = B1\r\n01 = 800000026\r\n02 = C00000026\r\n");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(std::count(bytes.begin() + (long)at, bytes.end(), '='), kHotKeyCount);
-    EXPECT_EQ(bytes.substr(bytes.size() - 18), "\r\n41 = 700000070\r\n");
+    EXPECT_EQ(std::count(bytes.begin() + (long)at, bytes.begin() + (long)bytes.find("[HotKeysManager]"), '='),
+              kHotKeyCount);
+    EXPECT_NE(bytes.find("\r\n41 = 700000070\r\n\r\n[HotKeysManager]\r\n"), std::string::npos);
 
     // Changed keys, one switched off, come back as they were saved.
     g_hotKeys[0].modifiers |= HotKeyOff;
@@ -59,6 +64,100 @@ TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
     EXPECT_EQ(HotKeyValue(g_hotKeys[5]), 1ull);            // the first of two
     EXPECT_EQ(HotKeyValue(g_hotKeys[8]), 0x800000028ull);  // a last line without its end
     EXPECT_STREQ(g_hotKeys[27].action, L"Toggle \"Bar Window\" mode");
+    SetProgramFolder(ScratchFolder::Root());
+}
+
+static std::wstring EntryText(int i) { return ManagerEntry(i)->commandLine.text; }
+// The manager's entries as "key value:command line;" each.
+static std::wstring Entries() {
+    std::wstring all;
+    for (int i = 0; i < ManagerEntryCount(); i++) {
+        wchar_t key[24];
+        _snwprintf(key, 24, L"%llX:", (uint64_t)ManagerEntry(i)->modifiers << 32 | ManagerEntry(i)->vk);
+        all += key + EntryText(i) + L";";
+    }
+    return all;
+}
+static uint64_t SwitcherKey() { return (uint64_t)g_layoutSwitcher.modifiers << 32 | g_layoutSwitcher.vk; }
+static const wchar_t kDefaultEntries[] =
+    L"AC:c:\\Program Files\\Internet Explorer\\IEXPLORE.EXE;4000000AC:explorer.exe c:;"
+    L"80000005A:c:\\Program Files\\Far\\Far.exe;300000023:System32\\mspaint.exe;"
+    L"300000028:System32\\calc.exe;800000058:System32\\notepad.exe;";
+
+TEST(ManagerSections, DefaultsWrittenAfterHotKeysAndEditsComeBack) {
+    ScratchFolder dir{L"managerini"};
+    std::wstring ini = dir.File(L"Settings.ini");
+    SetProgramFolder(dir.path);
+    SetGeneralDefaults();
+    HotKeyDefaults();
+    EXPECT_EQ(ManagerHotKeyId(3), 65538);
+    SaveAllSettings();
+    std::string bytes = ReadFileBytes(ini);
+    EXPECT_NE(bytes.find("\r\n41 = 700000070\r\n\r\n[HotKeysManager]\r\nNumber = 6\r\n"
+                         "00 = AC\r\n00s = c:\\Program Files\\Internet Explorer\\IEXPLORE.EXE\r\n01 = 4000000AC\r\n"),
+              std::string::npos);
+    std::string tail = "05s = System32\\notepad.exe\r\n\r\n[KeyboardLayoutSwitcher]\r\nKey = 1000000014\r\n";
+    EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
+
+    // An added entry with a line break in its text, two rows removed, the switcher on.
+    EXPECT_EQ(AddManagerEntry(), 6);
+    EXPECT_EQ(EntryText(6), L"cmd.exe");
+    SetManagerCommand(6, L"notepad \"C:\\M\u00fcsik\\a b.txt\"\r\n99s = x");
+    SetManagerKey(6, HotKeyOff | HotKeyCtrl, VK_F5);
+    EXPECT_EQ(RemoveManagerEntries({1, 1, 4, -1, 99}), 2);
+    g_layoutSwitcher.modifiers = HotKeyShift;
+    g_layoutSwitcher.vk = VK_SCROLL;
+    std::wstring edited = Entries();
+    SaveAllSettings();
+    EXPECT_NE(ReadFileBytes(ini).find("\r\n04s = notepad \"C:\\M\xC3\xBCsik\\a b.txt\"  99s = x\r\n"), std::string::npos);
+    HotKeyDefaults();
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(Entries(), edited);
+    EXPECT_EQ(SwitcherKey(), 0x400000091ull);
+
+    // No entries left: Number 0 is written, and the next start has the six defaults.
+    EXPECT_EQ(RemoveManagerEntries({0, 1, 2, 3, 4}), 5);
+    SaveAllSettings();
+    EXPECT_NE(ReadFileBytes(ini).find("[HotKeysManager]\r\nNumber = 0\r\n\r\n"), std::string::npos);
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(Entries(), kDefaultEntries);
+    SetProgramFolder(ScratchFolder::Root());
+}
+
+TEST(ManagerSections, HandEditedAndDamagedSections) {
+    ScratchFolder dir{L"managerbad"};
+    SetProgramFolder(dir.path);
+    auto load = [&](const std::string& manager, const std::string& switcher = "") {
+        SetGeneralDefaults();
+        HotKeyDefaults();
+        WriteFileBytes(dir.File(L"Settings.ini"), "\xEF\xBB\xBF[General]\r\nTheme = 1104\r\n\r\n[HotKeysManager]\r\n" +
+                                                      manager + "\r\n[KeyboardLayoutSwitcher]\r\n" + switcher);
+        LoadGeneralSettings(false, false);
+        return Entries();
+    };
+    // Entries the count announces but the file lacks are new entries; junk reads as 0.
+    EXPECT_EQ(load("Number = 2\r\n00 = 30000002E\r\n00s = calc.exe\r\n"), L"30000002E:calc.exe;800000041:cmd.exe;");
+    EXPECT_EQ(load("Number = 3\r\n00 = zz\r\n01s = \r\n02 = 5A\r\n"), L"0:cmd.exe;800000041:;5A:cmd.exe;");
+    // No usable count gives the defaults.
+    for (const char* number : {"Number = 0\r\n", "Number = -4\r\n", "Number = many\r\n", "Number\r\n", ""})
+        EXPECT_EQ(load(std::string(number) + "00s = calc.exe\r\n"), kDefaultEntries) << number;
+    // A huge count stops at the limit; a command line too long to start fails quietly.
+    load("Number = 4000000000000\r\n00s = " + std::string(100000, 'x') + "\r\n");
+    EXPECT_EQ(ManagerEntryCount(), kManagerMaxEntries);
+    RunManagerEntry(0);
+    RunManagerEntry(kManagerMaxEntries);
+
+    // The switcher's key as stored; a missing key keeps the default.
+    load("", "key = 1b\r\n");
+    EXPECT_EQ(SwitcherKey(), 0x1Bull);
+    load("", "Key = FFFFFFFFFFFFFFFFFFFFFF\r\n");
+    EXPECT_EQ(SwitcherKey(), ~0ull);
+    // Off, or no real key: no hook.
+    EXPECT_FALSE(InstallLayoutSwitcher());
+    g_layoutSwitcher.modifiers = 0;
+    g_layoutSwitcher.vk = 0x1FF;
+    EXPECT_FALSE(InstallLayoutSwitcher());
+    EXPECT_FALSE(g_layoutSwitcher.active);
     SetProgramFolder(ScratchFolder::Root());
 }
 
@@ -94,6 +193,14 @@ struct OtherWindow {
                                 nullptr, nullptr, nullptr, nullptr);
     ~OtherWindow() { DestroyWindow(hwnd); }
 };
+
+// Presses the keys in order and releases them in reverse, as a person does.
+static void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD k : keys) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {k, 0, 0}}});
+    for (auto k = keys.end(); k != keys.begin();) in.push_back(INPUT{INPUT_KEYBOARD, {.ki = {*--k, 0, KEYEVENTF_KEYUP}}});
+    ASSERT_EQ(SendInput((UINT)in.size(), in.data(), sizeof(INPUT)), in.size());
+}
 
 struct HotKeyWin : testing::Test {
     ScratchFolder dir{L"hotkeywin"};
@@ -150,14 +257,7 @@ TEST_F(HotKeyWin, RegistersFreeKeysOnlyAndAPressedKeyRunsItsCommand) {
     ASSERT_TRUE(g_hotKeys[41].registered);
     g_dwmEnableComposition = FakeComposition;
     g_compositions.clear();
-    INPUT in[8]{};
-    WORD keys[] = {VK_CONTROL, VK_MENU, VK_SHIFT, VK_F1};
-    for (int i = 0; i < 4; i++) {
-        in[i].type = in[7 - i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = in[7 - i].ki.wVk = keys[i];
-        in[7 - i].ki.dwFlags = KEYEVENTF_KEYUP;
-    }
-    ASSERT_EQ(SendInput(8, in, sizeof(INPUT)), 8u);
+    PressKeys({VK_CONTROL, VK_MENU, VK_SHIFT, VK_F1});
     for (int i = 0; i < 200 && g_compositions.empty(); i++) {
         Sleep(10);
         PumpMessages();
@@ -195,7 +295,7 @@ TEST_F(HotKeyWin, PlayerCommands) {
     EXPECT_EQ(GetStatus(), StatusStopped);
     EXPECT_EQ(seekLength, 1u);
     // Numbers outside the table and past the manager's entries do nothing.
-    for (int id : {42, 0xFFFE, 0xFFFF, 0x10003, -1, -2}) HotKey(id);
+    for (int id : {42, 0xFFFE, ManagerHotKeyId(ManagerEntryCount()), 0x7FFFFFFF, -1, -2}) HotKey(id);
     EXPECT_EQ(GetStatus(), StatusStopped);
 
     g_general.pVolumeControls = 2;
@@ -322,4 +422,45 @@ TEST_F(HotKeyWin, SuspendTwiceSuspendsAndResumesTheProcessButNeverThePlayer) {
     OtherWindow own;
     g_fakeForeground = own.hwnd;
     HotKey(SystemSuspend);
+}
+
+// ---- the hot keys manager on the real window ----------------------------------
+
+static std::string ManagerRegistered() {
+    std::string flags;
+    for (int i = 0; i < ManagerEntryCount(); i++) flags += ManagerEntry(i)->registered ? '1' : '0';
+    return flags;
+}
+
+TEST_F(HotKeyWin, ManagerEntriesRegisterAndTheirKeysStartTheirCommandLines) {
+    // Another window holds entry 3's key; entry 2 is switched off.
+    OtherWindow other;
+    ASSERT_TRUE(RegisterHotKey(other.hwnd, 1, MOD_CONTROL | MOD_ALT, VK_END));
+    SetManagerKey(2, HotKeyOff | MOD_WIN, 'Z');
+    SetManagerKey(4, HotKeyCtrl | HotKeyAlt | HotKeyShift, VK_F3);
+    std::wstring ran = dir.File(L"ran.txt"), command = L"cmd.exe /c echo ran> \"" + ran + L"\"";
+    SetManagerCommand(4, command.c_str());
+    RegisterManagerHotKeys(g_mainWindow);
+    EXPECT_EQ(ManagerRegistered(), "110011");
+    auto ranOnce = [&] {
+        for (int i = 0; i < 1000 && GetFileAttributesW(ran.c_str()) == INVALID_FILE_ATTRIBUTES; i++) {
+            Sleep(10);
+            PumpMessages();
+        }
+        return DeleteFileW(ran.c_str()) != FALSE;
+    };
+    HotKey(ManagerHotKeyId(4));
+    EXPECT_TRUE(ranOnce());
+
+    // Rows 0 and 2 go: entry 4 becomes entry 2, and its key still reaches it.
+    EXPECT_EQ(RemoveManagerEntries({2, 0}), 2);
+    ASSERT_EQ(EntryText(2), command);
+    EXPECT_EQ(ManagerRegistered(), "1011");
+    EXPECT_TRUE(RegisterHotKey(other.hwnd, 2, 0, VK_BROWSER_HOME));  // the removed entry's key is free
+    PressKeys({VK_CONTROL, VK_MENU, VK_SHIFT, VK_F3});
+    EXPECT_TRUE(ranOnce());
+
+    UnregisterManagerHotKeys();
+    EXPECT_EQ(ManagerRegistered(), "0000");
+    EXPECT_TRUE(RegisterHotKey(other.hwnd, 3, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F3));
 }
