@@ -22,7 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # One wine server for the whole run: each test program then starts quickly.
-wineserver -p 120
+wineserver -p 120 2>/dev/null || true  # one may already run for this prefix
 # Without a window manager Wine waits two seconds for each managed window it
 # hides; the tests' windows need no window manager.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

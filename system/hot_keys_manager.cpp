@@ -52,6 +52,7 @@ static void Register(int index) {
 int ManagerEntryCount() { return (int)g_entries.size(); }
 
 const LaunchKey* ManagerEntry(int index) { return Valid(index) ? &g_entries[index] : nullptr; }
+LaunchKey* EditableManagerEntry(int index) { return Valid(index) ? &g_entries[index] : nullptr; }
 
 void SetManagerDefaults() {
     UnregisterManagerHotKeys();

@@ -21,6 +21,9 @@ int ManagerEntryCount();
 // The entry at index, or null; for showing the list. Change keys through SetManagerKey.
 const LaunchKey* ManagerEntry(int index);
 inline int ManagerHotKeyId(int index) { return kManagerFirstId + index; }
+// The entry for the settings page's key editor, which changes modifiers and
+// key in place; the next "Register all" applies them.
+LaunchKey* EditableManagerEntry(int index);
 
 // Unregisters every entry and puts the six default entries in place.
 void SetManagerDefaults();

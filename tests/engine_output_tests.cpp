@@ -357,19 +357,21 @@ TEST(EngineNetPlayback, BuffersPlaysStallsResumesAndFreesItselfAtTheEnd) {
     EXPECT_GE(metas.load(), 1);
     EXPECT_EQ(strncmp(BASS_ChannelGetTags(h, BASS_TAG_META), "StreamTitle='Song ", 18), 0);
 
+    // A busy machine may already have starved the stream once: count from here.
+    int stallsBefore = stalls.load();
     hold = true;
     start = NowMs();
     while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STALLED && NowMs() - start < 8000) Sleep(10);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STALLED);
     start = NowMs();
-    while (stalls < 1 && NowMs() - start < 1000) Sleep(10);
-    EXPECT_EQ(stalls.load(), 1);
+    while (stalls <= stallsBefore && NowMs() - start < 1000) Sleep(10);
+    EXPECT_GT(stalls.load(), stallsBefore);
     hold = false;
     start = NowMs();
     while (BASS_ChannelIsActive(h) != BASS_ACTIVE_PLAYING && NowMs() - start < 3000) Sleep(10);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_PLAYING);
-    while (resumes < 1 && NowMs() - start < 1000) Sleep(10);
-    EXPECT_EQ(resumes.load(), 1);
+    while (resumes < stalls && NowMs() - start < 1000) Sleep(10);
+    EXPECT_EQ(resumes.load(), stalls.load());  // every stall ended in a resume
 
     finish = true;  // the server closes; the rest plays out and the stream goes
     start = NowMs();

@@ -14,6 +14,8 @@
 #include "audio/plugins.h"
 #include "library/playlist.h"
 #include "system/hot_keys.h"
+#include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -148,7 +150,8 @@ TEST_F(SettingsWin, EachPageShowsExactlyItsControls) {
     Page(PagePlayerKeys);
     EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll}));
     Page(PageManager);
-    EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll}));
+    EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll, s.actions, s.addEntry,
+                             s.removeEntry, s.setCommand, s.command}));
     Page(PagePlugins);
     EXPECT_EQ(shown(), with({s.plugins, s.reloadPlugins}));
     ASSERT_GE(s.plugins->rowCount, 2);
@@ -304,10 +307,31 @@ TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
     EXPECT_STREQ(keys->rows[1].cells[5].text, name);
     EXPECT_EQ(keys->rows[1].cells[4].value, IconOn);   // slot 1 is Win+Up
     EXPECT_EQ(keys->rows[1].cells[1].value, IconOff);  // without Ctrl
+    // Page 3: the system group, then the manager's entries, then the layout switcher.
+    SetManagerDefaults();
     Page(PageManager);
-    ASSERT_EQ(keys->rowCount, kHotKeyCount - kPlayerHotKeys);
+    int system = kHotKeyCount - kPlayerHotKeys, entries = ManagerEntryCount();
+    ASSERT_EQ(keys->rowCount, system + entries + 1);
     EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[kPlayerHotKeys].action);
     EXPECT_STREQ(keys->rows[0].cells[6].text, L"Kill active application");
+    EXPECT_STREQ(keys->rows[system].cells[6].text, ManagerEntry(0)->commandLine.c_str());
+    EXPECT_STREQ(keys->rows[system + entries].cells[6].text, g_layoutSwitcher.action);
+    // The command box edits the focused entry; + adds, - removes, both lists follow.
+    ASSERT_EQ(s.actions->rowCount, entries);
+    SetCurrent(s.actions, 1);
+    SetEditText(s.command, L"notepad.exe");
+    Click(s.setCommand->x + 5, s.setCommand->y + 5);
+    EXPECT_STREQ(ManagerEntry(1)->commandLine.c_str(), L"notepad.exe");
+    EXPECT_STREQ(s.actions->rows[1].cells[1].text, L"notepad.exe");
+    Click(s.addEntry->x + 5, s.addEntry->y + 5);
+    EXPECT_EQ(ManagerEntryCount(), entries + 1);
+    EXPECT_EQ(s.actions->rowCount, entries + 1);
+    EXPECT_EQ(keys->rowCount, system + entries + 2);
+    SetCurrent(s.actions, 1);
+    Click(s.removeEntry->x + 5, s.removeEntry->y + 5);
+    EXPECT_EQ(ManagerEntryCount(), entries);
+    EXPECT_STRNE(ManagerEntry(1)->commandLine.c_str(), L"notepad.exe");
+    SetManagerDefaults();
     Page(PagePlayerKeys);
     ASSERT_EQ(keys->rowCount, kPlayerHotKeys);
 

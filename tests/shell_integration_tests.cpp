@@ -56,6 +56,8 @@ TEST(ShellIntegration, AssociatingKeepsTheFirstHandlerAndRestoringPutsItBack) {
     Value(HKEY_CLASSES_ROOT, L"Sonvale.Lossy\\DefaultIcon", nullptr, &found);
     EXPECT_FALSE(found);
     EXPECT_STREQ(g_general.RegisteredAssociations.c_str(), L"");
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, L".mp3");  // the stand-in handler goes too
+    RegDeleteTreeW(HKEY_CURRENT_USER, (fileExts + L".mp3").c_str());
 }
 
 TEST(ShellIntegration, FolderVerbsComeAndGo) {

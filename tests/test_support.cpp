@@ -14,6 +14,8 @@ void ScratchFolder::InitForProcess() {
     RemoveTree(g_root);
     CreateDirectoryW(g_root.c_str(), nullptr);
     SetProgramFolder(g_root);
+    // Relative paths land in the scratch folder too, never among the build's files.
+    SetCurrentDirectoryW(g_root.c_str());
     atexit([] { RemoveTree(g_root); });
 }
 

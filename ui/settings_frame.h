@@ -78,7 +78,6 @@ struct SettingsFrame {
     Button* unregisterAll;
     // Page 3: the hot keys manager and the layout switcher.
     ListView* actions;
-    ListView* switcher;
     Button* addEntry;
     Button* removeEntry;
     Button* setCommand;
@@ -145,11 +144,11 @@ struct KeyBinding {
 
 // ---- settings_manager_page.cpp: the hot keys manager and the layout switcher ----
 void AddManagerControls();
-// False until the manager's entries and the layout switcher are wired: page 3 then shows the system group alone.
+// Page 3 shows the manager's controls.
 bool ManagerControlsShown();
 // The rows the editor shows after the system group on page 3.
 void AppendManagerKeys(std::vector<KeyBinding>* keys);
-// Page 3's action list and the layout switcher's row.
+// Page 3's action list and the command box of its current row.
 void FillManagerPage();
 // Page 3's "Restore default" beyond the system group; "Register All" and "Unregister All" beyond the 42 slots.
 void RestoreManagerDefaults();

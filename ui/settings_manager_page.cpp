@@ -1,81 +1,142 @@
-// Page 3's part beyond the system hot keys: the hot keys manager's entries
-// (their keys in the editor, their command lines in the action list, the
-// command box with its add, remove and set buttons) and the keyboard layout
-// switcher's row.
-//
-// Wiring point: the manager's module (system/hot_keys_manager.h) so far only
-// counts and runs entries, and the layout switcher has no module yet. The
-// controls are made and placed, but stay hidden (kManagerControlsShown) and
-// the functions below do only what the manager's interface allows today.
-// When both modules are in, each function here gets its body: the entries'
-// KeyBindings and the switcher's, the default table, register and
-// unregister, add, remove and set command; then the controls are shown.
+// Page 3's part beyond the system hot keys: the hot keys manager's entries and
+// the keyboard layout switcher in the key editor, the entries' command lines
+// in the action list, and the command box with its add, remove and set buttons.
 #include "ui/settings_frame.h"
+#include "app/main_window.h"
 #include "system/hot_keys_manager.h"
+#include "system/layout_switcher.h"
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "ui/theme.h"
 
-static const bool kManagerControlsShown = false;
+void AppendManagerKeys(std::vector<KeyBinding>* keys) {
+    for (int i = 0; i < ManagerEntryCount(); i++) {
+        LaunchKey* e = EditableManagerEntry(i);
+        keys->push_back(KeyBinding{&e->modifiers, &e->vk, &e->registered, e->commandLine.c_str()});
+    }
+    LayoutSwitcher& k = g_layoutSwitcher;
+    keys->push_back(KeyBinding{&k.modifiers, &k.vk, &k.active, k.action});
+}
 
-void AppendManagerKeys(std::vector<KeyBinding>*) {
-    // Wiring point: one KeyBinding per manager entry (its command line as the action).
+static void ShowCommandOfCurrent() {
+    SettingsFrame& s = g_settings;
+    if (!s.actions || !s.command) return;
+    const LaunchKey* e = ManagerEntry(s.actions->currentRow);
+    SetEditText(s.command, e ? e->commandLine.c_str() : L"");
+    if (s.command->visible) Redraw(s.command);
 }
 
 void FillManagerPage() {
     SettingsFrame& s = g_settings;
-    if (ListView* l = s.actions) {
-        Clear(l, true);
-        // Wiring point: the entries' command lines. The interface of today only counts them.
-        for (int i = 0; i < ManagerEntryCount(); i++) {
-            AddRow(l);
-            SetCellText(l, 0, L"Run");
-            SetRowColor(l, -1, g_theme.palette[5]);
-        }
+    ListView* l = s.actions;
+    if (!l) return;
+    int current = l->currentRow;
+    Clear(l, true);
+    for (int i = 0; i < ManagerEntryCount(); i++) {
+        AddRow(l);
+        wchar_t label[32];
+        swprintf(label, 32, L"Run %i", i + 1);
+        SetCellText(l, 0, label);
+        SetCellText(l, 1, ManagerEntry(i)->commandLine.c_str());
+        SetRowColor(l, -1, g_theme.palette[5]);
     }
-    if (ListView* l = s.switcher) Clear(l, true);  // wiring point: the layout switcher's row
+    l->currentRow = current >= 0 && current < l->rowCount ? current : 0;
+    ShowCommandOfCurrent();
+    if (l->visible) Redraw(l);
 }
 
-void RestoreManagerDefaults() {
-    // Wiring point: the manager's six default entries (unregistered until "Register All").
-}
+void RestoreManagerDefaults() { SetManagerDefaults(); }
 
 void RegisterManagerKeys() {
-    // Wiring point: register the manager's entries, install the layout switcher's hook.
+    RegisterManagerHotKeys(g_mainWindow);
+    InstallLayoutSwitcher();
 }
 
 void UnregisterManagerKeys() {
-    // Wiring point: unregister the manager's entries, remove the layout switcher's hook.
+    UnregisterManagerHotKeys();
+    RemoveLayoutSwitcher();
 }
 
-// Wiring point: add (+), remove (-) and set command (Set, Enter in the box; Shift+Enter adds).
-static LRESULT ManagerButtonNotify(HWND, UINT, WPARAM, LPARAM) { return 0; }
-static LRESULT CommandBoxNotify(HWND, UINT, WPARAM, LPARAM) { return 0; }
-static LRESULT ManagerListNotify(HWND, UINT, WPARAM, LPARAM) { return 0; }
+// The editor and the action list change together after an edit of the entries.
+static void Refill(int focus) {
+    SettingsFrame& s = g_settings;
+    if (s.actions && focus >= 0) s.actions->currentRow = focus;
+    FillHotKeyEditor(PageManager);
+    FillManagerPage();
+    if (s.hotKeys && s.hotKeys->visible) Redraw(s.hotKeys);
+}
+
+static void AddEntry(const wchar_t* command) {
+    int i = AddManagerEntry();
+    if (command && *command) SetManagerCommand(i, command);
+    Refill(i);
+}
+
+static void RemoveEntries() {
+    ListView* l = g_settings.actions;
+    if (!l || l->rowCount == 0) return;
+    std::vector<int> rows;
+    for (int r = 0; r < l->rowCount; r++)
+        if (l->rows[r].selected) rows.push_back(r);
+    if (rows.empty()) rows.push_back(l->currentRow);
+    RemoveManagerEntries(rows);
+    for (int r = 0; r < l->rowCount; r++) l->rows[r].selected = false;
+    Refill(l->currentRow < ManagerEntryCount() ? l->currentRow : ManagerEntryCount() - 1);
+}
+
+static void SetCommand() {
+    SettingsFrame& s = g_settings;
+    if (!s.actions || !s.command || !ManagerEntry(s.actions->currentRow)) return;
+    SetManagerCommand(s.actions->currentRow, s.command->text.c_str());
+    Refill(s.actions->currentRow);
+}
+
+static LRESULT AddNotify(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_LBUTTONUP) AddEntry(nullptr);
+    return 0;
+}
+static LRESULT RemoveNotify(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_LBUTTONUP) RemoveEntries();
+    return 0;
+}
+static LRESULT SetNotify(HWND, UINT msg, WPARAM, LPARAM) {
+    if (msg == WM_LBUTTONUP) SetCommand();
+    return 0;
+}
+
+// Enter writes the box into the focused entry; Shift+Enter adds a new one with it.
+static LRESULT CommandBoxNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
+    if (msg != WM_KEYDOWN || wp != VK_RETURN) return 0;
+    if (GetKeyState(VK_SHIFT) < 0) AddEntry(g_settings.command ? g_settings.command->text.c_str() : nullptr);
+    else SetCommand();
+    return 0;
+}
+
+static LRESULT ManagerListNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
+    if (g_settings.filling) return 0;
+    if (msg == WM_COMMAND && wp == kListCurrentChanged) ShowCommandOfCurrent();
+    if (msg == WM_KEYDOWN && wp == VK_F8) RemoveEntries();
+    return 0;
+}
 
 void AddManagerControls() {
     SettingsFrame& s = g_settings;
-    const unsigned mask = kManagerControlsShown ? 1u << PageManager : 0;
+    const unsigned mask = 1u << PageManager;
     static const wchar_t* const actionTitles[2] = {L"Action", L"Command line"};
     ListView* actions = NewSettingsList(400, 120, ManagerListNotify, 0, actionTitles, 2);
-    actions->columns[0].width = 130;
-    actions->columns[1].width = 400;
+    actions->columns[0].width = 70;
+    actions->columns[1].width = 440;
     if (AddPageControl(actions, mask)) s.actions = actions;
-    static const wchar_t* const switcherTitles[7] = {L"Enabled", L"Ctrl", L"Alt", L"Shift", L"Win", L"Key", L"Action"};
-    ListView* switcher = new ListView(0, 0, 400, 38, ManagerListNotify);
-    AddColumns(switcher, 7);
-    for (int c = 0; c < 7; c++) SetColumnTitle(switcher, c, switcherTitles[c]);
-    if (AddPageControl(switcher, mask)) s.switcher = switcher;
-    Button* b = NewSettingsButton(L"+", 19, 19, ManagerButtonNotify);
+    Button* b = NewSettingsButton(L"+", 19, 19, AddNotify);
     if (AddPageControl(b, mask)) s.addEntry = b;
-    b = NewSettingsButton(L"-", 19, 19, ManagerButtonNotify);
+    b = NewSettingsButton(L"-", 19, 19, RemoveNotify);
     if (AddPageControl(b, mask)) s.removeEntry = b;
-    b = NewSettingsButton(L"Set", 46, 19, ManagerButtonNotify);
+    b = NewSettingsButton(L"Set", 46, 19, SetNotify);
     if (AddPageControl(b, mask)) s.setCommand = b;
     EditBox* e = new EditBox(0, 0, 300, 19, CommandBoxNotify);
     e->tabStop = true;
     if (AddPageControl(e, mask)) s.command = e;
 }
 
-bool ManagerControlsShown() { return kManagerControlsShown; }
+bool ManagerControlsShown() { return true; }

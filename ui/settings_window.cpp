@@ -134,17 +134,17 @@ static void LayoutSettings() {
     Place(s.options[OptionPlayback], x0, optionsY, 204, 90);
     Place(s.options[OptionVolumeBar], x0 + 204 + 10, optionsY, 204, 90);
 
-    // Pages 2 and 3: the editor list over its three buttons; page 3 adds the
-    // layout switcher's row, the manager's actions and the command line.
+    // Pages 2 and 3: the editor list over its three buttons; on page 3 the
+    // editor also holds the manager's keys and the layout switcher's row, and
+    // the manager's actions and the command line follow under it.
     Place(s.restoreDefaults, x0, buttonsY, 94, 23);
     Place(s.registerAll, x0 + 100, buttonsY, 94, 23);
     Place(s.unregisterAll, x0 + 200, buttonsY, 94, 23);
     if (s.page == PageManager && ManagerControlsShown()) {
         int keysH = 12 * 17 + 17 + 4;
         Place(s.hotKeys, x0, 30, cw, keysH);
-        Place(s.switcher, x0, 30 + keysH + kGap, cw, 17 + 17 + 4);
         int commandY = buttonsY - kGap - 19;
-        int actionsY = 30 + keysH + kGap + 38 + kGap;
+        int actionsY = 30 + keysH + kGap;
         Place(s.actions, x0, actionsY, cw, commandY - kGap - actionsY);
         int buttonsW = 19 + 4 + 19 + 4 + 46;
         Place(s.command, x0, commandY, cw - buttonsW - 4, 19);
