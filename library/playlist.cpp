@@ -1,4 +1,6 @@
 #include "library/playlist.h"
+#include "ui/ui_window.h"
+#include "app/main_frame.h"
 #include "library/playlist_file.h"
 #include "library/file_groups.h"
 #include "library/play_order.h"
@@ -432,7 +434,11 @@ void PlayListSelectFirst() {
 }
 
 // The focus is the main window's: it moves it with its own focus index.
-void FocusPlayList() {}
+void FocusPlayList() {
+    UiWindow* ui = g_mainFrame.window;
+    if (ui && g_playListView && g_mainFrame.playList == g_playListView && g_playListView->visible)
+        SetFocusIndex(ui, g_playListView->index, true);
+}
 
 bool PlayingFromPlayList() { return g_playList.fromPlayList; }
 
