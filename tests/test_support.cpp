@@ -16,7 +16,6 @@ void ScratchFolder::InitForProcess() {
     SetProgramFolder(g_root);
     // Relative paths land in the scratch folder too, never among the build's files.
     SetCurrentDirectoryW(g_root.c_str());
-    atexit([] { RemoveTree(g_root); });
 }
 
 const std::wstring& ScratchFolder::Root() { return g_root; }
