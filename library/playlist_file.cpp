@@ -1,4 +1,5 @@
 #include "library/playlist_file.h"
+#include "library/bounded_text.h"
 #include "app/string_buffer.h"
 #include <stdio.h>
 #include <string.h>
@@ -56,23 +57,6 @@ std::string SerializePlayList(const std::vector<PlayListRecord>& records, uint32
     return s;
 }
 
-// Reads a decimal number at `at` (blanks skipped, an optional minus sign),
-// never past `end`.
-static int32_t NumberAt(const char* at, const char* end) {
-    while (at < end && (*at == ' ' || *at == '\t')) at++;
-    bool negative = at < end && *at == '-';
-    if (negative) at++;
-    uint32_t v = 0;
-    while (at < end && *at >= '0' && *at <= '9') v = v * 10 + (uint32_t)(*at++ - '0');
-    return (int32_t)(negative ? 0u - v : v);
-}
-
-// The NUL at or after `at`, or null when the data ends first.
-static const char* NulFrom(const char* at, const char* end) {
-    if (at >= end) return nullptr;
-    return (const char*)memchr(at, 0, (size_t)(end - at));
-}
-
 bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
     *out = PlayListFile{};
     const size_t headerLen = sizeof(kHeader) - 1;
@@ -81,10 +65,10 @@ bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
     const char* nul = NulFrom(data + headerLen, end);
     if (!nul) return true;
     if (end - nul <= 13) return true;
-    int32_t count = NumberAt(nul + 13, end);
+    int32_t count = DecimalAt(nul + 13, end);
     nul = NulFrom(nul + 1, end);
     if (!nul || end - nul <= 15) return true;
-    int32_t nowPlaying = NumberAt(nul + 15, end);
+    int32_t nowPlaying = DecimalAt(nul + 15, end);
     nul = NulFrom(nul + 1, end);
     if (!nul) return true;
     const char* rec = nul + 3;
@@ -99,8 +83,8 @@ bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
         if (!orderEnd) break;
         PlayListRecord r;
         SplitEntryPath(Utf8ToWide(rec, (size_t)(pathEnd - rec)), &r);
-        r.lengthMs = NumberAt(pathEnd + 1, lenEnd);
-        r.playOrder = NumberAt(lenEnd + 1, orderEnd);
+        r.lengthMs = DecimalAt(pathEnd + 1, lenEnd);
+        r.playOrder = DecimalAt(lenEnd + 1, orderEnd);
         if (r.playOrder < 0) r.playOrder = -1;
         out->totalLength += r.lengthMs;
         if (r.playOrder != -1) {

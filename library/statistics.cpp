@@ -1,4 +1,5 @@
 #include "library/statistics.h"
+#include "library/bounded_text.h"
 #include "app/disk_file.h"
 #include "app/general_settings.h"
 #include "app/messages.h"
@@ -67,22 +68,6 @@ std::string SerializeStatistics(const std::vector<ListenRecord>& records) {
         s += "\r\n";
     }
     return s;
-}
-
-// The NUL at or after `at`, or null when the data ends first.
-static const char* NulFrom(const char* at, const char* end) {
-    if (at >= end) return nullptr;
-    return (const char*)memchr(at, 0, (size_t)(end - at));
-}
-
-// A decimal number (blanks skipped, an optional minus sign), never past `end`.
-static int32_t DecimalAt(const char* at, const char* end) {
-    while (at < end && (*at == ' ' || *at == '\t')) at++;
-    bool negative = at < end && *at == '-';
-    if (negative) at++;
-    uint32_t v = 0;
-    while (at < end && *at >= '0' && *at <= '9') v = v * 10 + (uint32_t)(*at++ - '0');
-    return (int32_t)(negative ? 0u - v : v);
 }
 
 static uint64_t HexAt(const char* at, const char* end) {
