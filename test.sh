@@ -9,6 +9,7 @@ cd "$(dirname "$0")"
 install_packages "${SONVALE_PACKAGES[@]}"
 build_decoders
 build_player
+build_packages
 # The audio library's test media, made by the native encoders into the cache.
 if [ -x scripts/make-test-media.sh ]; then
   ln -sfn "$(scripts/make-test-media.sh | tail -n 1)" "$SONVALE_BUILD/tests/media"

@@ -72,6 +72,7 @@ void ParseCommandLine(const wchar_t* commandLine, const std::wstring& currentDir
         else if (Is(w, L"/f", L"-f")) out->record.mode = ModeFollow;
         else if (Is(w, L"/add", L"-add")) out->record.mode = ModeAdd;
         else if (Is(w, L"/afo", L"-afo")) out->fileOperations = true;
+        else if (Is(w, L"/unregister", L"-unregister")) out->unregister = true;
         else if (Is(w, L"/h", L"-h") || Is(w, L"/help", L"-help") || Is(w, L"/?", L"-?")) out->showHelp = true;
     }
     if (!havePath) return;

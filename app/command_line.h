@@ -23,6 +23,7 @@ struct CommandLine {
     bool noSound;
     bool showHelp;
     bool fileOperations;      // /afo seen
+    bool unregister;          // /unregister: undo the shell integration and leave
     bool hasPath;
     std::wstring tooLongPath; // a path that does not fit the record (refused)
 };

@@ -124,3 +124,13 @@ void SetFolderVerb(FolderVerb verb, bool on) {
     SetString(HKEY_CLASSES_ROOT, key, nullptr, verb == VerbOpen ? L"Open in &Sonvale" : L"&Add to Sonvale PlayList");
     SetString(HKEY_CLASSES_ROOT, key + L"\\command", nullptr, ShellCommand(verb == VerbOpen ? L"\"%1\"" : L"/add \"%1\""));
 }
+
+void RemoveShellIntegration() {
+    SettingsStore s;
+    if (s.Open(SettingsKeyRewrite, L"Settings.ini\\General", KEY_READ))
+        s.ReadString(L"RegisteredAssociations", &g_general.RegisteredAssociations);
+    s.Close();
+    RestoreAssociations(false);
+    SetFolderVerb(VerbOpen, false);
+    SetFolderVerb(VerbAdd, false);
+}

@@ -15,3 +15,7 @@ void SetFolderVerb(FolderVerb verb, bool on);
 
 // The command line written for a file, or a folder verb's arguments.
 std::wstring ShellCommand(const wchar_t* arguments);
+
+// What an uninstaller runs (the /unregister switch): every association and both
+// folder verbs go and the old handlers come back.
+void RemoveShellIntegration();

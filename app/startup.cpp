@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/messages.h"
 #include "app/paths.h"
+#include "app/shell_integration.h"
 #include "app/main_frame.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
@@ -40,7 +41,14 @@ int RunPlayer() {
     CommandLine cl;
     ParseCommandLine(GetCommandLineW(), CurrentFolder(), &cl);
     if (cl.showHelp) {
-        ShowInformationA(kHelpText);
+        int n = MultiByteToWideChar(CP_ACP, 0, kHelpText, -1, nullptr, 0);
+        std::wstring text(n > 0 ? (size_t)n - 1 : 0, L'\0');
+        if (n > 1) MultiByteToWideChar(CP_ACP, 0, kHelpText, -1, text.data(), n);
+        ShowInformation((text + L"\r\n\r\n" + DataFolderText()).c_str());
+        return 0;
+    }
+    if (cl.unregister) {
+        RemoveShellIntegration();
         return 0;
     }
     if (cl.fileOperations) fileOperationsAllowed = true;

@@ -21,6 +21,7 @@ SONVALE_PACKAGES=(
   googletest
   fonts-wine fonts-liberation fonts-dejavu-core
   sox lame twolame vorbis-tools flac mpg123 openmpt123
+  nsis zip unzip
 )
 
 install_packages() {
@@ -55,6 +56,11 @@ build_player() {
     cmake "${args[@]}" >&2
   fi
   cmake --build "$SONVALE_BUILD" -j2 >&2
+}
+
+# The Windows installer and the portable zip, from build/dist.
+build_packages() {
+  "$SONVALE_ROOT/scripts/make-packages.sh" "$SONVALE_BUILD" >/dev/null
 }
 
 # A virtual display when there is none.

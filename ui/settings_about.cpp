@@ -1,6 +1,7 @@
 // Page 0's about box: the program's title in the heading font over the help
 // text and the supported formats, painted whenever the control asks.
 #include "ui/settings_frame.h"
+#include "app/paths.h"
 #include "audio/plugins.h"
 #include "ui/custom_control.h"
 #include "ui/draw.h"
@@ -31,7 +32,7 @@ std::wstring AboutText() {
     std::wstring text(n > 0 ? (size_t)n : 0, L'\0');
     if (n > 0) MultiByteToWideChar(CP_ACP, 0, kHelpText, -1, text.data(), n);
     if (!text.empty()) text.pop_back();  // the terminator
-    return text + SupportedFormatsText();
+    return text + DataFolderText() + L"\r\n" + SupportedFormatsText();
 }
 
 static void PaintAbout(CustomControl* c) {
