@@ -10,6 +10,9 @@
 
 class ListView;
 
+// No sheet is larger: a bigger file is no sheet at all.
+constexpr size_t kMaxCueSheetBytes = 1 << 20;
+
 // ---- the sheet itself ----
 // Reads a ".cue" (or ".m3u") file, or the sheet embedded in an audio file's tags.
 bool LoadSheet(const wchar_t* path, TagRecord* sheet);
