@@ -463,6 +463,66 @@ TEST_F(SettingsWin, KeyCaptureEndsWithItsPageItsFocusAndItsWindow) {
     EXPECT_EQ(g_hotKeys[1].vk, vk1);
 }
 
+static LOGFONTW FontOf(const ListView* l) {
+    LOGFONTW lf{};
+    GetObjectW(l->font.handle, sizeof(lf), &lf);
+    return lf;
+}
+
+// The larger list font: read at start-up after the lists exist, and switched
+// from the settings window's Misc options; both lists, rows and the playlist's
+// length column follow, and the window's font comes back when it is off.
+TEST_F(SettingsWin, TheLargerListFontAtStartAndFromItsRow) {
+    MainFrame& f = g_mainFrame;
+    ListView* lists[2] = {f.fileList, f.playList};
+    int rows[2], spacing[2];
+    for (int i = 0; i < 2; i++) {
+        ASSERT_EQ(lists[i]->font.handle, f.window->font.handle);
+        rows[i] = lists[i]->rowHeight;
+        spacing[i] = rows[i] - lists[i]->textHeight;
+    }
+    ASSERT_EQ(f.playList->columns[PlayListLength].width, 40);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"Settings.ini"), "\xEF\xBB\xBF[General]\r\nisEnlargeFont = 1\r\n"));
+    LoadGeneralSettings(false, false);
+    ASSERT_EQ(g_general.isEnlargeFont, 1);
+    for (int i = 0; i < 2; i++) {
+        ListView* l = lists[i];
+        ASSERT_NE(l->font.handle, f.window->font.handle) << i;
+        LOGFONTW lf = FontOf(l);
+        EXPECT_STREQ(lf.lfFaceName, L"Arial") << i;
+        EXPECT_EQ(lf.lfHeight, 16) << i;
+        EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET) << i;
+        EXPECT_EQ(lf.lfOutPrecision, OUT_TT_PRECIS) << i;
+        EXPECT_GT(l->rowHeight, rows[i]) << i;
+        EXPECT_EQ(l->rowHeight - l->textHeight, spacing[i]) << i;
+    }
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 42);
+    SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
+    PumpMessages();
+    ScreenShot shot;
+    if (shot.Capture(g_mainWindow)) shot.SaveBmp(ArtefactFolder() + L"main-larger-list-font.bmp");
+
+    // Switched off and on again from its row.
+    Open();
+    ListView* misc = s.options[OptionMisc];
+    int row = RowOf(OptionMisc, L"Larger font in the lists");
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(Checked(misc, row));
+    ClickRow(misc, row);
+    EXPECT_EQ(g_general.isEnlargeFont, 0);
+    for (int i = 0; i < 2; i++) {
+        EXPECT_EQ(lists[i]->font.handle, f.window->font.handle) << i;
+        EXPECT_EQ(lists[i]->rowHeight, rows[i]) << i;
+    }
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 40);
+    ClickRow(misc, row);
+    EXPECT_EQ(g_general.isEnlargeFont, 1);
+    EXPECT_STREQ(FontOf(f.playList).lfFaceName, L"Arial");
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 42);
+    // Every row of Misc options shows whole in its list.
+    EXPECT_GE(VisibleRows(misc), OptionRowCount(OptionMisc));
+}
+
 TEST_F(SettingsWin, RowsThatAreNotDevicesAreRefused) {
     Open();
     Page(PageAudio);

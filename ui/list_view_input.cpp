@@ -267,19 +267,7 @@ static void RecreateFont(ListView* l, int height) {
     if (!l->font.owns && lf.lfFaceName[0]) l->font.faceName.Set(lf.lfFaceName);
     l->font.inheritsWindowFont = false;
     SetFont(&l->font, height, 0, DEFAULT_CHARSET);
-    if (l->surface.memoryDC && l->font.handle) l->textHeight = FontHeight(&l->surface, l->font.handle);
-    else l->textHeight = height;
-    l->rowHeight = l->textHeight + spacing;
-    if (l->rowHeight < 1) l->rowHeight = 1;
-    for (int c = 0; c < l->columnCount; c++) l->columns[c].widestText = 0;
-    for (int r = 0; r < l->rowCount; r++)
-        for (int c = 0; c < l->columnCount; c++) {
-            ListCell& cell = l->rows[r].cells[c];
-            if (!cell.text) continue;
-            cell.textWidth = (int16_t)MeasureListText(l, cell.text, (int)wcslen(cell.text));
-            if (cell.textWidth > l->columns[c].widestText) l->columns[c].widestText = cell.textWidth;
-        }
-    LayoutListBars(l);
+    FontChanged(l, spacing);
 }
 
 // The column under a client x, or -1; edge gets the column whose right edge is near.

@@ -116,7 +116,7 @@ static void LayoutSettings() {
 
     // Page 0: the music folder over the option lists; the about box beside them.
     Place(s.musicFolder, x0, 30, cw, 19);
-    static const int heights[5] = {141, 73, 73, 90, 107};
+    static const int heights[5] = {141, 73, 73, 90, 124};
     int y = 30 + 19 + kGap;
     for (int i = OptionThemes; i <= OptionMisc; i++) {
         Place(s.options[i], x0, y, 204, heights[i]);
