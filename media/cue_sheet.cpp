@@ -9,6 +9,8 @@
 #include "library/statistics.h"
 #include "ui/list_view.h"
 #include <windows.h>
+#include <algorithm>
+#include <memory>
 
 // ---- the sheet read in one pass ------------------------------------------------
 //
@@ -513,17 +515,55 @@ bool ReadEmbeddedCueSheet(const wchar_t* audioPath, CueSheet* sheet) {
     return true;
 }
 
-bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
+// The sheet last asked about: its text read and indexed once, and the
+// lengths of the audio files its tracks play, each probed once.
+struct CueTrackLengths::Sheet {
+    std::wstring container;
+    TagRecord record;
+    ParsedSheet parsed;
+    std::vector<std::pair<std::wstring, int32_t>> audioLengths;
+};
+
+CueTrackLengths::CueTrackLengths() = default;
+CueTrackLengths::~CueTrackLengths() = default;
+
+bool CueTrackLengths::Length(const wchar_t* trackPath, int32_t* lengthMs) {
     std::wstring container, name;
-    TagRecord sheet;
-    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    if (!sheet.cueEmbedded) {
-        std::wstring audio = SheetAudioFile(sheet, name.c_str());
-        int32_t total = audio.empty() ? -1 : ProbeLength(audio.c_str());
-        sheet.lengthMs = total > 0 ? total : 0;
+    if (!SplitTrackPath(trackPath, &container, &name)) return false;
+    if (!last || _wcsicmp(last->container.c_str(), container.c_str()) != 0) {
+        auto fresh = std::make_unique<Sheet>();
+        if (!LoadSheet(container.c_str(), &fresh->record)) return false;
+        fresh->container = container;
+        fresh->parsed = ParseSheet(fresh->record.cueText);
+        last = std::move(fresh);
     }
-    *lengthMs = TrackLength(&sheet, name.c_str());
+    const std::string& t = last->record.cueText;
+    const ParsedSheet& s = last->parsed;
+    int track = FindTrack(t, s, LeadingNumber(name.c_str()));
+    int32_t total = last->record.lengthMs;  // an embedded sheet's is its own file's
+    if (!last->record.cueEmbedded) {
+        total = 0;
+        int file = track >= 0 ? s.tracks[(size_t)track].file : -1;
+        if (file >= 0) {
+            std::wstring audio = FolderOf(container) + Decode(last->record, Value(t, s.files[(size_t)file]), true);
+            auto known = std::find_if(last->audioLengths.begin(), last->audioLengths.end(),
+                                      [&](const auto& a) { return _wcsicmp(a.first.c_str(), audio.c_str()) == 0; });
+            if (known == last->audioLengths.end()) {
+                int32_t probed = ProbeLength(audio.c_str());
+                last->audioLengths.emplace_back(audio, probed > 0 ? probed : 0);
+                known = last->audioLengths.end() - 1;
+            }
+            total = known->second;
+        }
+    }
+    int32_t start = 0, length = 0;
+    *lengthMs = track >= 0 && TimesOf(t, s, (size_t)track, total, &start, &length) ? length : 0;
     return true;
+}
+
+bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
+    CueTrackLengths lengths;
+    return lengths.Length(trackPath, lengthMs);
 }
 
 int AppendCueTracks(const CueSheet& sheet, int32_t audioLengthMs) {
