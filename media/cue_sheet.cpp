@@ -114,10 +114,11 @@ static std::string Value(const std::string& t, const KeyLine& line) {
     if (begin > line.end) begin = line.end;
     size_t end = line.end;
     if (begin < end && t[begin] == '"') {
-        size_t close = t.find('"', begin + 1);
-        if (close != npos && close < end) {
+        // The closing quote is looked for on this line only.
+        const char* close = (const char*)memchr(t.data() + begin + 1, '"', end - begin - 1);
+        if (close) {
             begin++;
-            end = close;
+            end = (size_t)(close - t.data());
         }
     }
     return t.substr(begin, end - begin);
