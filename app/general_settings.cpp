@@ -239,6 +239,8 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         if (g.OSDView == 0) ShowOsd(200);
         ShowListIcons(g.isShowIcons != 0);
     }
+    // The lists were made before the settings were read: their font follows now.
+    ApplyListFont(g.isEnlargeFont != 0);
 
     NavigateFileList(g.Path.c_str());
     if (found) {

@@ -4,6 +4,7 @@
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "media/cue_sheet.h"
+#include "ui/list_view.h"
 #include <shlwapi.h>
 
 static bool g_plainOpenSet = false;
@@ -34,7 +35,10 @@ static void SelectAllAndMaybeClearPlayList() {
 static void Execute(const HandOffPlan& p) {
     const wchar_t* path = p.path.c_str();
     if (p.isCue) {
-        NavigateFileListTo(path);
+        // The sheet shows as the folder of its tracks; one that cannot be read
+        // shows in its folder, selected.
+        if (ShowSheetAsFolder(path)) SetCurrent(g_fileList, 0);
+        else NavigateFileListTo(path);
         if (p.mode == ModeAddNearby) FileListReplacePlayList();
         return;
     }

@@ -54,10 +54,15 @@ static std::wstring Cell(const ListView* l, int row, int column, bool* given) {
     return c.text ? std::wstring(c.text) : std::wstring();
 }
 
+static void OpenWithShell(const wchar_t* address) {
+    ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+void (*g_openAddress)(const wchar_t* address) = OpenWithShell;
+
 void SearchLyrics() {
     bool artistGiven, titleGiven;
     std::wstring artist = Cell(g_mainFrame.info, 1, 0, &artistGiven);
     std::wstring title = Cell(g_mainFrame.info, 0, 0, &titleGiven);
     std::wstring address = LyricsAddress(artist, title, titleGiven);
-    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    g_openAddress(address.c_str());
 }

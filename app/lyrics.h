@@ -8,5 +8,7 @@ std::wstring LyricsQueryText(const std::wstring& artist, const std::wstring& tit
 // UTF-8, every byte "%XX" (upper case) except a space, which becomes "+".
 std::string EncodeQuery(const std::wstring& text);
 std::wstring LyricsAddress(const std::wstring& artist, const std::wstring& title, bool titleGiven);
-// Opens the address with the shell.
+// Opens the address of the info panel's track with the shell (a double click on the panel).
 void SearchLyrics();
+// How an address is opened: the shell's handler (tests put a recorder here).
+extern void (*g_openAddress)(const wchar_t* address);

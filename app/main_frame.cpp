@@ -79,6 +79,7 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
     f.fileList->rowHeight = 17;
     InitFileListControl(f.fileList);
     f.playList = AddList(ui, 100, 100, nullptr);
+    f.playList->rowHeight = 17;
     InitPlayListControl(f.playList);
     f.statusLine = AddList(ui, 100, 53, nullptr);
     InitStatusLine(f.statusLine);
@@ -137,6 +138,19 @@ void ShowListIcons(bool on) {
         l->columns[0].type = on ? ColumnIcon : 6;
         if (l->visible && l->surface.memoryDC) Redraw(l);
     }
+}
+
+void ApplyListFont(bool enlarge) {
+    UiWindow* ui = g_mainFrame.window;
+    if (!ui) return;
+    for (ListView* l : {g_mainFrame.fileList, g_mainFrame.playList}) {
+        if (!l) continue;
+        if (enlarge) SetListFont(l, L"Arial", 16, RUSSIAN_CHARSET);
+        else ShareWindowFont(l, &ui->font);
+    }
+    WidenPlayListLength(enlarge);
+    for (ListView* l : {g_mainFrame.fileList, g_mainFrame.playList})
+        if (l && l->visible && l->surface.memoryDC) Redraw(l);
 }
 
 void ReleaseMainFrame() {

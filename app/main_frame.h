@@ -40,5 +40,8 @@ enum GlyphCell { GlyphPrevious = 0, GlyphPlay = 1, GlyphPause = 2, GlyphStop = 3
 HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, int y, int w, int h);
 // The icon column of the file list and the playlist: icons (on) or nothing; both repaint.
 void ShowListIcons(bool on);
+// The file list and the playlist in the larger font (16-pixel Arial, the
+// playlist's length column 42 pixels wide) or back in the window's; both repaint.
+void ApplyListFont(bool enlarge);
 // Frees what belongs to a window that Windows has destroyed (or is destroying).
 void ReleaseMainFrame();

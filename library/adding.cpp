@@ -31,6 +31,7 @@ struct AddJob {
     // The audio files named by the sheets added so far, and the sheets' folder.
     std::vector<std::wstring> seenAudio;
     std::wstring seenFolder;
+    CueTrackLengths trackLengths;  // a sheet's tracks added one by one
 };
 
 static std::atomic<bool> g_busy{false};      // an add runs (IsAdding)
@@ -193,7 +194,7 @@ static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring&
         // A track of a sheet: the sheet's path serves as its folder.
         DWORD sheet = GetFileAttributesW(path.substr(0, path.rfind(L'\\')).c_str());
         track = sheet != INVALID_FILE_ATTRIBUTES && !(sheet & FILE_ATTRIBUTE_DIRECTORY);
-        if (track) CueTrackLength(path.c_str(), &length);
+        if (track) job->trackLengths.Length(path.c_str(), &length);
     }
     if (!track) {
         if (IsCue(extension.c_str())) {

@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/general_settings.h"
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "audio/engine.h"
 #include "media/cue_sheet.h"
 #include "ui/list_view.h"
@@ -28,6 +29,7 @@ static std::wstring EntryPath(int row) {
 
 static void ShowSheet(const std::wstring& sheetPath) {
     if (ShowSheetAsFolder(sheetPath.c_str())) SetCurrent(g_fileList, 0);
+    else ShowInformation(L"Failed to read the CUE sheet");
 }
 
 void OpenFileListEntry(OpenMode how, bool alt) {

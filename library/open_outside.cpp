@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// The executable's path is quoted: unquoted, a folder with a space in its name
+// would make Windows try "C:\Program.exe" first.
 std::wstring SecondPlayerCommand(const wchar_t* exe, const wchar_t* path) {
-    return std::wstring(exe) + L" /fs /f \"" + path + L"\"";
+    return L"\"" + std::wstring(exe) + L"\" /fs /f \"" + path + L"\"";
 }
 
 void OpenOutside(const wchar_t* path, bool isFolder) {

@@ -3,7 +3,8 @@
 #pragma once
 #include <string>
 
-// The second player's command line: force start, follow the file.
+// The second player's command line: the quoted executable, force start,
+// follow the (quoted) file.
 std::wstring SecondPlayerCommand(const wchar_t* exe, const wchar_t* path);
 // With isSIWithAudioFiles on, a file (not a folder) goes to a second player;
 // anything else opens with its shell handler ("open", normal window).

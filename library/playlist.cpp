@@ -27,6 +27,7 @@ static int g_insertAt = -1;
 
 static const int kIconWidth = 21;
 static const int kLengthWidth = 40;
+static const int kLengthWidthLarge = 42;  // with the larger list font
 static const int64_t kMaxPlayListFile = 1024LL * 1024 * 1024;
 
 // ---- cells ----------------------------------------------------------------
@@ -257,10 +258,17 @@ void InitPlayListControl(ListView* list) {
     col[PlayListOrder].visible = false;
     col[PlayListLength].type = ColumnCustom;
     col[PlayListLength].drawer = DrawLength;
-    col[PlayListLength].width = g_general.isEnlargeFont ? 42 : kLengthWidth;
+    col[PlayListLength].width = kLengthWidth;
     col[PlayListLength].alignment = TA_RIGHT;
     col[PlayListLength].resizable = false;
     list->keyColumn = PlayListName;
+    FitColumns();
+}
+
+void WidenPlayListLength(bool wide) {
+    ListView* l = g_playListView;
+    if (!l || l->columnCount <= PlayListLength) return;
+    l->columns[PlayListLength].width = wide ? kLengthWidthLarge : kLengthWidth;
     FitColumns();
 }
 

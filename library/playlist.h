@@ -32,6 +32,8 @@ extern ListView* g_statusLine;
 // summary under it); the playlist gives them their columns, texts and behaviour.
 void InitPlayListControl(ListView* list);
 void InitStatusLine(ListView* statusLine);
+// The length column as wide as the larger list font needs (42 pixels) or as usual (40).
+void WidenPlayListLength(bool wide);
 // Refreshes the status line's "Time.", "Tracks." and "Selected." rows.
 void RefreshStatusLine();
 // Only the "Time." row (the position tick).

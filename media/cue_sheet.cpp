@@ -9,61 +9,131 @@
 #include "library/statistics.h"
 #include "ui/list_view.h"
 #include <windows.h>
+#include <algorithm>
+#include <memory>
 
-// ---- keyword search in the raw bytes ------------------------------------------
+// ---- the sheet read in one pass ------------------------------------------------
+//
+// Keywords count only at the start of a line: at the text start (after a UTF-8
+// mark) or after "\r\n" and any spaces. The text is walked once; each line
+// that starts with a keyword the player reads is noted with its place, and
+// every question about the sheet is answered from those notes, so a sheet
+// costs the same whatever is asked of it and however its lines are laid out.
 
 static const size_t npos = std::string::npos;
 
-// A keyword counts at the text start or after "\r\n" and any spaces.
-// A UTF-8 mark at the start is skipped: the text starts after it.
-static bool AtLineStart(const std::string& t, size_t at) {
-    size_t start = t.size() >= 3 && (uint8_t)t[0] == 0xEF && (uint8_t)t[1] == 0xBB && (uint8_t)t[2] == 0xBF ? 3 : 0;
-    if (at < start) return false;
-    size_t i = at;
-    while (i > start && t[i - 1] == ' ') i--;
-    return i == start || (i >= 2 && t[i - 2] == '\r' && t[i - 1] == '\n');
+enum SheetKey : uint8_t { KeyFile, KeyTrack, KeyTitle, KeyPerformer, KeyIndex00, KeyIndex01, KeyRemSkip,
+                          KeyRemGenre, KeyRemDate, KeyRemComment, kSheetKeys };
+static const char* const kKeyText[kSheetKeys] = {"FILE", "TRACK", "TITLE", "PERFORMER", "INDEX 00", "INDEX 01",
+                                                 "REM SKIP", "REM GENRE", "REM DATE", "REM COMMENT"};
+
+// A line that starts with a keyword: where the keyword stands and where the line ends.
+struct KeyLine {
+    size_t at = npos, end = npos;
+    SheetKey key = KeyFile;
+    bool Found() const { return at != npos; }
+};
+
+struct ParsedTrack {
+    KeyLine line;            // its TRACK line
+    KeyLine title, performer, index01, skip;  // the first of each in its block
+    KeyLine index00;         // its pregap, which ends the track before it
+    int file = -1;           // the FILE line before it (index into files)
+    bool fileInBlock = false;  // a FILE line stands between it and the next TRACK
+};
+
+struct ParsedSheet {
+    std::vector<KeyLine> files;  // every FILE line
+    std::vector<ParsedTrack> tracks;
+    KeyLine album[kSheetKeys];   // the sheet's own fields: the first of each before the first FILE
+};
+
+static bool HasUtf8Mark(const std::string& t) {
+    return t.size() >= 3 && (uint8_t)t[0] == 0xEF && (uint8_t)t[1] == 0xBB && (uint8_t)t[2] == 0xBF;
 }
 
-// The first line-start occurrence of the keyword at or after `from`; npos when none.
-static size_t FindKey(const std::string& t, const char* key, size_t from) {
-    for (size_t at = t.find(key, from); at != npos; at = t.find(key, at + 1))
-        if (AtLineStart(t, at)) return at;
-    return npos;
+static bool StartsWith(const std::string& t, size_t at, size_t end, const char* key) {
+    size_t n = strlen(key);
+    return end - at >= n && t.compare(at, n, key) == 0;
 }
 
-static size_t LineEnd(const std::string& t, size_t from) {
-    size_t e = t.find("\r\n", from);
-    return e == npos ? t.size() : e;
+static ParsedSheet ParseSheet(const std::string& t) {
+    ParsedSheet s;
+    ParsedTrack* track = nullptr;  // the block being read
+    size_t lineStart = HasUtf8Mark(t) ? 3 : 0;
+    while (lineStart <= t.size()) {
+        size_t end = t.find("\r\n", lineStart);
+        if (end == npos) end = t.size();
+        size_t at = lineStart;
+        while (at < end && t[at] == ' ') at++;
+        int key = 0;
+        while (key < kSheetKeys && !StartsWith(t, at, end, kKeyText[key])) key++;
+        if (key < kSheetKeys) {
+            KeyLine line{at, end, (SheetKey)key};
+            switch (key) {
+            case KeyFile:
+                s.files.push_back(line);
+                if (track) track->fileInBlock = true;
+                break;
+            case KeyTrack:
+                s.tracks.emplace_back();
+                track = &s.tracks.back();
+                track->line = line;
+                track->file = (int)s.files.size() - 1;
+                break;
+            case KeyTitle:
+                if (track && !track->title.Found()) track->title = line;
+                break;
+            case KeyPerformer:
+                if (track && !track->performer.Found()) track->performer = line;
+                break;
+            case KeyIndex00:
+                if (track && !track->index00.Found()) track->index00 = line;
+                break;
+            case KeyIndex01:
+                if (track && !track->index01.Found()) track->index01 = line;
+                break;
+            case KeyRemSkip:
+                if (track && !track->skip.Found()) track->skip = line;
+                break;
+            }
+            if (s.files.empty() && !s.album[key].Found()) s.album[key] = line;
+        }
+        if (end == t.size()) break;
+        lineStart = end + 2;
+    }
+    return s;
 }
 
-// The keyword's value, searched from `from`; with a stop keyword the value must
-// end before the stop keyword's first line-start occurrence.
-static bool KeyValue(const std::string& t, const char* key, size_t from, const char* stop, std::string* value,
-                     size_t* keyAt = nullptr) {
-    size_t at = FindKey(t, key, from);
-    if (at == npos) return false;
-    size_t limit = stop ? FindKey(t, stop, from) : npos;
-    size_t begin = at + strlen(key) + 1;
-    if (begin > t.size()) begin = t.size();
-    size_t lineEnd = LineEnd(t, begin);
-    size_t end = lineEnd;
-    if (begin < t.size() && t[begin] == '"') {
-        size_t close = t.find('"', begin + 1);
-        if (close != npos && close < lineEnd && close < limit) {
+// A keyword's value: it begins one character after the keyword; a value that
+// begins with a double quote ends at the next one on its line, any other at
+// the line end.
+static std::string Value(const std::string& t, const KeyLine& line) {
+    if (!line.Found()) return {};
+    size_t begin = line.at + strlen(kKeyText[line.key]) + 1;
+    if (begin > line.end) begin = line.end;
+    size_t end = line.end;
+    if (begin < end && t[begin] == '"') {
+        // The closing quote is looked for on this line only.
+        const char* close = (const char*)memchr(t.data() + begin + 1, '"', end - begin - 1);
+        if (close) {
             begin++;
-            end = close;
+            end = (size_t)(close - t.data());
         }
     }
-    if (limit != npos && end > limit) return false;
-    value->assign(t, begin, end - begin);
-    if (keyAt) *keyAt = at;
-    return true;
+    return t.substr(begin, end - begin);
 }
 
-static bool IsUtf8Sheet(const TagRecord& sheet) {
-    const std::string& t = sheet.cueText;
-    return sheet.cueEmbedded || (t.size() >= 3 && (uint8_t)t[0] == 0xEF && (uint8_t)t[1] == 0xBB && (uint8_t)t[2] == 0xBF);
+// The track whose TRACK line reads "TRACK 07" (at least two digits), or -1.
+static int FindTrack(const std::string& t, const ParsedSheet& s, int number) {
+    char key[24];
+    snprintf(key, sizeof(key), "TRACK %02i", number);
+    for (size_t i = 0; i < s.tracks.size(); i++)
+        if (StartsWith(t, s.tracks[i].line.at, s.tracks[i].line.end, key)) return (int)i;
+    return -1;
 }
+
+static bool IsUtf8Sheet(const TagRecord& sheet) { return sheet.cueEmbedded || HasUtf8Mark(sheet.cueText); }
 
 static std::wstring Decode(const TagRecord& sheet, const std::string& value, bool fileName = false) {
     UINT cp = IsUtf8Sheet(sheet) ? CP_UTF8 : fileName ? CP_ACP : (g_general.globalCP ? g_general.globalCP : CP_ACP);
@@ -81,12 +151,6 @@ static int LeadingNumber(const wchar_t* name) {
     int n = 0;
     while (*name >= L'0' && *name <= L'9' && n < 100000) n = n * 10 + (*name++ - L'0');
     return n;
-}
-
-static size_t FindTrack(const std::string& t, int number) {
-    char key[24];
-    snprintf(key, sizeof(key), "TRACK %02i", number);
-    return FindKey(t, key, 0);
 }
 
 int32_t CueTimeMs(const std::string& text) {
@@ -108,7 +172,7 @@ static bool ReadWholeFile(const wchar_t* path, std::string* bytes) {
     HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(f, &size) && size.QuadPart < (64 << 20);  // no sheet is that large
+    bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= (LONGLONG)kMaxCueSheetBytes;
     if (ok) {
         bytes->resize((size_t)size.QuadPart);
         DWORD got = 0;
@@ -138,7 +202,7 @@ bool LoadSheet(const wchar_t* path, TagRecord* sheet) {
         return true;
     }
     TagRecord tags;
-    if (!ProbeTags(path, &tags) || !tags.hasCue) return false;
+    if (!ProbeTags(path, &tags) || !tags.hasCue || tags.cueText.size() > kMaxCueSheetBytes) return false;
     sheet->cueText = tags.cueText;
     sheet->hasCue = true;
     sheet->cueEmbedded = true;
@@ -147,25 +211,13 @@ bool LoadSheet(const wchar_t* path, TagRecord* sheet) {
     return true;
 }
 
-int CountSheetFiles(const TagRecord& sheet) {
-    const std::string& t = sheet.cueText;
-    int n = 0;
-    for (size_t at = FindKey(t, "FILE", 0); at != npos; at = FindKey(t, "FILE", LineEnd(t, at))) n++;
-    return n;
-}
-
-// The FILE line nearest before a position.
-static bool FileBefore(const TagRecord& sheet, size_t position, std::string* value) {
-    const std::string& t = sheet.cueText;
-    size_t best = npos;
-    for (size_t at = FindKey(t, "FILE", 0); at != npos && at < position; at = FindKey(t, "FILE", at + 1)) best = at;
-    return best != npos && KeyValue(t, "FILE", best, "TRACK", value);
-}
+int CountSheetFiles(const TagRecord& sheet) { return (int)ParseSheet(sheet.cueText).files.size(); }
 
 std::wstring SheetAudioFile(const TagRecord& sheet, const wchar_t* trackName) {
-    size_t track = FindTrack(sheet.cueText, LeadingNumber(trackName));
-    std::string file;
-    if (track == npos || !FileBefore(sheet, track, &file)) return {};
+    ParsedSheet s = ParseSheet(sheet.cueText);
+    int track = FindTrack(sheet.cueText, s, LeadingNumber(trackName));
+    if (track < 0 || s.tracks[(size_t)track].file < 0) return {};
+    std::string file = Value(sheet.cueText, s.files[(size_t)s.tracks[(size_t)track].file]);
     return FolderOf(sheet.path.text) + Decode(sheet, file, true);
 }
 
@@ -190,46 +242,53 @@ bool FindAudioFile(std::wstring* path) {
     return false;
 }
 
-bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_t* startMs, int32_t* lengthMs) {
-    const std::string& t = sheet.cueText;
-    size_t after = LineEnd(t, position);
-    std::string v;
-    if (!KeyValue(t, "INDEX 01", after, "TRACK", &v)) return false;
-    int32_t start = CueTimeMs(v);
+// A track starts at its INDEX 01 and ends where the next track of the same
+// FILE begins: at its INDEX 00 (its pregap), else its INDEX 01. The last
+// track of a file ends with the audio.
+static bool TimesOf(const std::string& t, const ParsedSheet& s, size_t track, int32_t totalMs, int32_t* startMs,
+                    int32_t* lengthMs) {
+    const ParsedTrack& k = s.tracks[track];
+    if (!k.index01.Found()) return false;
+    int32_t start = CueTimeMs(Value(t, k.index01));
     int32_t end = totalMs;
-    size_t next = FindKey(t, "TRACK", after);
-    size_t file = FindKey(t, "FILE", after);
-    if (next != npos && (file == npos || next < file)) {
-        size_t nextAfter = LineEnd(t, next);
-        if (KeyValue(t, "INDEX 00", nextAfter, "TRACK", &v) || KeyValue(t, "INDEX 01", nextAfter, "TRACK", &v))
-            end = CueTimeMs(v);
+    if (track + 1 < s.tracks.size() && !k.fileInBlock) {
+        const ParsedTrack& next = s.tracks[track + 1];
+        if (next.index00.Found()) end = CueTimeMs(Value(t, next.index00));
+        else if (next.index01.Found()) end = CueTimeMs(Value(t, next.index01));
     }
     *startMs = start;
     *lengthMs = end - start;
     return true;
 }
 
+bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_t* startMs, int32_t* lengthMs) {
+    ParsedSheet s = ParseSheet(sheet.cueText);
+    for (size_t i = 0; i < s.tracks.size(); i++)
+        if (s.tracks[i].line.at == position) return TimesOf(sheet.cueText, s, i, totalMs, startMs, lengthMs);
+    return false;
+}
+
 int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName) {
     int n = LeadingNumber(trackName);
     sheet->track.Set(std::to_wstring(n).c_str());
-    size_t at = FindTrack(sheet->cueText, n);
+    ParsedSheet s = ParseSheet(sheet->cueText);
+    int track = FindTrack(sheet->cueText, s, n);
     int32_t start = 0, length = 0;
-    if (at == npos || !TrackTimes(*sheet, at, sheet->lengthMs, &start, &length)) return 0;
+    if (track < 0 || !TimesOf(sheet->cueText, s, (size_t)track, sheet->lengthMs, &start, &length)) return 0;
     return length;
 }
 
 // The extension of the sheet's first FILE name (the whole name when it has no dot).
-static bool SheetExtension(const TagRecord& sheet, std::wstring* extension) {
-    std::string file;
-    if (!KeyValue(sheet.cueText, "FILE", 0, nullptr, &file)) return false;
-    std::wstring fileName = Decode(sheet, file, true);
+static bool SheetExtension(const TagRecord& sheet, const ParsedSheet& s, std::wstring* extension) {
+    if (s.files.empty()) return false;
+    std::wstring fileName = Decode(sheet, Value(sheet.cueText, s.files[0]), true);
     size_t dot = fileName.rfind(L'.');
     *extension = dot == std::wstring::npos ? fileName : fileName.substr(dot + 1);
     return true;
 }
 
 struct SheetTrack {
-    size_t at;               // where its TRACK keyword stands
+    size_t index;            // in the parsed sheet
     std::wstring number;     // "01 ": the number and the space after it
     std::wstring title;      // its TITLE, else "Track 01"
     std::wstring performer;  // its own PERFORMER; empty when none
@@ -237,38 +296,36 @@ struct SheetTrack {
 
 // Every track of the sheet in order, but those whose block holds REM SKIP.
 template <class Visit>
-static void ForEachTrack(const TagRecord& sheet, Visit visit) {
+static void ForEachTrack(const TagRecord& sheet, const ParsedSheet& s, Visit visit) {
     const std::string& t = sheet.cueText;
-    for (size_t at = FindKey(t, "TRACK", 0); at != npos; at = FindKey(t, "TRACK", LineEnd(t, at))) {
-        std::string number;
-        KeyValue(t, "TRACK", at, nullptr, &number);
+    for (size_t i = 0; i < s.tracks.size(); i++) {
+        const ParsedTrack& k = s.tracks[i];
+        if (k.skip.Found()) continue;
+        std::string number = Value(t, k.line);
         size_t space = number.find(' ');
         if (space != npos) number.resize(space + 1);
-        size_t after = LineEnd(t, at);
-        size_t skip = FindKey(t, "REM SKIP", after), next = FindKey(t, "TRACK", after);
-        if (skip != npos && (next == npos || skip < next)) continue;
-        SheetTrack track{at, Decode(sheet, number), {}, {}};
-        std::string v;
-        if (KeyValue(t, "TITLE", after, "TRACK", &v)) {
-            track.title = Decode(sheet, v);
+        SheetTrack track{i, Decode(sheet, number), {}, {}};
+        if (k.title.Found()) {
+            track.title = Decode(sheet, Value(t, k.title));
         } else {
             wchar_t fallback[32];
             swprintf(fallback, 32, L"Track %02i", atoi(number.c_str()));
             track.title = fallback;
         }
-        if (KeyValue(t, "PERFORMER", after, "TRACK", &v)) track.performer = Decode(sheet, v);
+        if (k.performer.Found()) track.performer = Decode(sheet, Value(t, k.performer));
         visit(track);
     }
 }
 
 int ImportSheetToPlayList(const TagRecord& sheet) {
+    ParsedSheet s = ParseSheet(sheet.cueText);
     std::wstring extension;
-    if (!SheetExtension(sheet, &extension)) return 0;
+    if (!SheetExtension(sheet, s, &extension)) return 0;
     std::wstring folder = sheet.path.text + L"\\";
     int added = 0;
-    ForEachTrack(sheet, [&](const SheetTrack& track) {
+    ForEachTrack(sheet, s, [&](const SheetTrack& track) {
         int32_t start = 0, length = 0;
-        if (!TrackTimes(sheet, track.at, sheet.lengthMs, &start, &length)) length = 0;
+        if (!TimesOf(sheet.cueText, s, track.index, sheet.lengthMs, &start, &length)) length = 0;
         if (length < 0) length = 0;
         if (AppendEntry(folder.c_str(), (track.number + track.title).c_str(), extension.c_str(), length)) added++;
     });
@@ -277,12 +334,13 @@ int ImportSheetToPlayList(const TagRecord& sheet) {
 
 int ImportSheetToFileList(const TagRecord& sheet) {
     BeginFileListRows();
+    ParsedSheet s = ParseSheet(sheet.cueText);
     std::wstring extension;
-    if (!SheetExtension(sheet, &extension)) return 0;
-    std::string v;
-    std::wstring albumPerformer = KeyValue(sheet.cueText, "PERFORMER", 0, "FILE", &v) ? Decode(sheet, v) : L"";
+    if (!SheetExtension(sheet, s, &extension)) return 0;
+    const KeyLine& performer = s.album[KeyPerformer];
+    std::wstring albumPerformer = performer.Found() ? Decode(sheet, Value(sheet.cueText, performer)) : L"";
     int added = 0;
-    ForEachTrack(sheet, [&](const SheetTrack& track) {
+    ForEachTrack(sheet, s, [&](const SheetTrack& track) {
         std::wstring name = track.number + track.title;
         if (!track.performer.empty() && lstrcmpiW(track.performer.c_str(), albumPerformer.c_str()) != 0)
             name += L" [" + track.performer + L"]";
@@ -298,34 +356,33 @@ static bool IsAbsolute(const std::wstring& name) {
 
 bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
     const std::string& t = sheet->cueText;
+    ParsedSheet s = ParseSheet(t);
     int n = LeadingNumber(trackName);
     sheet->track.Set(std::to_wstring(n).c_str());
-    struct { const char* key; StringBuffer* field; } album[] = {
-        {"REM GENRE", &sheet->genre}, {"REM DATE", &sheet->year}, {"REM COMMENT", &sheet->comment},
-        {"TITLE", &sheet->album}, {"PERFORMER", &sheet->artist}};
-    std::string v;
+    struct { SheetKey key; StringBuffer* field; } album[] = {
+        {KeyRemGenre, &sheet->genre}, {KeyRemDate, &sheet->year}, {KeyRemComment, &sheet->comment},
+        {KeyTitle, &sheet->album}, {KeyPerformer, &sheet->artist}};
     for (auto& a : album)
-        if (KeyValue(t, a.key, 0, "FILE", &v)) a.field->Set(Decode(*sheet, v).c_str());
+        if (s.album[a.key].Found()) a.field->Set(Decode(*sheet, Value(t, s.album[a.key])).c_str());
     bool opened = false;
-    size_t at = FindTrack(t, n);
-    if (at != npos) {
+    int track = FindTrack(t, s, n);
+    if (track >= 0) {
+        const ParsedTrack& k = s.tracks[(size_t)track];
         std::wstring audio;
-        std::string file;
         if (sheet->cueEmbedded) {
             audio = sheet->path.text;
-        } else if (FileBefore(*sheet, at, &file)) {
-            audio = Decode(*sheet, file, true);
+        } else if (k.file >= 0) {
+            audio = Decode(*sheet, Value(t, s.files[(size_t)k.file]), true);
             if (!IsAbsolute(audio)) audio = FolderOf(sheet->path.text) + audio;
         }
-        size_t after = LineEnd(t, at);
-        if (KeyValue(t, "TITLE", after, "TRACK", &v)) sheet->title.Set(Decode(*sheet, v).c_str());
-        if (KeyValue(t, "PERFORMER", after, "TRACK", &v)) sheet->artist.Set(Decode(*sheet, v).c_str());
+        if (k.title.Found()) sheet->title.Set(Decode(*sheet, Value(t, k.title)).c_str());
+        if (k.performer.Found()) sheet->artist.Set(Decode(*sheet, Value(t, k.performer)).c_str());
         bool wasFromPlayList = g_playList.fromPlayList;
         g_playList.fromPlayList = true;  // no "Can't play file" box for a track
         opened = !audio.empty() && FindAudioFile(&audio) && OpenTrack(audio.c_str(), false, true);
         g_playList.fromPlayList = wasFromPlayList;
         int32_t start = 0, length = 0;
-        if (opened && TrackTimes(*sheet, at, (int32_t)seekLength, &start, &length)) {
+        if (opened && TimesOf(t, s, (size_t)track, (int32_t)seekLength, &start, &length)) {
             SetTrackBounds(start, length);
             bool complete = g_engine.scanComplete;
             g_engine.scanBusy = false;
@@ -387,6 +444,13 @@ static int FindAudioRow(const ListView* l, int sheetRow, const std::wstring& bas
     return -1;
 }
 
+static bool NeighbourNamedLike(const ListView* l, int sheetRow, const std::wstring& base) {
+    for (int r : {sheetRow - 1, sheetRow + 1})
+        if (r >= 0 && r < l->rowCount && StartsWithNoCase(CellName(l, r), base))
+            return true;
+    return false;
+}
+
 void MergeCueSheets(ListView* l, const wchar_t* folder) {
     if (!l || l->columnCount <= FileListName) return;
     std::vector<char> gone((size_t)l->rowCount);
@@ -396,10 +460,14 @@ void MergeCueSheets(ListView* l, const wchar_t* folder) {
         const wchar_t* name = CellName(l, r);
         const wchar_t* dot = wcsrchr(name, L'.');
         if (l->rows[r].cells[FileListName].value || !dot || lstrcmpiW(dot + 1, L"cue") != 0) continue;
+        std::wstring base(name, (size_t)(dot - name));
+        // The audio row can only be a neighbour named like the sheet: without
+        // one, the sheet is not even read (a refresh stays cheap however many
+        // sheets a folder holds).
+        if (!NeighbourNamedLike(l, r, base)) continue;
         CueSheet sheet;
         std::wstring audio;
         if (!ReadCueSheet((std::wstring(folder) + name).c_str(), &sheet) || !SingleAudioFile(sheet, &audio)) continue;
-        std::wstring base(name, (size_t)(dot - name));
         std::wstring audioName = audio.substr(audio.rfind(L'\\') + 1);
         int row = FindAudioRow(l, r, base, audioName);
         if (row < 0) continue;
@@ -430,10 +498,8 @@ void MergeCueSheets(ListView* l, const wchar_t* folder) {
 
 static void FillAudioFiles(CueSheet* sheet) {
     const std::string& t = sheet->record.cueText;
-    std::string v;
-    for (size_t at = FindKey(t, "FILE", 0); at != npos; at = FindKey(t, "FILE", LineEnd(t, at)))
-        if (KeyValue(t, "FILE", at, "TRACK", &v))
-            sheet->audioFiles.push_back(FolderOf(sheet->path) + Decode(sheet->record, v, true));
+    for (const KeyLine& file : ParseSheet(t).files)
+        sheet->audioFiles.push_back(FolderOf(sheet->path) + Decode(sheet->record, Value(t, file), true));
 }
 
 bool ReadCueSheet(const wchar_t* path, CueSheet* sheet) {
@@ -450,17 +516,55 @@ bool ReadEmbeddedCueSheet(const wchar_t* audioPath, CueSheet* sheet) {
     return true;
 }
 
-bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
+// The sheet last asked about: its text read and indexed once, and the
+// lengths of the audio files its tracks play, each probed once.
+struct CueTrackLengths::Sheet {
+    std::wstring container;
+    TagRecord record;
+    ParsedSheet parsed;
+    std::vector<std::pair<std::wstring, int32_t>> audioLengths;
+};
+
+CueTrackLengths::CueTrackLengths() = default;
+CueTrackLengths::~CueTrackLengths() = default;
+
+bool CueTrackLengths::Length(const wchar_t* trackPath, int32_t* lengthMs) {
     std::wstring container, name;
-    TagRecord sheet;
-    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    if (!sheet.cueEmbedded) {
-        std::wstring audio = SheetAudioFile(sheet, name.c_str());
-        int32_t total = audio.empty() ? -1 : ProbeLength(audio.c_str());
-        sheet.lengthMs = total > 0 ? total : 0;
+    if (!SplitTrackPath(trackPath, &container, &name)) return false;
+    if (!last || _wcsicmp(last->container.c_str(), container.c_str()) != 0) {
+        auto fresh = std::make_unique<Sheet>();
+        if (!LoadSheet(container.c_str(), &fresh->record)) return false;
+        fresh->container = container;
+        fresh->parsed = ParseSheet(fresh->record.cueText);
+        last = std::move(fresh);
     }
-    *lengthMs = TrackLength(&sheet, name.c_str());
+    const std::string& t = last->record.cueText;
+    const ParsedSheet& s = last->parsed;
+    int track = FindTrack(t, s, LeadingNumber(name.c_str()));
+    int32_t total = last->record.lengthMs;  // an embedded sheet's is its own file's
+    if (!last->record.cueEmbedded) {
+        total = 0;
+        int file = track >= 0 ? s.tracks[(size_t)track].file : -1;
+        if (file >= 0) {
+            std::wstring audio = FolderOf(container) + Decode(last->record, Value(t, s.files[(size_t)file]), true);
+            auto known = std::find_if(last->audioLengths.begin(), last->audioLengths.end(),
+                                      [&](const auto& a) { return _wcsicmp(a.first.c_str(), audio.c_str()) == 0; });
+            if (known == last->audioLengths.end()) {
+                int32_t probed = ProbeLength(audio.c_str());
+                last->audioLengths.emplace_back(audio, probed > 0 ? probed : 0);
+                known = last->audioLengths.end() - 1;
+            }
+            total = known->second;
+        }
+    }
+    int32_t start = 0, length = 0;
+    *lengthMs = track >= 0 && TimesOf(t, s, (size_t)track, total, &start, &length) ? length : 0;
     return true;
+}
+
+bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
+    CueTrackLengths lengths;
+    return lengths.Length(trackPath, lengthMs);
 }
 
 int AppendCueTracks(const CueSheet& sheet, int32_t audioLengthMs) {

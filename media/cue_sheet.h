@@ -4,11 +4,15 @@
 // converted.
 #pragma once
 #include <stdint.h>
+#include <memory>
 #include <string>
 #include <vector>
 #include "media/tags.h"
 
 class ListView;
+
+// No sheet is larger: a bigger file is no sheet at all.
+constexpr size_t kMaxCueSheetBytes = 1 << 20;
 
 // ---- the sheet itself ----
 // Reads a ".cue" (or ".m3u") file, or the sheet embedded in an audio file's tags.
@@ -60,6 +64,18 @@ bool SingleAudioFile(const CueSheet& sheet, std::wstring* audioPath);
 // A virtual track path (the sheet's path used as a folder): the track's length.
 // False when the path is no track of a readable sheet.
 bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs);
+// The same for many tracks in a row (adding a sheet's tracks): the sheet is
+// read and its audio file probed once, not once per track.
+class CueTrackLengths {
+public:
+    CueTrackLengths();
+    ~CueTrackLengths();
+    bool Length(const wchar_t* trackPath, int32_t* lengthMs);
+
+private:
+    struct Sheet;
+    std::unique_ptr<Sheet> last;
+};
 // Appends the sheet's tracks as playlist entries (the window's thread only),
 // the audio file being audioLengthMs long; returns how many were appended.
 int AppendCueTracks(const CueSheet& sheet, int32_t audioLengthMs);

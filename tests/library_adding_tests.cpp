@@ -204,3 +204,29 @@ TEST_F(AddingTest, ASheetBesideItsAudioBecomesItsTracksAndATrackPlaysWithinItsBo
     EXPECT_EQ(Names().back(), L"01 \x00E9");
     EXPECT_EQ(PlayListCount(), before + 1);
 }
+
+// Adding the tracks of a sheet shown as a folder: the sheet is read and its
+// audio file probed once for all of them, not once per track.
+TEST_F(AddingTest, TheTracksOfALongSheetAddQuicklyWithTheirLengths) {
+    ASSERT_TRUE(WriteSineWav(tree.File(L"long.wav"), 3));
+    std::string sheet = "FILE \"long.wav\" WAVE\r\n";
+    const int tracks = 3000;
+    for (int i = 0; i < tracks; i++) {
+        char block[64];
+        snprintf(block, sizeof(block), "TRACK %02d AUDIO\r\nINDEX 01 00:%02d:00\r\n", i + 1, i == tracks - 1 ? 1 : 0);
+        sheet += block;
+    }
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"long.cue"), sheet));
+    ASSERT_TRUE(ShowSheetAsFolder(tree.File(L"long.cue").c_str()));
+    ASSERT_EQ(w->files->rowCount, tracks + 1);
+    SetCurrent(w->files, 0);  // ".." alone: every track
+    DWORD start = GetTickCount();
+    w->Key(VK_F5);
+    WaitForAdding();
+    DWORD took = GetTickCount() - start;
+    ASSERT_EQ(PlayListCount(), tracks);
+    EXPECT_EQ(EntryLength(tracks - 2), 1000);  // up to the last track's start
+    EXPECT_EQ(EntryLength(tracks - 1), 2000);  // the last ends with the audio
+    EXPECT_EQ(EntryLength(0), 0);
+    EXPECT_LT(took, 4000u) << tracks << " tracks";
+}

@@ -9,6 +9,7 @@
 #include "library/open_outside.h"
 #include "library/playlist.h"
 #include "app/command_line.h"
+#include "app/hand_off.h"
 #include "app/general_settings.h"
 #include "app/paths.h"
 #include "audio/engine.h"
@@ -134,8 +135,21 @@ TEST(PathRoot, DriveAndShareRoots) {
     EXPECT_EQ(PathRoot(L"\\\\server\\share\\"), L"\\\\server\\share\\");
     EXPECT_EQ(PathRoot(L"Choose drive"), L"");
     EXPECT_EQ(PathRoot(L"\\\\server\\"), L"");
-    EXPECT_EQ(SecondPlayerCommand(L"C:\\Program Files\\Sonvale.exe", L"D:\\a b.mp3"),
-              L"C:\\Program Files\\Sonvale.exe /fs /f \"D:\\a b.mp3\"");
+}
+
+TEST(OpenOutside, TheSecondPlayersCommandLineQuotesTheExecutableAndTheFile) {
+    std::wstring command = SecondPlayerCommand(L"C:\\Program Files\\Sonvale.exe", L"D:\\a b.mp3");
+    EXPECT_EQ(command, L"\"C:\\Program Files\\Sonvale.exe\" /fs /f \"D:\\a b.mp3\"");
+    // Split as Windows splits it: the program is the whole path, spaces and all.
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW(command.c_str(), &n);
+    ASSERT_NE(argv, nullptr);
+    ASSERT_EQ(n, 4);
+    EXPECT_STREQ(argv[0], L"C:\\Program Files\\Sonvale.exe");
+    EXPECT_STREQ(argv[1], L"/fs");
+    EXPECT_STREQ(argv[2], L"/f");
+    EXPECT_STREQ(argv[3], L"D:\\a b.mp3");
+    LocalFree(argv);
 }
 
 TEST_F(FileActionsTest, ThePathBarPlaysAFileInItsFolderAndCtrlPageDownPlaysTheFocusedFile) {
@@ -225,4 +239,82 @@ TEST_F(FileActionsTest, ASheetJoinsItsAudioRowAndOpensAsTheFolderOfItsTracks) {
     w->Key(VK_RETURN);
     EXPECT_EQ(Names().size(), 4u);
     EXPECT_EQ(Current(), L"..");
+}
+
+TEST_F(FileActionsTest, ASheetHandedOverShowsItsTracks) {
+    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
+    std::wstring sheet = tree.File(L"a song.cue");
+    // Named on the command line (open), dropped on the window (follow) or sent
+    // with /a: the file list shows the tracks, the first row current.
+    for (uint8_t mode : {(uint8_t)ModeOpen, (uint8_t)ModeFollow}) {
+        NavigateFileList(L"C:\\");
+        HandOffRecord r{};
+        r.mode = mode;
+        lstrcpynW(r.path, sheet.c_str(), MAX_PATH);
+        HandleHandOff(r);
+        EXPECT_EQ(g_general.Path.text, sheet + L"\\") << mode;
+        EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}))
+            << mode;
+        EXPECT_EQ(w->files->currentRow, 0);
+        EXPECT_EQ(w->pathBar->text.text, sheet + L"\\");
+    }
+    // A sheet that cannot be read shows in its folder, selected.
+    std::string huge(kMaxCueSheetBytes + 1, ' ');
+    huge.replace(0, sizeof(kSheet) - 1, kSheet);
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"huge.cue"), huge));
+    HandOffRecord r{};
+    r.mode = ModeOpen;
+    lstrcpynW(r.path, tree.File(L"huge.cue").c_str(), MAX_PATH);
+    HandleHandOff(r);
+    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(Current(), L"huge.cue");
+}
+
+// A sheet this large used to be read keyword by keyword, each search running
+// to the end of the text: tens of thousands of tracks cost seconds of a frozen
+// window. One just under the limit now lists at once; one over it is no sheet.
+TEST_F(FileActionsTest, ALargeSheetListsAtOnceAndAnOversizedOneIsAPlainFile) {
+    ASSERT_TRUE(WriteSineWav(tree.File(L"big.wav"), 1));
+    std::string big = "FILE \"big.wav\" WAVE\r\n";
+    int tracks = 0;
+    for (;;) {
+        char block[64];
+        // A title whose quote never closes: its value runs to the line end.
+        int n = snprintf(block, sizeof(block), "TRACK %02d AUDIO\r\nTITLE \"t\r\nINDEX 01 00:00:%02d\r\n", tracks + 1,
+                         tracks % 60);
+        if (big.size() + n > kMaxCueSheetBytes) break;
+        big += block;
+        tracks++;
+    }
+    ASSERT_GT(tracks, 15000);
+    big.resize(kMaxCueSheetBytes, ' ');  // the largest sheet there may be
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"big.cue"), big));
+    NavigateFileList(tree.path.c_str());
+    ASSERT_GE(Row(L"big.wav | cue"), 0);  // merged: it is a sheet
+    SetCurrent(w->files, Row(L"big.wav | cue"));
+    DWORD start = GetTickCount();
+    w->Key(VK_RETURN);
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(g_general.Path.text, tree.File(L"big.cue") + L"\\");
+    EXPECT_EQ(w->files->rowCount, tracks + 1);
+    EXPECT_EQ(Names()[1], L"01 \"t.wav");
+    EXPECT_LT(took, 3000u) << "listing " << tracks << " tracks";
+    // The same sheet one byte longer is no sheet: a row of its own that
+    // neither merges nor opens.
+    w->Key(VK_BACK);
+    big.resize(kMaxCueSheetBytes + 1, ' ');
+    ASSERT_TRUE(WriteFileBytes(tree.File(L"big.cue"), big));
+    w->Key('R', false, true);
+    EXPECT_GE(Row(L"big.cue"), 0);
+    EXPECT_GE(Row(L"big.wav"), 0);
+    TagRecord record;
+    EXPECT_FALSE(LoadSheet(tree.File(L"big.cue").c_str(), &record));
+    SetCurrent(w->files, Row(L"big.cue"));
+    {
+        AnyBoxCatcher boxes;
+        w->Key(VK_RETURN);
+        EXPECT_EQ(boxes.Seen(), (std::vector<std::wstring>{L"Information|Failed to read the CUE sheet"}));
+    }
+    EXPECT_EQ(g_general.Path.text, tree.path);
 }

@@ -312,6 +312,64 @@ TEST(ListView, DraggingTheScrollBarThumbMovesThroughTheList) {
     EXPECT_EQ(t.list->currentRow, row + 11);
 }
 
+// A right press beside a row, on the bar, used to toggle that row and start
+// a marking drag; a right double click there inverted every row; a middle
+// click was Enter.
+TEST(ListView, EveryPressOnAScrollBarBelongsToTheBar) {
+    ListWindow t(500);
+    ScrollBar& bar = t.list->vScroll;
+    ASSERT_TRUE(bar.visible);
+    int x = bar.x + bar.width / 2;
+    POINT p = t.Line(6);
+    t.win.Press(x, p.y, WM_RBUTTONDOWN);
+    for (int line = 7; line <= 10; line++) {
+        POINT q = t.Line(line);
+        t.win.Send(WM_MOUSEMOVE, MK_RBUTTON, PackPoint(q.x, q.y));
+    }
+    POINT end = t.Line(10);
+    t.win.Release(end.x, end.y, WM_RBUTTONUP);
+    EXPECT_EQ(t.Selected(), 0);
+    EXPECT_EQ(t.list->currentRow, 0);
+    t.win.Press(x, p.y, WM_RBUTTONDOWN);  // the double click
+    t.win.Release(x, p.y, WM_RBUTTONUP);
+    EXPECT_EQ(t.Selected(), 0);
+    t.win.Ticks(31);
+    t.win.Send(WM_MBUTTONDOWN, MK_MBUTTON, PackPoint(x, p.y));
+    t.win.Send(WM_MBUTTONUP, 0, PackPoint(x, p.y));
+    EXPECT_EQ(CountNotes(5, WM_KEYDOWN), 0);
+    EXPECT_EQ(CountNotes(5, WM_RBUTTONDOWN), 0);
+    EXPECT_EQ(t.list->currentRow, 0);
+    // The left button still works the bar, and the right one the rows.
+    t.win.Ticks(31);
+    t.win.Press(x, bar.y + bar.height - 3);
+    t.win.Release(x, bar.y + bar.height - 3);
+    EXPECT_EQ(t.list->currentRow, 1);
+    t.win.Ticks(31);
+    POINT row = t.Line(2);
+    t.win.Press(row.x, row.y, WM_RBUTTONDOWN);
+    t.win.Release(row.x, row.y, WM_RBUTTONUP);
+    EXPECT_EQ(t.Selected(), 1);
+}
+
+// A double click is taken whole: Enter once, the owner told of the double
+// click, and no second press (no second cell click, no cursor move).
+TEST(ListView, ADoubleClickIsEnterAndIsNotOfferedAgainAsAPress) {
+    ListWindow t(100);
+    POINT p = t.Line(4);
+    t.win.Ticks(31);
+    for (int i = 0; i < 2; i++) {
+        t.win.Press(p.x, p.y);
+        t.win.Release(p.x, p.y);
+    }
+    int enters = 0;
+    for (const Note& n : g_notes) enters += n.msg == WM_KEYDOWN && n.wp == VK_RETURN;
+    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(CountNotes(5, WM_LBUTTONDBLCLK), 1);
+    EXPECT_EQ(CountNotes(5, WM_LBUTTONDOWN), 1);
+    EXPECT_EQ(CountNotes(5, WM_USER + 500), 1);
+    EXPECT_EQ(t.list->currentRow, 4);
+}
+
 TEST(ListView, SortingIsNaturalWithEmptyCellsFirst) {
     const wchar_t* names[] = {L"file10", L"File2", L"file9", L"a", L"file1", L"file10b"};
     ListWindow t(6, names);

@@ -26,6 +26,7 @@
 #include "system/system_volume.h"
 #include "audio/track_display.h"
 #include "library/adding.h"
+#include "library/file_browser.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "ui/button.h"
@@ -489,6 +490,49 @@ TEST_F(MainWin, PanelSplitterDragHidesAndDoubleClickCentres) {
     EXPECT_EQ(g_general.LCR, 0);
     EXPECT_EQ(g_layout.splitterOffset, 0);
     EXPECT_TRUE(f.fileList->visible && f.playList->visible);
+}
+
+static std::vector<std::wstring> g_openedAddresses;
+static void RecordAddress(const wchar_t* address) { g_openedAddresses.push_back(address); }
+
+// A list takes a double click whole: its owner hears of it, and it is never
+// offered again as a single press.
+TEST_F(MainWin, DoubleClicksOnTheListsReachTheirOwnersOnce) {
+    auto doubleClick = [&](int x, int y) {
+        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        for (int i = 0; i < 2; i++) {
+            SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, y));
+            SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(x, y));
+        }
+        PumpMessages();
+    };
+    // The info panel's double click searches the lyrics of what it shows.
+    g_openedAddresses.clear();
+    void (*shell)(const wchar_t*) = g_openAddress;
+    g_openAddress = RecordAddress;
+    ASSERT_TRUE(f.info->visible);
+    doubleClick(f.info->x + 20, f.info->y + 5);
+    g_openAddress = shell;
+    ASSERT_EQ(g_openedAddresses.size(), 1u);
+    std::wstring title = f.info->rows[0].cells[0].text ? f.info->rows[0].cells[0].text : L"";
+    bool given = f.info->rows[0].cells[0].text && !f.info->rows[0].cells[0].empty;
+    std::wstring artist = f.info->rows[1].cells[0].text ? f.info->rows[1].cells[0].text : L"";
+    EXPECT_EQ(g_openedAddresses[0], LyricsAddress(artist, title, given));
+
+    // A double click that opens a folder leaves the cursor on its first row,
+    // not on whichever row now lies under the pointer.
+    ScratchFolder tree{L"double-click"};
+    for (const wchar_t* d : {L"inner", L"inner\\a", L"inner\\b", L"inner\\c", L"inner\\d"})
+        ASSERT_TRUE(CreateDirectoryW(tree.File(d).c_str(), nullptr));
+    NavigateFileList(tree.path.c_str());
+    ListView* files = f.fileList;
+    int row = FindRow(files, FileListName, L"inner");
+    ASSERT_EQ(row, 1);
+    SetFocusIndex(f.window, files->index, true);
+    int y = files->y + files->headerHeight + 2 + (row - files->topRow) * files->rowHeight + files->rowHeight / 2;
+    doubleClick(files->x + 40, y);
+    EXPECT_EQ(g_general.Path.text, tree.File(L"inner\\"));
+    EXPECT_EQ(files->currentRow, 0);
 }
 
 TEST_F(MainWin, SeekEdgeDragAndDoubleClick) {

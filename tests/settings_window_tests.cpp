@@ -69,6 +69,17 @@ struct SettingsWin : testing::Test {
         for (int c = 0; c < column; c++) x += l->columns[c].width;
         Click(x + 6, l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2);
     }
+    // Two presses on a row's cell within the double-click time.
+    void DoubleClickRow(ListView* l, int row, int column) {
+        int x = l->x + 2;
+        for (int c = 0; c < column; c++) x += l->columns[c].width;
+        int y = l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2;
+        for (int i = 0; i < 31; i++) Send(WM_TIMER, kTickTimer);
+        for (int i = 0; i < 2; i++) {
+            Send(WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x + 6, y));
+            Send(WM_LBUTTONUP, 0, PackPoint(x + 6, y));
+        }
+    }
     void Page(int p) {
         SetCurrent(s.pages, p);
         PumpMessages();
@@ -369,6 +380,147 @@ TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
     EXPECT_EQ(g_hotKeys[1].vk, 0x26u);
     EXPECT_EQ(g_hotKeys[1].modifiers, (uint32_t)HotKeyWin);
     EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[0].action);
+}
+
+// A double click is two clicks: a check cell flips twice, not a third time
+// as the press offered again after the double click; on a row's label it is
+// Enter, which flips once. On the hot key editor it arms the capture.
+TEST_F(SettingsWin, ADoubleClickIsTwoClicksOnACheckCellAndEnterOnARow) {
+    Open();
+    ListView* misc = s.options[OptionMisc];
+    int spectrum = RowOf(OptionMisc, L"Show spectrum");
+    ASSERT_EQ(g_general.isSpectrum, 1);
+    DoubleClickRow(misc, spectrum, 0);
+    EXPECT_EQ(g_general.isSpectrum, 1);
+    EXPECT_TRUE(g_mainFrame.spectrum->visible);
+    EXPECT_TRUE(Checked(misc, spectrum));
+    DoubleClickRow(misc, spectrum, 1);
+    EXPECT_EQ(g_general.isSpectrum, 0);
+    EXPECT_FALSE(g_mainFrame.spectrum->visible);
+    DoubleClickRow(misc, spectrum, 1);
+    EXPECT_EQ(g_general.isSpectrum, 1);
+
+    SetPlayerHotKeyDefaults();
+    Page(PagePlayerKeys);
+    ListView* keys = s.hotKeys;
+    DoubleClickRow(keys, 3, 5);
+    EXPECT_EQ(keys->currentRow, 3);
+    EXPECT_TRUE(KeyCaptureArmed());
+    Send(WM_KEYDOWN, 'J', 0);
+    EXPECT_EQ(g_hotKeys[3].vk, (uint32_t)'J');
+    EXPECT_FALSE(KeyCaptureArmed());
+}
+
+// An armed capture ends when its row can no longer take the key: another
+// page, another control, the window closing or going inactive. The key then
+// does what it does anywhere else and no hidden row changes.
+TEST_F(SettingsWin, KeyCaptureEndsWithItsPageItsFocusAndItsWindow) {
+    SetPlayerHotKeyDefaults();
+    uint32_t vk1 = g_hotKeys[1].vk;
+    Open();
+    Page(PagePlayerKeys);
+    ListView* keys = s.hotKeys;
+    auto arm = [&]() {
+        SetFocusIndex(s.window, keys->index, false);
+        SetCurrent(keys, 1);
+        Send(WM_KEYDOWN, VK_RETURN, 0);
+        ASSERT_TRUE(KeyCaptureArmed());
+    };
+    // Another page: the music folder box takes its keys.
+    arm();
+    Page(PageGeneral);
+    EXPECT_FALSE(KeyCaptureArmed());
+    SetFocusIndex(s.window, s.musicFolder->index, false);
+    SetEditText(s.musicFolder, L"");
+    Send(WM_KEYDOWN, 'M', 0);
+    Send(WM_CHAR, L'M', 0);
+    EXPECT_EQ(g_hotKeys[1].vk, vk1);
+    EXPECT_STREQ(s.musicFolder->text.c_str(), L"M");
+    // Back on the page, the row shows no capture colours.
+    Page(PagePlayerKeys);
+    EXPECT_EQ(keys->colors[1], g_theme.list[1]);
+    // Another control of the window takes the focus (a press on the page list).
+    arm();
+    Click(s.pages->x + 30, s.pages->y + 2 + PagePlayerKeys * s.pages->rowHeight + 5);
+    ASSERT_EQ(s.window->focusIndex, s.pages->index);
+    Send(WM_KEYDOWN, 'Q', 0);
+    EXPECT_FALSE(KeyCaptureArmed());
+    EXPECT_EQ(g_hotKeys[1].vk, vk1);
+    // The window goes inactive.
+    arm();
+    Send(WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_FALSE(KeyCaptureArmed());
+    Send(WM_KEYDOWN, 'W', 0);
+    EXPECT_EQ(g_hotKeys[1].vk, vk1);
+    // The window closes: nothing stays armed for the next one.
+    arm();
+    RunCommand(CmdSettings);
+    ASSERT_FALSE(SettingsWindowHandle());
+    EXPECT_FALSE(KeyCaptureArmed());
+    Open();
+    SetFocusIndex(s.window, s.musicFolder->index, false);
+    Send(WM_KEYDOWN, 'Z', 0);
+    EXPECT_EQ(g_hotKeys[1].vk, vk1);
+}
+
+static LOGFONTW FontOf(const ListView* l) {
+    LOGFONTW lf{};
+    GetObjectW(l->font.handle, sizeof(lf), &lf);
+    return lf;
+}
+
+// The larger list font: read at start-up after the lists exist, and switched
+// from the settings window's Misc options; both lists, rows and the playlist's
+// length column follow, and the window's font comes back when it is off.
+TEST_F(SettingsWin, TheLargerListFontAtStartAndFromItsRow) {
+    MainFrame& f = g_mainFrame;
+    ListView* lists[2] = {f.fileList, f.playList};
+    int rows[2], spacing[2];
+    for (int i = 0; i < 2; i++) {
+        ASSERT_EQ(lists[i]->font.handle, f.window->font.handle);
+        rows[i] = lists[i]->rowHeight;
+        spacing[i] = rows[i] - lists[i]->textHeight;
+    }
+    ASSERT_EQ(f.playList->columns[PlayListLength].width, 40);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"Settings.ini"), "\xEF\xBB\xBF[General]\r\nisEnlargeFont = 1\r\n"));
+    LoadGeneralSettings(false, false);
+    ASSERT_EQ(g_general.isEnlargeFont, 1);
+    for (int i = 0; i < 2; i++) {
+        ListView* l = lists[i];
+        ASSERT_NE(l->font.handle, f.window->font.handle) << i;
+        LOGFONTW lf = FontOf(l);
+        EXPECT_STREQ(lf.lfFaceName, L"Arial") << i;
+        EXPECT_EQ(lf.lfHeight, 16) << i;
+        EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET) << i;
+        EXPECT_EQ(lf.lfOutPrecision, OUT_TT_PRECIS) << i;
+        EXPECT_GT(l->rowHeight, rows[i]) << i;
+        EXPECT_EQ(l->rowHeight - l->textHeight, spacing[i]) << i;
+    }
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 42);
+    SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
+    PumpMessages();
+    ScreenShot shot;
+    if (shot.Capture(g_mainWindow)) shot.SaveBmp(ArtefactFolder() + L"main-larger-list-font.bmp");
+
+    // Switched off and on again from its row.
+    Open();
+    ListView* misc = s.options[OptionMisc];
+    int row = RowOf(OptionMisc, L"Larger font in the lists");
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(Checked(misc, row));
+    ClickRow(misc, row);
+    EXPECT_EQ(g_general.isEnlargeFont, 0);
+    for (int i = 0; i < 2; i++) {
+        EXPECT_EQ(lists[i]->font.handle, f.window->font.handle) << i;
+        EXPECT_EQ(lists[i]->rowHeight, rows[i]) << i;
+    }
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 40);
+    ClickRow(misc, row);
+    EXPECT_EQ(g_general.isEnlargeFont, 1);
+    EXPECT_STREQ(FontOf(f.playList).lfFaceName, L"Arial");
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 42);
+    // Every row of Misc options shows whole in its list.
+    EXPECT_GE(VisibleRows(misc), OptionRowCount(OptionMisc));
 }
 
 TEST_F(SettingsWin, RowsThatAreNotDevicesAreRefused) {

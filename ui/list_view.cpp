@@ -102,6 +102,39 @@ void SetRowHeight(ListView* l, int height) {
     LayoutListBars(l);
 }
 
+void FontChanged(ListView* l, int spacing) {
+    if (l->surface.memoryDC && l->font.handle) l->textHeight = FontHeight(&l->surface, l->font.handle);
+    else l->textHeight = l->font.height;
+    l->rowHeight = l->textHeight + spacing;
+    if (l->rowHeight < 1) l->rowHeight = 1;
+    for (int c = 0; c < l->columnCount; c++) l->columns[c].widestText = 0;
+    for (int r = 0; r < l->rowCount; r++)
+        for (int c = 0; c < l->columnCount; c++) {
+            ListCell& cell = l->rows[r].cells[c];
+            if (!cell.text) continue;
+            cell.textWidth = (int16_t)MeasureListText(l, cell.text, (int)wcslen(cell.text));
+            if (cell.textWidth > l->columns[c].widestText) l->columns[c].widestText = cell.textWidth;
+        }
+    LayoutListBars(l);
+}
+
+void SetListFont(ListView* l, const wchar_t* face, int height, int charset) {
+    int spacing = l->rowHeight - l->textHeight;
+    l->font.inheritsWindowFont = false;
+    l->font.faceName.Set(face);
+    SetFont(&l->font, height, 0, charset);
+    FontChanged(l, spacing);
+}
+
+void ShareWindowFont(ListView* l, const FontSpec* windowFont) {
+    if (l->font.inheritsWindowFont && l->font.handle == windowFont->handle) return;
+    int spacing = l->rowHeight - l->textHeight;
+    ReleaseFont(&l->font);
+    l->font.inheritsWindowFont = true;
+    ShareFont(&l->font, windowFont);
+    FontChanged(l, spacing);
+}
+
 // ---- columns and rows -----------------------------------------------------
 
 bool AddColumns(ListView* l, int n) {

@@ -115,5 +115,12 @@ void SetCurrentCentred(ListView* l, int row);
 int VisibleRows(const ListView* l);
 // Sets the row height from the font (and the spacing over it).
 void SetRowHeight(ListView* l, int height);
+// The list's font was replaced: the row height follows the new text height
+// with the spacing given, and every cell is measured again.
+void FontChanged(ListView* l, int spacing);
+// A font of the list's own, or the window's shared one again; either keeps the
+// spacing between the text and the row's edges.
+void SetListFont(ListView* l, const wchar_t* face, int height, int charset);
+void ShareWindowFont(ListView* l, const FontSpec* windowFont);
 // The text of the search box was changed: mark the matches and move to the first.
 void UpdateSearch(ListView* l);

@@ -267,19 +267,7 @@ static void RecreateFont(ListView* l, int height) {
     if (!l->font.owns && lf.lfFaceName[0]) l->font.faceName.Set(lf.lfFaceName);
     l->font.inheritsWindowFont = false;
     SetFont(&l->font, height, 0, DEFAULT_CHARSET);
-    if (l->surface.memoryDC && l->font.handle) l->textHeight = FontHeight(&l->surface, l->font.handle);
-    else l->textHeight = height;
-    l->rowHeight = l->textHeight + spacing;
-    if (l->rowHeight < 1) l->rowHeight = 1;
-    for (int c = 0; c < l->columnCount; c++) l->columns[c].widestText = 0;
-    for (int r = 0; r < l->rowCount; r++)
-        for (int c = 0; c < l->columnCount; c++) {
-            ListCell& cell = l->rows[r].cells[c];
-            if (!cell.text) continue;
-            cell.textWidth = (int16_t)MeasureListText(l, cell.text, (int)wcslen(cell.text));
-            if (cell.textWidth > l->columns[c].widestText) l->columns[c].widestText = cell.textWidth;
-        }
-    LayoutListBars(l);
+    FontChanged(l, spacing);
 }
 
 // The column under a client x, or -1; edge gets the column whose right edge is near.
@@ -334,17 +322,20 @@ int ListView::OnMouse(UINT msg, WPARAM wp, LPARAM pos) {
         return 1;
     }
 
-    // A press on a scroll bar belongs to the bar until the release.
-    if (press && msg != WM_RBUTTONDOWN && msg != WM_RBUTTONDBLCLK) {
+    // Every press on a scroll bar belongs to the bar until the release: the
+    // left button works it, the others do nothing, and the rows under the bar
+    // see none of them.
+    if (press || msg == WM_MBUTTONDOWN) {
         ScrollBar* bars[2] = {&vScroll, &hScroll};
         for (ScrollBar* b : bars) {
-            if (b->visible && b->HitTest(px, py)) {
-                scrollBarPressed = true;
-                b->OnMouse(WM_LBUTTONDOWN, wp, pos);
-                if (b == &vScroll) SetCurrent(this, vScroll.value);
-                Redraw(this);
-                return 1;
-            }
+            if (!b->visible || !b->HitTest(px, py)) continue;
+            if (msg == WM_MBUTTONDOWN) return 0;
+            scrollBarPressed = true;
+            if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) return 0;
+            b->OnMouse(WM_LBUTTONDOWN, wp, pos);
+            if (b == &vScroll) SetCurrent(this, vScroll.value);
+            Redraw(this);
+            return 1;
         }
     }
     if (scrollBarPressed) {
@@ -366,10 +357,10 @@ int ListView::OnMouse(UINT msg, WPARAM wp, LPARAM pos) {
         if (msg == WM_LBUTTONUP) {
             vScroll.OnMouse(msg, wp, pos);
             hScroll.OnMouse(msg, wp, pos);
-            scrollBarPressed = false;
             Redraw(this);
-            return 0;
         }
+        // The bar lets go once no button that pressed it is held.
+        if ((msg == WM_LBUTTONUP || msg == WM_RBUTTONUP) && !(wp & (MK_LBUTTON | MK_RBUTTON))) scrollBarPressed = false;
         return 0;
     }
 
@@ -436,13 +427,20 @@ int ListView::OnMouse(UINT msg, WPARAM wp, LPARAM pos) {
             Notify(WM_KEYDOWN, VK_RETURN, 0);
         }
         Redraw(this);
-        return 0;
+        // Taken: the owner hears of the double click itself, and it is not
+        // offered again as a press (which would move the cursor to the row
+        // under the pointer in whatever the Enter just showed, or click a cell).
+        return 1;
     }
     if (msg == WM_RBUTTONDBLCLK) {
         for (int r = 0; r < rowCount; r++) rows[r].selected = !rows[r].selected;
         Redraw(this);
         return 1;
     }
+
+    // Only a press or a marking drag picks a row (a middle button's release
+    // does not).
+    if (msg != WM_LBUTTONDOWN && msg != WM_RBUTTONDOWN && msg != WM_MOUSEMOVE) return 0;
 
     // The row under the pointer, scrolling when it is cut off at either end.
     int rowsTop = y + headerHeight;

@@ -133,6 +133,9 @@ void FillHotKeyEditor(int page);
 // A key while capture is armed: taken as the row's key. True when the message was consumed.
 bool CaptureKeyMessage(UINT msg, WPARAM wp);
 bool KeyCaptureArmed();
+// Ends an armed capture without taking a key: another page, the window
+// closing or losing the focus.
+void CancelKeyCapture();
 
 // One key the editor edits: a player hot key slot, a manager entry or the layout switcher.
 struct KeyBinding {

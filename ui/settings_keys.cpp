@@ -66,7 +66,8 @@ static void Disarm() {
     g_armed = false;
     if (!l) return;
     memcpy(l->colors, g_theme.list, sizeof(l->colors));
-    if (l->visible) Redraw(l);
+    UiWindow* ui = g_settings.window;
+    if (l->visible && ui && ui->hwnd && !g_settings.closing) Redraw(l);
 }
 
 void FillHotKeyEditor(int page) {
@@ -83,12 +84,30 @@ void FillHotKeyEditor(int page) {
 
 bool KeyCaptureArmed() { return g_armed; }
 
+void CancelKeyCapture() {
+    Disarm();
+    g_armed = false;
+    g_swallowChar = false;
+}
+
+// Capture belongs to the editor: once the editor is hidden or another control
+// has the keys, a key is that control's again.
+static bool EditorHasTheKeys() {
+    ListView* l = g_settings.hotKeys;
+    UiWindow* ui = g_settings.window;
+    return l && ui && l->visible && l->focusState == HasFocus && ui->focusIndex == l->index;
+}
+
 bool CaptureKeyMessage(UINT msg, WPARAM wp) {
     if (g_swallowChar && (msg == WM_CHAR || msg == WM_KEYUP || msg == WM_KEYDOWN)) {
         g_swallowChar = false;
         if (msg == WM_CHAR) return true;
     }
     if (!g_armed || msg != WM_KEYDOWN) return false;
+    if (!EditorHasTheKeys()) {
+        CancelKeyCapture();
+        return false;
+    }
     // The modifiers are the row's cells: a held Ctrl or Shift waits for the key itself.
     if (wp == VK_SHIFT || wp == VK_CONTROL || wp == VK_LWIN || wp == VK_RWIN) return true;
     ListView* l = g_settings.hotKeys;

@@ -72,6 +72,7 @@ static void UseAlbumsChanged(uint32_t) {
     Redraw(l);
 }
 
+static void EnlargeFontChanged(uint32_t) { ApplyListFont(g_general.isEnlargeFont != 0); }
 static void OnTopChanged(uint32_t) { ApplyOnTop(g_mainWindow, g_general.isOnTop != 0); }
 static void LanguageIconChanged(uint32_t) { RecreateTrayIcon(TrayLanguage); }
 static void CpuIconChanged(uint32_t) { RecreateTrayIcon(TrayCpu); }
@@ -116,6 +117,7 @@ static const OptionRow kMiscRows[] = {
     {L"Merge .cue with it's file", &g_general.isMergeCue, nullptr, 0, MergeCueChanged},
     {L"Treat \"1998 ...\"-like files as albums", &g_general.isUseAlbums, nullptr, 0, UseAlbumsChanged},
     {L"Always on top", &g_general.isOnTop, nullptr, 0, OnTopChanged},
+    {L"Larger font in the lists", &g_general.isEnlargeFont, nullptr, 0, EnlargeFontChanged},
 };
 static const OptionRow kPlaybackRows[] = {
     {L"Smooth play/pause", &g_general.isSmoothPause, nullptr, 0, nullptr},
@@ -134,7 +136,7 @@ static const OptionRow kVolumeRows[] = {
 static const OptionListDef kLists[kOptionListCount] = {
     {L"Themes", 141, ROWS(kThemeRows)},          {L"OSD behavior", 73, ROWS(kOsdRows)},
     {L"Shell integration", 73, ROWS(kShellRows)}, {L"Tray options", 90, ROWS(kTrayRows)},
-    {L"Misc options", 107, ROWS(kMiscRows)},      {L"Playback", 90, ROWS(kPlaybackRows)},
+    {L"Misc options", 124, ROWS(kMiscRows)},      {L"Playback", 90, ROWS(kPlaybackRows)},
     {L"Volume Bar controls", 90, ROWS(kVolumeRows)},
 };
 #undef ROWS

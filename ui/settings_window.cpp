@@ -116,7 +116,7 @@ static void LayoutSettings() {
 
     // Page 0: the music folder over the option lists; the about box beside them.
     Place(s.musicFolder, x0, 30, cw, 19);
-    static const int heights[5] = {141, 73, 73, 90, 107};
+    static const int heights[5] = {141, 73, 73, 90, 124};
     int y = 30 + 19 + kGap;
     for (int i = OptionThemes; i <= OptionMisc; i++) {
         Place(s.options[i], x0, y, 204, heights[i]);
@@ -169,6 +169,7 @@ void ShowSettingsPage(int page) {
     SettingsFrame& s = g_settings;
     UiWindow* ui = s.window;
     if (!ui || page < 0 || page >= kSettingsPageCount) return;
+    CancelKeyCapture();  // the armed row may be no longer shown
     s.page = page;
     for (int i = 3; i < ui->controlCount; i++) ui->controls[i]->visible = (s.pageMask[i] >> page) & 1;
     switch (page) {
@@ -217,6 +218,7 @@ static void ShowSettingsButton(bool open) {
 static void FreeSettingsFrame() {
     UiWindow* ui = g_settings.window;
     if (!ui) return;
+    CancelKeyCapture();
     // Messages of the dying window go straight to DefWindowProcW from here on.
     g_settings = SettingsFrame{};
     Destroy(ui);
@@ -234,6 +236,7 @@ static void CloseFromDepth(int ownDepth) {
         return;
     }
     if (g_settings.closing) return;
+    CancelKeyCapture();
     g_settings.closing = true;
     ShowWindow(ui->hwnd, SW_HIDE);
     PostMessageW(ui->hwnd, kMsgFinishClose, 0, 0);
@@ -272,6 +275,12 @@ static LRESULT CALLBACK SettingsWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM
     case WM_TIMER:
         if (wp == kTickTimer) RefreshCpuLabel();
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) CancelKeyCapture();
+        break;
+    case WM_KILLFOCUS:
+        CancelKeyCapture();
+        break;
     case WM_SYSCOMMAND:
         // No menu mode: F10 and Alt alone do nothing here.
         if ((wp & 0xFFF0) == SC_KEYMENU) return AfterDefault(ui, wnd, msg, wp, lp, 0);
