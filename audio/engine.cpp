@@ -80,6 +80,13 @@ static AudioChannel OpenStream(const wchar_t* path, bool decode, bool loop) {
 bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     bool wasBusy = g_engine.scanBusy.exchange(true);
     CancelOverviewScan();
+    // Only a reopening of the same track (a device switch, a reload) keeps the
+    // overview; any other open starts a new one, CUE tracks of one file too.
+    if (!wasBusy) {
+        g_engine.scanComplete = false;
+        g_engine.silenceBytes = -1;
+        ClearOverview();
+    }
 
     cueOffsetMs = 0;
     StopTrack();
@@ -107,6 +114,8 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     double ms = seconds < 0 ? 1.0 : seconds * 1000.0;
     seekLength = ms < 1.0 ? 1 : ms > 4294967295.0 ? 0xFFFFFFFFu : (uint32_t)ms;
 
+    // A kept overview's silence applies to the new channel as it did to the old one.
+    if (wasBusy && g_engine.scanComplete) SetSkipSilenceAt(g_engine.silenceBytes);
     if (!noScan && !(wasBusy && g_engine.scanComplete)) {
         g_engine.scanComplete = false;
         g_engine.scanBusy = false;
@@ -149,6 +158,11 @@ static bool IsCueTrackPath(const wchar_t* path) {
     return GetFileAttributesW(p.substr(0, slash).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+static bool IsExistingFile(const wchar_t* path) {
+    DWORD a = GetFileAttributesW(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 static const size_t kMaxListFile = 4 * 1024 * 1024;
 
 bool OpenCurrent(bool updateUi) {
@@ -163,12 +177,14 @@ bool OpenCurrent(bool updateUi) {
             SetNowPlayingPattern(path);
             RepaintPlayList();
         }
-    } else if (IsListFile(path)) {
+    } else if (IsListFile(path) && IsExistingFile(path)) {
         std::string bytes;
         if (!ReadWholeFile(path, &bytes, kMaxListFile)) bytes.clear();
         StringBuffer text;
         text.SetFromBytes(bytes.data(), bytes.size(), CP_ACP);
-        currentPath.Set(JoinListFileLines(text.text).c_str());
+        std::wstring list = JoinListFileLines(text.text);
+        // An unreadable or empty list keeps its own path, which the failure then names.
+        if (!list.empty()) currentPath.Set(list.c_str());
         opened = OpenTrack(currentPath.c_str(), updateUi, false);
     } else {
         opened = OpenTrack(path, updateUi, false);

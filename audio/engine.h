@@ -22,6 +22,8 @@ struct EngineState {
     std::atomic<bool> scanCancel{false};
     std::atomic<bool> scanComplete{false};
     std::atomic<bool> scanBusy{false};
+    // Where the completed overview found the track's final silence (a byte position), -1 for none.
+    std::atomic<int64_t> silenceBytes{-1};
     std::vector<InputPluginRecord> plugins;  // the library's decoders, then the loaded plug-ins
 };
 

@@ -261,6 +261,7 @@ static DWORD WINAPI ScanThread(void* arg) {
         AudioFreeChannel(copy);
         RequestSeekRepaint();
     }
+    g_engine.silenceBytes = cancelled ? -1 : silence;
     if (!cancelled && silence >= 0 && g_general.isSkipSilence) SetSkipSilenceAt(silence);
     g_engine.scanComplete = !cancelled;
     g_engine.scanCancel = false;

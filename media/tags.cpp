@@ -102,7 +102,7 @@ void SetTagField(TagRecord* r, const char* name, const char* bytes, ptrdiff_t co
     if (frame ? Is(name, "TIT2") || Is(name, "TT2") : Is(name, "TITLE")) field = &r->title;
     else if (frame ? Is(name, "TPE1") || Is(name, "TP1") : Is(name, "ARTIST") || Is(name, "AUTHOR")) field = &r->artist;
     else if (frame ? Is(name, "TALB") || Is(name, "TAL") : Is(name, "ALBUM") || Is(name, "WM/AlbumTitle")) field = &r->album;
-    else if (frame ? Is(name, "TYER") || Is(name, "TYE") : Is(name, "YEAR") || Is(name, "date") || Is(name, "WM/Year"))
+    else if (frame ? Is(name, "TYER") || Is(name, "TYE") || Is(name, "TDRC") : Is(name, "YEAR") || Is(name, "date") || Is(name, "WM/Year"))
         field = &r->year;
     else if (frame ? Is(name, "TCON") || Is(name, "TCO") : Is(name, "GENRE") || Is(name, "WM/Genre")) {
         if (frame) clean = GenreFromFrame(clean);
@@ -165,12 +165,39 @@ static unsigned ByteOrderMark(const uint8_t** data, size_t* size, unsigned cp) {
     return cp;
 }
 
+static size_t SyncSafe(const uint8_t* p) {
+    return (size_t)(p[0] & 0x7F) << 21 | (size_t)(p[1] & 0x7F) << 14 | (size_t)(p[2] & 0x7F) << 7 | (p[3] & 0x7F);
+}
+
+static size_t BigEndian32(const uint8_t* p) {
+    return (size_t)p[0] << 24 | (size_t)p[1] << 16 | (size_t)p[2] << 8 | p[3];
+}
+
+// Whether a frame, the padding or the tag end follows `skip` bytes after `at`.
+static bool FrameStartsAt(const uint8_t* at, size_t skip, const uint8_t* end) {
+    if (skip > (size_t)(end - at)) return false;
+    const uint8_t* q = at + skip;
+    if (q == end) return true;
+    if (end - q < 4) return false;
+    if (!q[0]) return true;
+    for (int i = 0; i < 4; i++)
+        if (!((q[i] >= 'A' && q[i] <= 'Z') || (q[i] >= '0' && q[i] <= '9'))) return false;
+    return true;
+}
+
 static void ParseId3v2(TagRecord* r, const char* block, size_t size, unsigned globalCp) {
     const uint8_t* b = (const uint8_t*)block;
     if (size < 10) return;
-    size_t tagSize = (size_t)(b[6] & 0x7F) << 21 | (size_t)(b[7] & 0x7F) << 14 | (size_t)(b[8] & 0x7F) << 7 | (b[9] & 0x7F);
-    const uint8_t* end = b + (tagSize < size ? tagSize : size);  // never past the bytes we hold
+    // The size in the header counts what follows the 10 header bytes.
+    size_t tagEnd = 10 + SyncSafe(b + 6);
+    const uint8_t* end = b + (tagEnd < size ? tagEnd : size);  // never past the bytes we hold
     const uint8_t* p = b + 10;
+    int version = b[3];
+    if ((b[5] & 0x40) && (version == 3 || version == 4) && p + 4 <= end) {
+        // An extended header: 2.3 counts the bytes after its size, 2.4 the whole header.
+        size_t ext = version == 4 ? SyncSafe(p) : 4 + BigEndian32(p);
+        p = ext < (size_t)(end - p) ? p + ext : end;
+    }
     bool haveComment = false;
     while (p + 6 <= end) {
         if (!p[1] && !p[2] && !p[3] && !p[4] && !p[5]) break;
@@ -182,11 +209,22 @@ static void ParseId3v2(TagRecord* r, const char* block, size_t size, unsigned gl
         }
         size_t header = idLen == 4 ? 10 : 7;
         if (p + header > end) break;
-        size_t frameSize = idLen == 4 ? (size_t)p[4] << 24 | (size_t)p[5] << 16 | (size_t)p[6] << 8 | p[7]
-                                      : (size_t)p[4] << 8 | p[5];
+        size_t frameSize;
+        if (idLen == 3) {
+            frameSize = (size_t)p[4] << 8 | p[5];
+        } else if (version == 4 && !((p[4] | p[5] | p[6] | p[7]) & 0x80)) {
+            // 2.4 sizes are synch-safe; some writers put plain ones there all the same,
+            // which shows when only the plain size lands on the next frame.
+            frameSize = SyncSafe(p + 4);
+            size_t plain = BigEndian32(p + 4);
+            if (plain != frameSize && !FrameStartsAt(p, 10 + frameSize, end) && FrameStartsAt(p, 10 + plain, end))
+                frameSize = plain;
+        } else {
+            frameSize = BigEndian32(p + 4);
+        }
         if (idLen == 3 && frameSize > 0) frameSize--;
         const uint8_t* data = p + header;
-        if (frameSize >= (size_t)(end - data)) break;  // its data would reach the tag end
+        if (frameSize > (size_t)(end - data)) break;  // its data would pass the tag end
         char id[5] = {};
         memcpy(id, p, idLen);
         const uint8_t* text = data;
@@ -290,8 +328,8 @@ size_t TagBlockSize(const char* block, int type, size_t limit) {
     if (!block) return 0;
     if (type == TagId3) return 128 < limit ? 128 : limit;
     if (type == TagId3v2) {
-        const uint8_t* b = (const uint8_t*)block;
-        size_t n = 10 + ((size_t)(b[6] & 0x7F) << 21 | (size_t)(b[7] & 0x7F) << 14 | (size_t)(b[8] & 0x7F) << 7 | (b[9] & 0x7F));
+        if (limit < 10) return limit;
+        size_t n = 10 + SyncSafe((const uint8_t*)block + 6);
         return n < limit ? n : limit;
     }
     if (type == TagMeta) {

@@ -49,6 +49,13 @@ oggenc -Q -q 2 -o music.ogg music.wav
 for f in t.ogg music.ogg; do
   oggdec -Q -R -b 16 -e 0 -s 1 -o "$f.s16" "$f"
 done
+# A chained file as a radio sends it: a second song of another rate and channel count.
+sox -n -r 44100 -c 2 -b 16 chain1.wav synth 1 sine 440 gain -6
+sox -n -r 22050 -c 1 -b 16 chain2.wav synth 1 sine 1000 gain -6
+oggenc -Q -q 3 -s 1001 -t "First Song" -o chain1.ogg chain1.wav
+oggenc -Q -q 3 -s 1002 -t "Second Song" -o chain2.ogg chain2.wav
+cat chain1.ogg chain2.ogg > chain.ogg
+rm chain1.* chain2.*
 
 # ---- FLAC (for the add-on): lossless, so the source is the reference ----
 printf 'FILE "x.wav" WAVE\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n' > cue.txt
@@ -58,12 +65,13 @@ sox s16.wav -t f32 -e floating-point t.flac.f32
 sox s24.wav -t f32 -e floating-point t.oga.f32
 
 # ---- Tracker modules from Debian's game music; openmpt123 renders the reference ----
-if mkdir debs && (cd debs && apt-get download -q tecnoballz-data pingus-data >/dev/null 2>&1); then
+if mkdir debs && (cd debs && apt-get download -q tecnoballz-data pingus-data njam-data >/dev/null 2>&1); then
   for d in debs/*.deb; do dpkg-deb -x "$d" debs/x; done
   cp debs/x/usr/share/games/tecnoballz/musics/high-score.mod t.mod
   cp debs/x/usr/share/games/pingus/data/music/gd-matth.it t.it
   cp debs/x/usr/share/games/pingus/data/music/gd-giirm.s3m t.s3m
-  for f in t.mod t.it t.s3m; do
+  cp debs/x/usr/share/games/njam/data/dali.xm t.xm
+  for f in t.mod t.it t.s3m t.xm; do
     openmpt123 --batch --quiet --stdout --samplerate 44100 --filter 2 --ramping 0 --float --end-time 3 "$f" \
       > "$f.f32" 2>/dev/null
   done

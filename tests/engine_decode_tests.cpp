@@ -5,7 +5,9 @@
 #include <math.h>
 #include <string.h>
 #include "bass.h"
+#include <atomic>
 #include <mutex>
+#include <thread>
 #include "tests/engine_support.h"
 #include "tests/http_test_server.h"
 #include "tests/test_support.h"
@@ -160,6 +162,94 @@ TEST(EngineVorbis, MatchesOggdecAndSeeksExactly) {
         for (size_t i = 0; i < part.size(); i++) ASSERT_LE(abs(part[i] - ref[(size_t)frame * 2 + i]), 2) << i;
         BASS_StreamFree(h);
     }
+}
+
+namespace {
+
+struct ChainLog {
+    HSTREAM h = 0;
+    std::vector<QWORD> at;  // the position at each new logical stream
+};
+
+void CALLBACK NoteChange(HSYNC, DWORD channel, DWORD, void* user) {
+    auto* log = (ChainLog*)user;
+    log->at.push_back(BASS_ChannelGetPosition(channel, BASS_POS_BYTE));
+}
+
+bool HasComment(HSTREAM h, const char* entry) {  // the name in any case
+    for (const char* q = BASS_ChannelGetTags(h, BASS_TAG_OGG); q && *q; q += strlen(q) + 1)
+        if (!_stricmp(q, entry) && !strcmp(strchr(q, '='), strchr(entry, '='))) return true;
+    return false;
+}
+
+// Sign changes of the first channel over frames [from, to) of interleaved stereo.
+int Crossings(const std::vector<float>& s, size_t from, size_t to) {
+    int n = 0;
+    for (size_t i = from + 1; i < to && 2 * i < s.size(); i++) n += (s[2 * i - 2] < 0) != (s[2 * i] < 0);
+    return n;
+}
+
+// A chained Ogg stream (1 s at 44.1 kHz stereo titled First Song, then 1 s of
+// 1 kHz at 22.05 kHz mono titled Second Song) plays on at the first song's
+// format: at the right speed, in both channels, with the second title from the
+// frame where the second song begins and one OGG_CHANGE sync exactly there.
+void CheckChain(HSTREAM h) {
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
+    EXPECT_EQ(info.freq, 44100u);
+    EXPECT_EQ(info.chans, 2u);
+    ChainLog log;
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_OGG_CHANGE | BASS_SYNC_MIXTIME, 0, NoteChange, &log), 0u);
+    EXPECT_TRUE(HasComment(h, "TITLE=First Song"));
+    std::vector<float> all, part(4410 * 2);
+    for (;;) {
+        DWORD got = BASS_ChannelGetData(h, part.data(), (DWORD)(part.size() * 4) | BASS_DATA_FLOAT);
+        if (got == (DWORD)-1 || got == 0) break;
+        all.insert(all.end(), part.begin(), part.begin() + got / 4);
+        if (all.size() / 2 < 40000) EXPECT_TRUE(HasComment(h, "TITLE=First Song")) << all.size() / 2;
+    }
+    size_t frames = all.size() / 2;
+    EXPECT_NEAR((double)frames, 88200.0, 600.0) << "the second song is played whole, at its own speed";
+    ASSERT_EQ(log.at.size(), 1u);
+    EXPECT_NEAR((double)log.at[0] / 4, 44100.0, 600.0);  // 16-bit stereo bytes to frames
+    EXPECT_TRUE(HasComment(h, "TITLE=Second Song"));
+    EXPECT_FALSE(HasComment(h, "TITLE=First Song"));
+    // 440 Hz before, 1 kHz after (2 kHz would be the second song at the first one's rate).
+    EXPECT_NEAR(Crossings(all, 4410, 39690), 2 * 440 * 0.8, 8);
+    ASSERT_GT(frames, 84000u);
+    EXPECT_NEAR(Crossings(all, 48510, 83790), 2 * 1000 * 0.8, 8);
+    double worst = 0;
+    for (size_t i = 48510; i < 83790; i++) worst = std::max(worst, (double)fabsf(all[2 * i] - all[2 * i + 1]));
+    EXPECT_LT(worst, 1e-6) << "the mono song in both channels";
+}
+
+}  // namespace
+
+TEST(EngineVorbis, ChainedStreamsChangeTitleRateAndChannels) {
+    {
+        SCOPED_TRACE("file");
+        HSTREAM h = OpenDecode("chain.ogg");
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        EXPECT_NEAR(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), 2.0, 0.02);
+        CheckChain(h);
+        // A seek into the second song gives its title and its sound.
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, BASS_ChannelSeconds2Bytes(h, 1.5), BASS_POS_BYTE));
+        EXPECT_TRUE(HasComment(h, "TITLE=Second Song"));
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, 0, BASS_POS_BYTE));
+        EXPECT_TRUE(HasComment(h, "TITLE=First Song"));
+        BASS_StreamFree(h);
+    }
+    // The same as an internet radio sends it, of unknown length.
+    SCOPED_TRACE("radio");
+    std::string bytes = MediaBytes("chain.ogg");
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        c.Send(ReplyHead("HTTP/1.0 200 OK", {"Content-Type: application/ogg"}) + bytes);
+    }));
+    HSTREAM h = BASS_StreamCreateURL(server.Url("/chain").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+    CheckChain(h);
+    BASS_StreamFree(h);
 }
 
 // Formats are told by content: an Ogg named .mp3 and a WAVE named .ogg open
@@ -392,7 +482,8 @@ TEST(EngineMusic, ModulesMatchOpenmpt123) {
     struct {
         const char* file;
         DWORD ctype;
-    } cases[] = {{"t.mod", BASS_CTYPE_MUSIC_MOD}, {"t.it", BASS_CTYPE_MUSIC_IT}, {"t.s3m", BASS_CTYPE_MUSIC_S3M}};
+    } cases[] = {{"t.mod", BASS_CTYPE_MUSIC_MOD}, {"t.it", BASS_CTYPE_MUSIC_IT}, {"t.s3m", BASS_CTYPE_MUSIC_S3M},
+                 {"t.xm", BASS_CTYPE_MUSIC_XM}};
     if (!MediaExists("t.mod")) GTEST_SKIP() << "the game-music packages could not be fetched";
     for (auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -417,6 +508,24 @@ TEST(EngineMusic, ModulesMatchOpenmpt123) {
     std::wstring mod = MediaPath("t.mod");
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, mod.c_str(), 0, 0, BASS_UNICODE | BASS_STREAM_DECODE), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+// A program in another folder that loads bass.dll by its full path: the
+// library finds its MPEG decoder DLL beside itself, not on the program's path.
+TEST(EngineOpen, LoadedByFullPathFromAnotherFolderFindsItsDecoder) {
+    ScratchFolder cwd(L"load-elsewhere");  // no DLL here either
+    std::wstring exe = TestExeFolder() + L"elsewhere\\load_bass.exe";
+    std::wstring line = L"\"" + exe + L"\" \"" + TestExeFolder() + L"bass.dll\" \"" + MediaPath("cbr.mp3") + L"\"";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd.path.c_str(), &si, &pi))
+        << GetLastError();
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u) << "1: bass.dll did not load, 2: no stream, 3: no samples";
 }
 
 // The FLAC add-on: loaded by full wide path, declares its formats, decodes
@@ -482,6 +591,57 @@ TEST(EngineAddons, FlacAddOn) {
     EXPECT_EQ(OpenDecode("t.flac"), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     EXPECT_EQ(BASS_PluginGetInfo(p), nullptr);
+}
+
+// Freeing and loading the add-ons again while another thread probes and
+// decodes FLAC files through them: a module stays loaded while any call into
+// it runs and while any channel it made is alive, so nothing crashes.
+TEST(EngineAddons, ReloadsWhileAnotherThreadProbesNeverPullTheCodeAway) {
+    std::wstring path = TestExeFolder() + L"Plugins\\bassflac.dll";
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    // The add-on freed from inside a call on one of its channels (a sync of the
+    // read): the channel goes with it, and its close runs when that call returns.
+    HSTREAM inUse = OpenDecode("t.flac");
+    ASSERT_NE(inUse, 0u);
+    ASSERT_NE(BASS_ChannelSetSync(inUse, BASS_SYNC_POS | BASS_SYNC_MIXTIME, 1000 * 4,
+                                  [](HSYNC, DWORD, DWORD, void*) { BASS_PluginFree(0); }, nullptr),
+              0u);
+    std::vector<float> some(8000 * 2);
+    EXPECT_GT(BASS_ChannelGetData(inUse, some.data(), (DWORD)(some.size() * 4) | BASS_DATA_FLOAT), 0u);
+    EXPECT_FALSE(BASS_StreamFree(inUse));
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    std::atomic<bool> stop{false};
+    std::atomic<int> opened{0};
+    std::thread prober([&] {
+        std::vector<float> buf(4096);
+        while (!stop) {
+            HSTREAM h = OpenDecode("t.flac");
+            if (!h) continue;
+            opened++;
+            // Reading on after a free removed the channel is refused, not a crash.
+            for (int i = 0; i < 4; i++) BASS_ChannelGetData(h, buf.data(), (DWORD)(buf.size() * 4) | BASS_DATA_FLOAT);
+            BASS_StreamFree(h);
+        }
+    });
+    HSTREAM held = 0;
+    for (int i = 0; i < 300; i++) {
+        EXPECT_TRUE(BASS_PluginFree(0));
+        ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u) << BASS_ErrorGetCode();
+        if (i == 150) held = OpenDecode("t.flac");
+        if (i % 30 == 0) Sleep(1);
+    }
+    stop = true;
+    prober.join();
+    EXPECT_GT(opened.load(), 0);
+    // A stream opened before the reloads was freed with its add-on.
+    EXPECT_NE(held, 0u);
+    EXPECT_FALSE(BASS_StreamFree(held));
+    // The add-on still decodes.
+    HSTREAM h = OpenDecode("t.flac");
+    ASSERT_NE(h, 0u);
+    EXPECT_GT(DecodeFloat(h).size(), 1000u);
+    BASS_StreamFree(h);
+    EXPECT_TRUE(BASS_PluginFree(0));
 }
 
 // ---- internet streams, decoded as they download ----------------------------
@@ -614,6 +774,54 @@ TEST(EngineNet, IcyTitlesAreTakenOutOfTheAudioAndSyncOnChange) {
     EXPECT_EQ(lines[0], "ICY 200 OK");
     EXPECT_EQ(lines[3], "icy-br: 128");
     EXPECT_GE(FilePos(h, BASS_FILEPOS_END), 8192u);  // a block buffer
+    BASS_StreamFree(h);
+}
+
+// A radio's titles come well ahead of their audio (the download runs up to
+// the buffer's length ahead): each is published, tags and META sync, when the
+// audio from its byte on is reached, not when it is downloaded.
+TEST(EngineNet, IcyTitlesArePublishedWhenTheirAudioIsReached) {
+    std::string radio = RadioFrames();
+    ASSERT_GT(radio.size(), 20000u);
+    std::string audio;
+    while (audio.size() < 100000) audio += radio;
+    std::vector<std::string> titles(audio.size() / 4000);
+    titles[0] = "One";   // from byte 4000 (0.25 s at 128 kbit/s)
+    titles[11] = "Two";  // from byte 48000 (3.0 s)
+    std::string body = WithIcyBlocks(audio, 4000, titles);
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        c.Send(ReplyHead("ICY 200 OK", {"icy-name: Test Radio", "icy-br: 128", "icy-metaint: 4000"}) + body);
+    }));
+    HSTREAM h = BASS_StreamCreateURL(server.Url("/radio").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+    int metas = 0;
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_META, 0, CountSync, &metas), 0u);
+    Sleep(500);  // the download is far ahead now
+    ASSERT_GE(FilePos(h, BASS_FILEPOS_DOWNLOAD), 60000u);
+    std::vector<float> buf(44100 * 2 / 10);
+    double seconds = 0;
+    auto playTo = [&](double until) {
+        while (seconds < until) {
+            DWORD got = BASS_ChannelGetData(h, buf.data(), (DWORD)(buf.size() * 4) | BASS_DATA_FLOAT);
+            if (got == (DWORD)-1) return false;
+            seconds += got / 8 / 44100.0;
+        }
+        return true;
+    };
+    auto title = [&] {
+        const char* m = BASS_ChannelGetTags(h, BASS_TAG_META);
+        return std::string(m ? m : "");
+    };
+    ASSERT_TRUE(playTo(1.0));
+    EXPECT_EQ(title(), "StreamTitle='One';");
+    int before = metas;
+    ASSERT_TRUE(playTo(2.8));
+    EXPECT_EQ(title(), "StreamTitle='One';") << "at " << seconds << " s";
+    EXPECT_EQ(metas, before);
+    ASSERT_TRUE(playTo(3.3));
+    EXPECT_EQ(title(), "StreamTitle='Two';") << "at " << seconds << " s";
+    EXPECT_EQ(metas, before + 1);
     BASS_StreamFree(h);
 }
 

@@ -91,10 +91,14 @@ void Hammer(const char* file, bool music, int cases) {
 TEST(EngineBadInput, Wave) { Hammer("s24ext.wav", false, 2000); }
 TEST(EngineBadInput, Aiff) { Hammer("f32.aifc", false, 2000); }
 TEST(EngineBadInput, Mp3) { Hammer("cbr.mp3", false, 1000); }
-TEST(EngineBadInput, Vorbis) { Hammer("t.ogg", false, 1000); }
+TEST(EngineBadInput, Vorbis) {
+    Hammer("t.ogg", false, 1000);
+    Hammer("chain.ogg", false, 600);  // a second logical stream of another rate and channel count
+}
 TEST(EngineBadInput, Modules) {
     Hammer("t.it", true, 600);
     Hammer("t.mod", true, 600);
+    if (MediaExists("t.xm")) Hammer("t.xm", true, 300);
 }
 
 TEST(EngineBadInput, FlacAddOn) {

@@ -3,6 +3,7 @@
 // endpoint, whose sound test.sh records through ALSA's file plugin.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <string.h>
 #include <atomic>
 #include "bass.h"
 #include "tests/engine_support.h"
@@ -68,7 +69,14 @@ TEST(EngineDevices, ListAndInitAtTheDevicesRate) {
     ASSERT_TRUE(BASS_GetInfo(&info));
     EXPECT_GE(info.freq, 8000u);
     EXPECT_LE(info.freq, 192000u);
-    EXPECT_EQ(info.minrate, info.freq);
+    // What the mixer takes: mono and stereo, 8 and 16 bits, any rate in its range.
+    for (DWORD flag : {DSCAPS_SECONDARYMONO, DSCAPS_SECONDARYSTEREO, DSCAPS_SECONDARY8BIT, DSCAPS_SECONDARY16BIT,
+                       DSCAPS_CONTINUOUSRATE})
+        EXPECT_TRUE(info.flags & flag) << std::hex << flag;
+    EXPECT_LE(info.minrate, 8000u);
+    EXPECT_GE(info.maxrate, 192000u);
+    EXPECT_LE(info.minrate, info.freq);
+    EXPECT_GE(info.maxrate, info.freq);
     EXPECT_GE(info.speakers, 1u);
     EXPECT_GT(info.latency, 0u);
     EXPECT_LT(info.latency, 100u);
@@ -154,6 +162,45 @@ TEST(EngineSilentDevice, PlaysInRealTimeWithSyncs) {
     EXPECT_EQ(freed.load(), 1);
     EXPECT_FALSE(BASS_ChannelGetInfo(a, &info));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+}
+
+// A chained Ogg file played: the mix-time OGG_CHANGE sync comes when the
+// mixer reaches the second song, the other one when it is heard, and the
+// second song's comments are the OGG block from then on.
+TEST(EngineSilentDevice, ChainedOggChangesWhenTheSecondSongIsReached) {
+    InitGuard init(0, 44100);
+    ASSERT_TRUE(init.ok);
+    HSTREAM h = OpenPlay("chain.ogg");
+    ASSERT_NE(h, 0u);
+    struct Seen {
+        std::atomic<int64_t> mixAt{-1}, heardAt{-1}, mixPos{-1};
+    } seen;
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_OGG_CHANGE | BASS_SYNC_MIXTIME, 0,
+                                  [](HSYNC, DWORD ch, DWORD, void* u) {
+                                      auto* s = (Seen*)u;
+                                      s->mixAt = NowMs();
+                                      s->mixPos = (int64_t)BASS_ChannelGetPosition(ch, BASS_POS_BYTE | BASS_POS_DECODE);
+                                  },
+                                  &seen),
+              0u);
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_OGG_CHANGE, 0,
+                                  [](HSYNC, DWORD, DWORD, void* u) { ((Seen*)u)->heardAt = NowMs(); }, &seen),
+              0u);
+    int64_t start = NowMs();
+    ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+    while (seen.heardAt < 0 && NowMs() - start < 3000) Sleep(5);
+    ASSERT_GE(seen.heardAt.load(), 0);
+    EXPECT_NEAR((double)(seen.heardAt - start), 1000, 150);
+    EXPECT_LE(seen.mixAt.load(), seen.heardAt.load());
+    EXPECT_NEAR((double)seen.mixPos / 4, 44100, 600);  // 16-bit stereo bytes to frames
+    bool second = false;
+    for (const char* q = BASS_ChannelGetTags(h, BASS_TAG_OGG); q && *q; q += strlen(q) + 1)
+        second |= _stricmp(q, "TITLE=Second Song") == 0;
+    EXPECT_TRUE(second);
+    // The whole chain plays: two seconds.
+    while (BASS_ChannelIsActive(h) == BASS_ACTIVE_PLAYING && NowMs() - start < 4000) Sleep(10);
+    EXPECT_NEAR((double)(NowMs() - start), 2000, 200);
+    BASS_StreamFree(h);
 }
 
 // A slide reaches its target in its time and then fires its sync; the

@@ -1206,6 +1206,78 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     EXPECT_NE(GetStatus(), StatusPlaying);
 }
 
+// Waits (taking the window's messages) until the overview scan has completed.
+static bool WaitForOverview() {
+    for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
+    return g_engine.scanComplete;
+}
+
+// Plays on until the track stops by itself; gives the position where it stopped.
+static int32_t PlayUntilStopped(DWORD ms) {
+    for (DWORD start = GetTickCount(); GetStatus() == StatusPlaying && GetTickCount() - start < ms; Sleep(10))
+        PumpMessages();
+    return GetStatus() == StatusPlaying ? -1 : GetPosition();
+}
+
+// Each CUE track gets an overview of its own after a plain file's complete
+// one, and its final silence is skipped like a plain file's.
+TEST_F(MainWin, CueTracksOfOneFileEachGetTheirOwnOverview) {
+    g_general.isSeekGraphical = 1;
+    g_general.isSkipSilence = 1;
+    g_layout.seekHeight = 60;
+    Size(600, 700);
+    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    std::wstring plain = dir.File(L"plain.wav");
+    ASSERT_TRUE(WriteSineWav(plain, 3));  // 3 s of tone: loud to the end
+    PlayFileNow(plain.c_str());
+    ASSERT_TRUE(WaitForOverview());
+    ASSERT_EQ(g_overview.columnCount, 150u);
+    EXPECT_GT(g_overview.levels[120][0], 10000);
+    // One file: 2 s of tone then 4 s of silence; track 1 is its first 3 s, track 2 the rest.
+    ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 2, 44100, 440.0, 0.5, 4));
+    WriteFileBytes(dir.File(L"album.cue"), "FILE \"album.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n"
+                                           "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n"
+                                           "    INDEX 01 00:03:00\r\n");
+    PlayFileNow(dir.File(L"album.cue\\01 One.wav").c_str());
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(seekLength, 3000u);
+    ASSERT_TRUE(WaitForOverview());
+    ASSERT_EQ(g_overview.columnCount, 150u);
+    EXPECT_GT(g_overview.levels[10][0], 10000);  // this track's tone
+    EXPECT_LT(g_overview.levels[120][0], 10);    // and its silence, not the plain file's tone
+    EXPECT_GE(g_engine.silenceBytes.load(), 0);
+    int32_t stoppedAt = PlayUntilStopped(4000);
+    EXPECT_GE(stoppedAt, 1800);
+    EXPECT_LT(stoppedAt, 2500) << "the silence before the track's end is skipped";
+    // The second track of the same file: silent throughout.
+    PlayFileNow(dir.File(L"album.cue\\02 Two.wav").c_str());
+    ASSERT_TRUE(WaitForOverview());
+    EXPECT_EQ(cueOffsetMs.load(), 3000);
+    EXPECT_LT(g_overview.levels[10][0], 10);
+}
+
+// After a device switch or a reload of the plug-ins the track's final silence
+// is still skipped, though its complete overview is kept rather than read again.
+TEST_F(MainWin, SkipSilenceSurvivesADeviceSwitch) {
+    g_general.isSeekGraphical = 1;
+    g_general.isSkipSilence = 1;
+    g_layout.seekHeight = 60;
+    Size(600, 700);
+    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    std::wstring song = dir.File(L"quiet end.wav");
+    ASSERT_TRUE(WriteSineWav(song, 1, 44100, 440.0, 0.5, 2));  // 1 s of tone, then 2 s of silence
+    PlayFileNow(song.c_str());
+    ASSERT_TRUE(WaitForOverview());
+    SeekTo(0);
+    ReinitAudio(kKeepDevice);
+    ASSERT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_TRUE(g_engine.scanComplete);
+    EXPECT_GE(g_overview.done, 148u);  // the picture is kept
+    int32_t stoppedAt = PlayUntilStopped(4000);
+    EXPECT_GE(stoppedAt, 0);
+    EXPECT_LT(stoppedAt, 1500) << "stopped where the silence begins, not at the file's end";
+}
+
 // The silent device (0) is the suite's; a switch reopens the track where it was.
 TEST_F(MainWin, ASwitchOfDeviceKeepsTheTrackItsPositionAndItsState) {
     std::wstring song = dir.File(L"long.wav");
@@ -1231,6 +1303,12 @@ TEST_F(MainWin, ASwitchOfDeviceKeepsTheTrackItsPositionAndItsState) {
     ASSERT_EQ(rows.size(), 12u);
     EXPECT_EQ(rows[0].first, L"Driver supports DirectSound");
     EXPECT_EQ(rows[8].second.rfind(L"From ", 0), 0u);
+    // A stereo device that mixes 16-bit sources says so, with its real format.
+    EXPECT_EQ(rows[2].second, L"Yes");  // stereo
+    EXPECT_EQ(rows[4].second, L"Yes");  // 16-bit
+    EXPECT_EQ(rows[8].second, L"From 100 to 1000000 (all)");
+    EXPECT_EQ(rows[10].second, L"2");       // speakers of the silent device
+    EXPECT_EQ(rows[11].second, L"44100");   // its rate
     // The context menu lists the endpoints with the one in use checked (none here).
     HMENU menu = CreatePopupMenu();
     int n = FillDeviceMenu(menu);

@@ -31,6 +31,31 @@ struct PlaybackTest : testing::Test {
     }
     void TearDown() override { StopTrack(); }
 
+    // Runs `open`, which is to fail with its "Can't play file" box; answers the
+    // box from another thread and gives back its caption's file name.
+    template <typename F>
+    static std::wstring AnswerFailureBox(F open) {
+        static wchar_t caption[300];
+        caption[0] = 0;
+        HANDLE closer = CreateThread(nullptr, 0, [](void*) -> DWORD {
+            for (int i = 0; i < 2400; i++) {
+                HWND box = FindWindowW(L"#32770", nullptr);
+                if (box) {
+                    GetWindowTextW(box, caption, 300);
+                    PostMessageW(box, WM_COMMAND, IDOK, 0);
+                    return 1;
+                }
+                Sleep(25);
+            }
+            return 0;
+        }, nullptr, 0, nullptr);
+        open();
+        WaitForSingleObject(closer, 65000);
+        CloseHandle(closer);
+        const wchar_t* name = wcsrchr(caption, L'\\');
+        return name ? name + 1 : caption;
+    }
+
     static bool WaitFor(int ms, bool (*done)()) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < (DWORD)ms; Sleep(5))
             if (done()) return true;
@@ -119,26 +144,8 @@ TEST_F(PlaybackTest, AFailedOpenLeavesTheEngineStopped) {
     std::wstring junk = media->File(L"junk.mp3");
     WriteFileBytes(junk, std::string(5000, '\x55'));
     g_general.OSDView = 2;
-    // fromPlayList is off, so the failure shows its box: answer it from another thread.
-    HANDLE closer = CreateThread(nullptr, 0, [](void*) -> DWORD {
-        for (int i = 0; i < 2400; i++) {
-            HWND box = FindWindowW(L"#32770", nullptr);
-            if (box) {
-                wchar_t text[300];
-                GetWindowTextW(box, text, 300);
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-                return wcsstr(text, L"junk.mp3") ? 1 : 2;
-            }
-            Sleep(25);
-        }
-        return 0;
-    }, nullptr, 0, nullptr);
-    EXPECT_FALSE(OpenTrack(junk.c_str(), false, true));
-    WaitForSingleObject(closer, 65000);
-    DWORD found = 0;
-    GetExitCodeThread(closer, &found);
-    CloseHandle(closer);
-    EXPECT_EQ(found, 1u) << "the box names the file in its caption";
+    // fromPlayList is off, so the failure shows its box, naming the file.
+    EXPECT_EQ(AnswerFailureBox([&] { EXPECT_FALSE(OpenTrack(junk.c_str(), false, true)); }), L"junk.mp3");
     EXPECT_EQ(channel.load(), 0u);
     EXPECT_EQ(GetStatus(), StatusStopped);
     EXPECT_EQ(g_engine.playState, PlayStateStopped);
@@ -158,6 +165,25 @@ TEST_F(PlaybackTest, AListOfAddressesIsHandedOnAsOnePath) {
     EXPECT_EQ(channel.load(), 1u);  // the placeholder until the connect thread has a stream
     EXPECT_EQ(JoinListFileLines(L""), L"");
     EXPECT_EQ(JoinListFileLines(L"a\n\n b \r\n#c\nd"), L"a|b|d");
+}
+
+// A list file that is gone, together with its folder, is not taken for a CUE
+// track nor read as an empty list: the path stays and the failure names it.
+TEST_F(PlaybackTest, AMissingListFileKeepsItsPathAndNamesItself) {
+    g_general.OSDView = 2;
+    for (const wchar_t* name : {L"list.m3u", L"sheet.cue"}) {
+        std::wstring gone = media->File(L"gone-folder\\") + name;
+        currentPath.Set(gone.c_str());
+        EXPECT_EQ(AnswerFailureBox([] { EXPECT_FALSE(OpenCurrent(false)); }), name);
+        EXPECT_EQ(currentPath.text, gone);
+        EXPECT_EQ(channel.load(), 0u);
+    }
+    // An empty list keeps its path too.
+    std::wstring empty = media->File(L"empty.m3u");
+    WriteFileBytes(empty, "#EXTM3U\r\n\r\n");
+    currentPath.Set(empty.c_str());
+    EXPECT_EQ(AnswerFailureBox([] { EXPECT_FALSE(OpenCurrent(false)); }), L"empty.m3u");
+    EXPECT_EQ(currentPath.text, empty);
 }
 
 TEST_F(PlaybackTest, TrackBoundsStopOrLoopAtTheirEnd) {

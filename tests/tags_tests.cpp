@@ -44,12 +44,15 @@ TEST(Tags, Id3v1FieldsGenresAndTheCommentArea) {
     EXPECT_EQ(GenreName(147), L"Synthpop");
 }
 
-// An ID3v2.3 tag from frames (id, data).
-static std::string Id3v2(const std::vector<std::pair<std::string, std::string>>& frames, int padding = 16) {
+// An ID3v2 tag from frames (id, data) as a tagger lays it out: version 3 with
+// plain frame sizes, version 4 with synch-safe ones, then the padding.
+static std::string Id3v2(const std::vector<std::pair<std::string, std::string>>& frames, int padding = 16,
+                         int version = 3) {
     std::string body;
     for (auto& [id, data] : frames) {
         body += id;
         uint32_t n = (uint32_t)data.size();
+        if (version == 4) n = (n & 0x7F) | (n & 0x3F80) << 1 | (n & 0x1FC000) << 2 | (n & 0xFE00000) << 3;
         body += (char)(n >> 24);
         body += (char)(n >> 16);
         body += (char)(n >> 8);
@@ -60,7 +63,7 @@ static std::string Id3v2(const std::vector<std::pair<std::string, std::string>>&
     body += std::string((size_t)padding, '\0');
     uint32_t n = (uint32_t)body.size();
     std::string h = "ID3";
-    h += '\x03';
+    h += (char)version;
     h += '\0';
     h += '\0';
     h += (char)(n >> 21 & 0x7F);
@@ -98,11 +101,55 @@ TEST(Tags, Id3v2FramesEncodingsAndComments) {
     t2 = Id3v2({{"TCON", "\x00Jazz"s}});
     ParseTagBlock(&g, t2.data(), t2.size(), TagId3v2, 1252);
     EXPECT_EQ(g.genre.text, L"Jazz");
-    // A frame whose data would reach the tag's end is never read.
+    // A frame whose stated size passes the tag's end is never read.
     TagRecord e;
     t2 = Id3v2({{"TIT2", "\x00Whole"s}}, 0);
+    t2[17] = 7;  // the frame size's low byte: one byte more than there is
     ParseTagBlock(&e, t2.data(), t2.size(), TagId3v2, 1252);
     EXPECT_TRUE(e.title.empty());
+}
+
+// Layouts real taggers write: the last frame ends the tag with little or no
+// padding, and version 2.4 counts frame sizes synch-safe.
+TEST(Tags, Id3v2LastFrameWithoutPaddingAndSynchSafeSizes) {
+    using namespace std::string_literals;
+    for (int padding : {0, 1, 10}) {
+        SCOPED_TRACE(padding);
+        for (int version : {3, 4}) {
+            std::string tag = Id3v2({{"TPE1", "\x00" "Band"s}, {"TIT2", "\x00" "Last Frame"s}}, padding, version);
+            TagRecord r;
+            ParseTagBlock(&r, tag.data(), TagBlockSize(tag.data(), TagId3v2, tag.size()), TagId3v2, 1252);
+            EXPECT_EQ(r.artist.text, L"Band");
+            EXPECT_EQ(r.title.text, L"Last Frame");
+        }
+    }
+    // A 2.4 tag with a cover picture and lyrics of several kilobytes before the
+    // title, and the 2.4 recording time frame for the year.
+    std::string picture = "\x00image/jpeg\x00\x03\x00"s + std::string(5000, '\xFF');
+    std::string lyrics = "\x03" "eng" "\x00"s + std::string(200, 'l');
+    std::string tag = Id3v2({{"APIC", picture}, {"USLT", lyrics}, {"TIT2", "\x03" "Title After"s},
+                             {"TDRC", "\x03" "2019-04-01"s}, {"TALB", "\x03" "Album"s}},
+                            0, 4);
+    TagRecord r;
+    ParseTagBlock(&r, tag.data(), TagBlockSize(tag.data(), TagId3v2, tag.size()), TagId3v2, 1252);
+    EXPECT_EQ(r.title.text, L"Title After");
+    EXPECT_EQ(r.year.text, L"2019-04-01");
+    EXPECT_EQ(r.album.text, L"Album");
+    // A 2.4 tag from a writer that put plain sizes there: read all the same.
+    std::string small = picture.substr(0, 300);  // size 0x12C: no byte with its top bit set
+    std::string plain = Id3v2({{"APIC", small}, {"TIT2", "\x00" "Plain"s}}, 4, 3);
+    plain[3] = 4;
+    TagRecord p;
+    ParseTagBlock(&p, plain.data(), plain.size(), TagId3v2, 1252);
+    EXPECT_EQ(p.title.text, L"Plain");
+    // An extended header before the frames (2.3: its size counts what follows it).
+    std::string ext = Id3v2({{"TIT2", "\x00" "After Ext"s}}, 0, 3);
+    ext.insert(10, "\0\0\0\x06\0\0\0\0\0\0"s);
+    ext[5] = 0x40;
+    ext[9] = (char)(ext[9] + 10);
+    TagRecord x;
+    ParseTagBlock(&x, ext.data(), ext.size(), TagId3v2, 1252);
+    EXPECT_EQ(x.title.text, L"After Ext");
 }
 
 TEST(Tags, NameValueBlocksCleanUpAndCueSheets) {

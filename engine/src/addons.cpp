@@ -7,10 +7,23 @@
 
 namespace {
 
-struct Addon {
-    HPLUGIN handle;
+// A loaded add-on's module. Every call into it holds a reference: the list
+// below, a probe in progress, each decoder it opened. The module is unloaded
+// when the last of them lets go, so a reload or a freed plug-in never pulls
+// code from under a thread still running it or a channel freed later.
+struct AddonModule {
     HMODULE module;
     const SvAddon* api;
+    AddonModule(HMODULE m, const SvAddon* a) : module(m), api(a) {}
+    ~AddonModule() { FreeLibrary(module); }
+    AddonModule(const AddonModule&) = delete;
+    AddonModule& operator=(const AddonModule&) = delete;
+};
+using AddonRef = std::shared_ptr<AddonModule>;
+
+struct Addon {
+    HPLUGIN handle;
+    AddonRef lib;
 };
 
 std::mutex gMu;
@@ -24,7 +37,8 @@ int64_t __cdecl ReaderSize(void* c) { return ((ByteSource*)c)->Size(); }
 
 class AddonDecoder : public Decoder {
 public:
-    AddonDecoder(const SvAddon* api, std::unique_ptr<ByteSource> src) : api_(api), src_(std::move(src)) {
+    AddonDecoder(AddonRef lib, std::unique_ptr<ByteSource> src)
+        : lib_(std::move(lib)), api_(lib_->api), src_(std::move(src)) {
         reader_ = {src_.get(), ReaderRead, ReaderSeek, ReaderTell, ReaderSize};
     }
     ~AddonDecoder() override {
@@ -55,6 +69,7 @@ public:
     ByteSource* Source() override { return src_.get(); }
 
 private:
+    AddonRef lib_;  // first in, last out: the module outlives the stream's close
     const SvAddon* api_;
     std::unique_ptr<ByteSource> src_;
     SvReader reader_;
@@ -72,7 +87,7 @@ HPLUGIN LoadAddon(const wchar_t* path, int* error) {
     }
     std::lock_guard<std::mutex> lock(gMu);
     for (auto& a : gAddons)
-        if (a.module == m) {
+        if (a.lib->module == m) {
             FreeLibrary(m);
             *error = BASS_ERROR_ALREADY;
             return 0;
@@ -86,7 +101,7 @@ HPLUGIN LoadAddon(const wchar_t* path, int* error) {
         return 0;
     }
     HPLUGIN h = gNext++;
-    gAddons.push_back({h, m, api});
+    gAddons.push_back({h, std::make_shared<AddonModule>(m, api)});
     *error = 0;
     return h;
 }
@@ -105,19 +120,18 @@ bool FreeAddon(HPLUGIN handle) {
         }
     }
     if (gone.empty()) return handle == 0;
-    // Streams decoded by a freed add-on go with it.
-    for (auto& a : gone) {
+    // Streams decoded by a freed add-on go with it; one still in use elsewhere
+    // keeps the module until that use ends.
+    for (auto& a : gone)
         for (ChannelPtr& ch : AllChannels())
             if (ch->plugin == a.handle) RemoveChannel(ch->handle);
-        FreeLibrary(a.module);
-    }
     return true;
 }
 
 const BASS_PLUGININFO* AddonInfo(HPLUGIN handle) {
     std::lock_guard<std::mutex> lock(gMu);
     for (auto& a : gAddons)
-        if (a.handle == handle) return &a.api->info;
+        if (a.handle == handle) return &a.lib->api->info;
     return nullptr;
 }
 
@@ -129,7 +143,7 @@ std::unique_ptr<Decoder> OpenWithAddons(std::unique_ptr<ByteSource>& src, DWORD 
     }
     *error = BASS_ERROR_FILEFORM;
     for (auto& a : list) {
-        auto d = std::make_unique<AddonDecoder>(a.api, std::move(src));
+        auto d = std::make_unique<AddonDecoder>(a.lib, std::move(src));
         int err = BASS_ERROR_FILEFORM;
         if (d->Open(flags, &err)) {
             *which = a.handle;

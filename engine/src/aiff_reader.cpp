@@ -76,7 +76,7 @@ std::unique_ptr<Decoder> OpenAiff(std::unique_ptr<ByteSource>& src, int* error) 
         *error = BASS_ERROR_CODEC;
         return nullptr;
     }
-    if (chans < 1 || chans > 32 || bits < 1 || bits > 64 || !(rate >= 100 && rate <= 1000000) ||
+    if (chans < 1 || chans > 32 || bits < 1 || bits > 64 || !(rate >= kMinSourceRate && rate <= kMaxSourceRate) ||
         (!layout.isFloat && bits > 32)) {
         *error = BASS_ERROR_FORMAT;
         return nullptr;

@@ -260,7 +260,7 @@ HSYNC WINAPI BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC
     case BASS_SYNC_FREE:
     case BASS_SYNC_SETPOS:
     case BASS_SYNC_META:        // a new ICY title of an internet stream
-    case BASS_SYNC_OGG_CHANGE:  // accepted; chained Ogg streams do not fire it yet
+    case BASS_SYNC_OGG_CHANGE:  // a new logical stream of a chained Ogg file or stream
     case BASS_SYNC_STALL:
         break;
     default: return Fail(BASS_ERROR_ILLTYPE, (HSYNC)0);

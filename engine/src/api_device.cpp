@@ -3,6 +3,7 @@
 #include "bass.h"
 #include "channel.h"
 #include "error.h"
+#include "decoder.h"
 #include "library_state.h"
 #include "sync_thread.h"
 
@@ -134,9 +135,14 @@ BOOL WINAPI BASS_GetInfo(BASS_INFO* info) {
     std::lock_guard<std::recursive_mutex> lock(lib.mu);
     if (!lib.initialised) return Fail(BASS_ERROR_INIT, FALSE);
     *info = BASS_INFO{};
-    info->flags = 0;  // no hardware mixing, no DirectSound emulation flags
-    info->minrate = lib.format.rate;
-    info->maxrate = lib.format.rate;
+    // The mixer takes mono and stereo, 8-bit and 16-bit sources (and more) at any
+    // rate the readers accept, and resamples them to the device's mix format.
+    // There is no DirectSound and no hardware mixing: the output is WASAPI
+    // (or the silent clock), so no hardware memory, slots or DirectSound version.
+    info->flags = DSCAPS_CONTINUOUSRATE | DSCAPS_EMULDRIVER | DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO |
+                  DSCAPS_SECONDARY8BIT | DSCAPS_SECONDARY16BIT;
+    info->minrate = kMinSourceRate;
+    info->maxrate = kMaxSourceRate;
     info->eax = FALSE;
     info->minbuf = lib.format.periodMs ? lib.format.periodMs * 2 : 10;
     info->dsver = 0;

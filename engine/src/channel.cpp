@@ -137,6 +137,8 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
                 for (auto& s : due) RunSync(ch, s, 0);
                 break;  // a callback may have moved or stopped the channel
             }
+            // A decoder ends a read where its news is due (a new logical stream).
+            if (FireStreamEvents(ch)) break;
             continue;
         }
         // The end (or an error that ends the stream).
@@ -152,11 +154,13 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
     return done;
 }
 
-void FireStreamEvents(Channel& ch) {
-    DWORD events = ch.dec->TakeEvents();
+bool FireStreamEvents(Channel& ch) {
+    DWORD events = ch.dec->TakeEvents(ch.pos);
     if (events & Decoder::kEventMeta) FireSyncs(ch, BASS_SYNC_META, 0);
+    if (events & Decoder::kEventOggChange) FireSyncs(ch, BASS_SYNC_OGG_CHANGE, 0);
     if (events & Decoder::kEventStall) FireSyncs(ch, BASS_SYNC_STALL, 0);
     if (events & Decoder::kEventResume) FireSyncs(ch, BASS_SYNC_STALL, 1);
+    return events != 0;
 }
 
 bool SetChannelFrame(Channel& ch, int64_t frame) {

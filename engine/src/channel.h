@@ -86,8 +86,9 @@ std::vector<ChannelPtr> AllChannels();
 // Decodes up to frames frames, firing POS and END syncs exactly at their frame
 // and looping when the loop flag is set. Returns the frames given.
 int64_t ReadFrames(Channel& ch, float* out, int64_t frames);
-// An internet stream's news (a new title, a stall, a resume) to its syncs.
-void FireStreamEvents(Channel& ch);
+// A stream's news (a new title, a stall, a resume, a new logical stream) to
+// its syncs. Returns whether anything happened.
+bool FireStreamEvents(Channel& ch);
 // Moves the decoder; resets what the mixer holds for the channel.
 bool SetChannelFrame(Channel& ch, int64_t frame);
 // Runs or queues the syncs of a type (END, SLIDE) for a channel.

@@ -10,6 +10,10 @@
 #include <string>
 #include "byte_source.h"
 
+// Source rates the readers accept and the mixer resamples to the device's rate.
+const DWORD kMinSourceRate = 100;
+const DWORD kMaxSourceRate = 1000000;
+
 struct StreamFormat {
     DWORD freq = 0;
     DWORD chans = 0;
@@ -36,11 +40,14 @@ public:
     virtual void SetLoop(bool) {}
     // The byte source, for BASS_StreamGetFilePosition; may be null.
     virtual ByteSource* Source() { return nullptr; }
-    // Internet streams: the download, and news since the last call (called
-    // with the channel's lock held; tags may change in it).
+    // Internet streams: the download. News since the last call (called with
+    // the channel's lock held; tags may change in it): a title, a stall, a new
+    // logical stream of a chained Ogg file or stream.
     virtual NetFeed* Net() { return nullptr; }
-    enum : DWORD { kEventMeta = 1, kEventStall = 2, kEventResume = 4 };
-    virtual DWORD TakeEvents() { return 0; }
+    enum : DWORD { kEventMeta = 1, kEventStall = 2, kEventResume = 4, kEventOggChange = 8 };
+    // `mixedFrame`: the frame the channel takes next, for news that is due
+    // when the audio it came with is played.
+    virtual DWORD TakeEvents(int64_t mixedFrame) { return 0; }
     virtual bool Stalled() const { return false; }
 
     StreamFormat format;

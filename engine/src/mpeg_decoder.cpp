@@ -1,4 +1,5 @@
-// MPEG audio layers 1, 2 and 3 through libmpg123 (its own DLL, replaceable).
+// MPEG audio layers 1, 2 and 3 through libmpg123 (its own DLL, replaceable,
+// reached through mpg123_library.cpp).
 // libmpg123 reads through our byte source, gives float samples, and with its
 // gapless mode trims the encoder delay and padding that a LAME/Xing header
 // declares, so the stream holds exactly the samples that were encoded.

@@ -32,7 +32,9 @@ public:
         const HttpReply& r = feed_->Reply();
         tags[r.icy ? BASS_TAG_ICY : BASS_TAG_HTTP] = r.tagBlock;
         ring_.resize((size_t)(kRingFrames * format.chans));
-        RefreshMeta();
+        // The titles of what the opening read are there from the start.
+        std::vector<NetFeed::MetaChange> opening = feed_->TakeMetas(feed_->OpeningEnd());
+        if (!opening.empty()) SetTag(BASS_TAG_META, opening.back().text);
         thread_ = std::thread([this] { Run(); });
     }
     ~NetDecoder() override {
@@ -59,6 +61,9 @@ public:
             return MarkStalled();
         }
         int64_t n = frames < have_ ? frames : have_;
+        // A read ends where news is due, so that it comes exactly there.
+        if (!due_.empty() && due_.front().frame > given_ && n > due_.front().frame - given_)
+            n = due_.front().frame - given_;
         const size_t c = format.chans;
         for (int64_t i = 0; i < n; i++) {
             int64_t slot = (head_ + i) % kRingFrames;
@@ -66,6 +71,7 @@ public:
         }
         head_ = (head_ + n) % kRingFrames;
         have_ -= n;
+        given_ += n;
         if (stalled_) {
             stalled_ = false;
             events_ |= kEventResume;
@@ -79,34 +85,40 @@ public:
     int64_t Length() override { return length_; }
     NetFeed* Net() override { return feed_.get(); }
     bool Stalled() const override { return stalled_; }
-    DWORD TakeEvents() override {
-        if (RefreshMeta()) events_ |= kEventMeta;
+    DWORD TakeEvents(int64_t mixedFrame) override {
         std::lock_guard<std::mutex> lock(mu_);
+        // A title is published when the audio it came with is played.
+        while (!due_.empty() && due_.front().frame <= mixedFrame) {
+            SetTag(due_.front().type, due_.front().text);
+            events_ |= due_.front().type == BASS_TAG_META ? kEventMeta : kEventOggChange;
+            due_.pop_front();
+        }
         DWORD e = events_;
         events_ = 0;
         return e;
     }
 
 private:
-    // The metadata text into the tags (channel lock held). A title handed out
-    // before stays readable: its buffer moves to a short list of old ones.
-    bool RefreshMeta() {
-        uint32_t version = feed_->MetaVersion();
-        if (version == metaVersion_) return false;
-        metaVersion_ = version;
+    struct DueTag {
+        int64_t frame;  // the first frame decoded after the decoder read the news
+        DWORD type;     // BASS_TAG_META: a title; BASS_TAG_OGG: a new logical stream's comments
+        std::string text;
+    };
+
+    // A tag block (channel lock held). One handed out before stays readable:
+    // its buffer moves to a short list of old ones.
+    void SetTag(DWORD type, const std::string& text) {
         std::string fresh;
-        std::string text = feed_->Meta();
         fresh.reserve(text.size() + 32);  // never in the string's own small buffer
         fresh = text;
-        auto it = tags.find(BASS_TAG_META);
+        auto it = tags.find(type);
         if (it != tags.end()) {
             retired_.push_back(std::move(it->second));
             if (retired_.size() > 16) retired_.pop_front();
             it->second = std::move(fresh);
         } else {
-            tags[BASS_TAG_META] = std::move(fresh);
+            tags[type] = std::move(fresh);
         }
-        return true;
     }
     bool PrebufReached() {
         NetFeed::Status s = feed_->GetStatus();
@@ -131,7 +143,14 @@ private:
                 if (stop_) return;
             }
             int64_t n = inner_->Read(chunk.data(), kChunkFrames);
+            int64_t after = produced_ + (n > 0 ? n : 0);
+            // Titles whose byte the decoder has now read belong after these frames;
+            // a new logical stream of a chained Ogg stream begins right after them.
+            std::vector<NetFeed::MetaChange> metas = feed_->TakeMetas(feed_->GetStatus().read);
+            bool linkChanged = inner_->TakeEvents(after) & kEventOggChange;
             std::lock_guard<std::mutex> lock(mu_);
+            for (auto& m : metas) due_.push_back({after, BASS_TAG_META, std::move(m.text)});
+            if (linkChanged) due_.push_back({after, BASS_TAG_OGG, inner_->tags[BASS_TAG_OGG]});
             if (n <= 0) {
                 ended_ = true;
                 error_ = n < 0;
@@ -143,6 +162,7 @@ private:
                 memcpy(&ring_[(size_t)slot * c], &chunk[(size_t)i * c], c * sizeof(float));
             }
             have_ += n;
+            produced_ += n;
             changed_.notify_all();
         }
     }
@@ -152,13 +172,15 @@ private:
     bool decodeOnly_;
     int64_t length_ = -1;
     DWORD prebufPercent_ = 75, waitMs_ = 5000;
-    uint32_t metaVersion_ = 0;
     std::deque<std::string> retired_;
 
     std::mutex mu_;
     std::condition_variable changed_;
     std::vector<float> ring_;
     int64_t head_ = 0, have_ = 0;
+    int64_t produced_ = 0;       // frames put into the ring so far
+    int64_t given_ = 0;          // frames taken out of it so far
+    std::deque<DueTag> due_;     // news waiting for its frame to be played
     bool ended_ = false, error_ = false, stop_ = false;
     bool waitPrebuf_ = true;
     std::atomic<bool> stalled_{false};

@@ -178,6 +178,7 @@ void NetFeed::Run() {
     std::vector<uint8_t> chunk(kReadChunk);
     std::string audio;
     std::vector<std::string> metas;
+    std::vector<size_t> metaAt;
     bool first = true;
     for (;;) {
         {
@@ -187,8 +188,9 @@ void NetFeed::Run() {
         }
         audio.clear();
         metas.clear();
+        metaAt.clear();
         if (first && !pending_.empty()) {
-            demux.Feed((const uint8_t*)pending_.data(), pending_.size(), &audio, &metas);
+            demux.Feed((const uint8_t*)pending_.data(), pending_.size(), &audio, &metas, &metaAt);
         } else {
             // Whatever has arrived, at most a chunk: a slow stream is not held back.
             DWORD available = 0, got = 0;
@@ -196,16 +198,18 @@ void NetFeed::Run() {
             if (!InternetReadFile(request_, chunk.data(), available < kReadChunk ? available : kReadChunk, &got) ||
                 got == 0)
                 break;
-            demux.Feed(chunk.data(), got, &audio, &metas);
+            demux.Feed(chunk.data(), got, &audio, &metas, &metaAt);
         }
         first = false;
         {
             std::lock_guard<std::mutex> lock(mu_);
+            int64_t start = base_ + (int64_t)data_.size();
             data_ += audio;
-            for (std::string& m : metas) {
-                if (m == meta_) continue;
-                meta_ = std::move(m);
-                metaVersion_++;
+            for (size_t i = 0; i < metas.size(); i++) {
+                if (metas[i] == lastMeta_) continue;
+                lastMeta_ = metas[i];
+                if (metas_.size() >= 256) metas_.erase(metas_.begin());  // nobody takes them: keep the newest
+                metas_.push_back({start + (int64_t)metaAt[i], std::move(metas[i])});
             }
         }
         changed_.notify_all();
@@ -242,6 +246,7 @@ size_t NetFeed::Read(int64_t pos, void* buffer, size_t size, bool advance) {
     if (aborted_ || pos < base_ || pos >= end) return 0;
     size_t n = (size_t)std::min<int64_t>((int64_t)size, end - pos);
     memcpy(buffer, data_.data() + (pos - base_), n);
+    if (opening_) openingEnd_ = std::max(openingEnd_, pos + (int64_t)n);
     if (advance && !opening_) {
         readPos_ = std::max(readPos_, pos + (int64_t)n);
         // A block stream forgets what has been read, in large steps.
@@ -277,12 +282,16 @@ NetFeed::Status NetFeed::GetStatus() {
     return s;
 }
 
-uint32_t NetFeed::MetaVersion() {
+std::vector<NetFeed::MetaChange> NetFeed::TakeMetas(int64_t upTo) {
     std::lock_guard<std::mutex> lock(mu_);
-    return metaVersion_;
+    size_t n = 0;
+    while (n < metas_.size() && metas_[n].at < upTo) n++;
+    std::vector<MetaChange> taken(std::make_move_iterator(metas_.begin()), std::make_move_iterator(metas_.begin() + n));
+    metas_.erase(metas_.begin(), metas_.begin() + (ptrdiff_t)n);
+    return taken;
 }
 
-std::string NetFeed::Meta() {
+int64_t NetFeed::OpeningEnd() {
     std::lock_guard<std::mutex> lock(mu_);
-    return meta_;
+    return std::max(openingEnd_, readPos_);
 }

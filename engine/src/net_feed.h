@@ -49,9 +49,16 @@ public:
         bool connected = false;
     };
     Status GetStatus();
-    // The latest metadata text, and a number that changes with it.
-    uint32_t MetaVersion();
-    std::string Meta();
+    // Metadata texts in the order they came, each with the audio byte from
+    // which it applies. TakeMetas hands out (and forgets) those from bytes
+    // before `upTo`; a text equal to the one before it is not queued.
+    struct MetaChange {
+        int64_t at;
+        std::string text;
+    };
+    std::vector<MetaChange> TakeMetas(int64_t upTo);
+    // How far the decoder's opening looked into the audio (its probes included).
+    int64_t OpeningEnd();
 
 private:
     NetFeed() = default;
@@ -77,8 +84,9 @@ private:
     int64_t capacity_ = 0;
     bool done_ = false;
     bool aborted_ = false;
-    std::string meta_;
-    uint32_t metaVersion_ = 0;
+    std::vector<MetaChange> metas_;
+    std::string lastMeta_;
+    int64_t openingEnd_ = 0;
 };
 
 // The decoder of an internet stream: the format read from the first bytes

@@ -79,7 +79,8 @@ bool ParseHttpReply(const char* raw, size_t size, HttpReply* reply) {
     return true;
 }
 
-void IcyDemux::Feed(const uint8_t* data, size_t size, std::string* audio, std::vector<std::string>* metas) {
+void IcyDemux::Feed(const uint8_t* data, size_t size, std::string* audio, std::vector<std::string>* metas,
+                    std::vector<size_t>* at) {
     while (size > 0) {
         if (metaInt_ == 0) {
             audio->append((const char*)data, size);
@@ -94,7 +95,10 @@ void IcyDemux::Feed(const uint8_t* data, size_t size, std::string* audio, std::v
             if (metaLeft_ == 0) {
                 inMeta_ = false;
                 meta_.resize(strnlen(meta_.c_str(), meta_.size()));
-                if (!meta_.empty()) metas->push_back(meta_);
+                if (!meta_.empty()) {
+                    metas->push_back(meta_);
+                    if (at) at->push_back(audio->size());
+                }
                 meta_.clear();
             }
             continue;

@@ -27,8 +27,10 @@ class IcyDemux {
 public:
     explicit IcyDemux(uint32_t metaInt) : metaInt_(metaInt), audioLeft_(metaInt) {}
     // Appends the audio to *audio and each complete, non-empty metadata text
-    // (up to its first zero) to *metas.
-    void Feed(const uint8_t* data, size_t size, std::string* audio, std::vector<std::string>* metas);
+    // (up to its first zero) to *metas; *at, when given, gets the size of
+    // *audio where each text came, the audio byte from which it applies.
+    void Feed(const uint8_t* data, size_t size, std::string* audio, std::vector<std::string>* metas,
+              std::vector<size_t>* at = nullptr);
 
 private:
     uint32_t metaInt_;

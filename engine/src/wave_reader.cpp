@@ -50,7 +50,7 @@ std::unique_ptr<Decoder> OpenWave(std::unique_ptr<ByteSource>& src, int* error) 
         *error = BASS_ERROR_CODEC;
         return nullptr;
     }
-    if (chans < 1 || chans > 32 || rate < 100 || rate > 1000000 || bits == 0) {
+    if (chans < 1 || chans > 32 || rate < kMinSourceRate || rate > kMaxSourceRate || bits == 0) {
         *error = BASS_ERROR_FORMAT;
         return nullptr;
     }
