@@ -27,8 +27,8 @@
 #include "ui/draw.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
-#include "ui/osd.h"
-#include "ui/settings_window.h"
+#include "app/osd.h"
+#include "app/settings/settings_window.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <windowsx.h>

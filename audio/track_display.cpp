@@ -1,11 +1,8 @@
 #include "audio/track_display.h"
-#include "app/general_settings.h"
-#include "app/main_frame.h"
-#include "app/main_layout.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
 #include "audio/engine.h"
-#include "library/statistics.h"
 #include "ui/list_view.h"
-#include "ui/osd.h"
 #include <math.h>
 
 static ShownTrackText g_shown;
@@ -73,7 +70,7 @@ static void SetCell(ListView* l, int column, int row, const std::wstring& text) 
 }
 
 void ShowStreamInfo(bool repaint) {
-    ListView* panel = g_mainFrame.info;
+    ListView* panel = g_playerEvents.infoPanel();
     AudioChannel ch = channel.load();
     AudioChannelFormat f{};
     bool have = ch && AudioGetFormat(ch, &f);
@@ -115,14 +112,14 @@ void ShowStreamInfo(bool repaint) {
     swprintf(t, 64, L"%i Channel%ls", (int)f.channels, f.channels == 1 ? L"" : L"s");
     SetCell(panel, 1, 3, t);
     SetCell(panel, 1, 5, L"");
-    FitInfoColumns();
+    g_playerEvents.fitInfoColumns();
     if (repaint) Redraw(panel);
 }
 
 void ShowTagRecord(const TagRecord& tags) {
     g_shown = ShownTrackText{tags.title.text, tags.artist.text, tags.album.text};
-    RepaintShownOsd();
-    ListView* panel = g_mainFrame.info;
+    g_playerEvents.trackTextsChanged();
+    ListView* panel = g_playerEvents.infoPanel();
     if (!panel) return;
     int focused = panel->currentRow;
     while (panel->rowCount < 6 && AddRow(panel)) {}
@@ -144,11 +141,11 @@ void RefreshTrackDisplay() {
     if (ch && (AudioIsActive(ch) != AudioStopped || g_engine.playState == PlayStateLoaded)) {
         tags.path.Set(currentPath.c_str());
         ReadChannelTags(ch, &tags);
-        StatsNowPlaying(tags);
+        g_playerEvents.nowPlaying(tags);
     } else {
         FillCaptions(&tags);
     }
     ShowTagRecord(tags);
     ShowStreamInfo(false);
-    if (g_mainFrame.info) Redraw(g_mainFrame.info);
+    if (g_playerEvents.infoPanel()) Redraw(g_playerEvents.infoPanel());
 }

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 #include "app/general_settings.h"
 #include "app/main_window.h"
-#include "app/paths.h"
-#include "app/settings_store.h"
+#include "base/paths.h"
+#include "base/settings_store.h"
 #include "audio/engine.h"
 #include "system/hot_keys.h"
 #include "tests/test_support.h"

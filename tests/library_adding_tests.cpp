@@ -2,14 +2,16 @@
 // tree of real short files made here.
 #include <gtest/gtest.h>
 #include "tests/library_support.h"
+#include "library/cue_lists.h"
+#include "audio/cue_playback.h"
 #include "tests/test_support.h"
 #include "library/adding.h"
 #include "library/file_browser.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/playlist.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/engine.h"
 #include "media/cue_sheet.h"
 

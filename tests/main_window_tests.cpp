@@ -16,7 +16,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/hand_off.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/devices.h"
 #include "audio/engine.h"
 #include "audio/net_stream.h"
@@ -34,7 +34,7 @@
 #include "ui/custom_control.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
-#include "ui/settings_window.h"
+#include "app/settings/settings_window.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <shlobj.h>

@@ -4,7 +4,7 @@
 #include "app/general_settings.h"
 #include "audio/engine.h"
 #include "audio/plugins.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "tests/test_support.h"
 
 struct PlaybackTest : testing::Test {

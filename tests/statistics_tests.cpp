@@ -2,10 +2,10 @@
 // the time counted while a real file plays on the silent device.
 #include <gtest/gtest.h>
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"

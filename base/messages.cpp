@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "base/messages.h"
 #include <stdio.h>
 
 void ShowInformation(const wchar_t* text) {
