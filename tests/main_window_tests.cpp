@@ -855,6 +855,44 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
     }
 }
 
+// The rightmost pixel of rows [top, bottom) between x0 and x1 (client
+// coordinates) that differs from the row's own colour at `plainX`; -1 for none.
+static int InkRight(const ScreenShot& shot, int ox, int oy, int top, int bottom, int x0, int x1, int plainX) {
+    int right = -1;
+    for (int y = top; y < bottom; y++) {
+        COLORREF plain = shot.At(ox + plainX, oy + y);
+        for (int x = x0; x < x1; x++)
+            if (Differs(shot.At(ox + x, oy + y), plain) && x > right) right = x;
+    }
+    return right;
+}
+
+TEST_F(MainWin, StatusLineValuesEndInsideTheirColumnInEveryTheme) {
+    ListView* st = f.statusLine;
+    const wchar_t* rows[3] = {L"Time.1:11:57 / 2:22:57", L"Tracks.00:00 / 00:00", L"Selected.\x2116" L"12 (3 = 00:11)"};
+    int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+    for (uint32_t theme = ThemeDarkModern; theme <= ThemeLight; theme++) {
+        ApplyTheme(f.window, theme);
+        for (int w : {426, 733}) {
+            Size(w, 566);
+            for (int r = 0; r < 3; r++) SetCellText(st, 0, rows[r], r);
+            Redraw(st);
+            ScreenShot shot;
+            ASSERT_TRUE(shot.Capture(wnd()));
+            // The value is right-aligned at the cell's indent: its last pixels are
+            // there, and nothing of it reaches the edge where the clip would cut it.
+            int textRight = st->x + 1 + st->columns[0].width - st->cellIndent;
+            for (int r = 0; r < 3; r++) {
+                SCOPED_TRACE(testing::Message() << "theme " << theme << " width " << w << " row " << r);
+                int top = st->y + st->headerHeight + 2 + r * st->rowHeight;
+                int ink = InkRight(shot, ox, oy, top, top + st->rowHeight, st->x + st->width / 2, Right(st) - 1, st->x + 2);
+                EXPECT_LT(ink, textRight - 1);
+                EXPECT_GE(ink, textRight - 4);
+            }
+        }
+    }
+}
+
 TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
     Size(600, 600);
     auto fill = [](ListView* l) {

@@ -68,6 +68,25 @@ bool TextOut(Surface* s, const wchar_t* text, int x, int y, const RECT* clip) {
     return TextOut(s, text, text ? (int)wcslen(text) : 0, x, y, clip);
 }
 
+bool TextOutRight(Surface* s, const wchar_t* text, int length, int right, int y, const RECT* clip) {
+    if (!text || length <= 0) return false;
+    int stack[64];
+    int* ends = length <= 64 ? stack : (int*)HeapAlloc(GetProcessHeap(), 0, sizeof(int) * (size_t)length);
+    if (!ends) return TextOut(s, text, length, right, y, clip);
+    int fit = 0;
+    SIZE size{};
+    bool ok = GetTextExtentExPointW(s->memoryDC, text, length, 0, &fit, ends, &size) != 0;
+    if (ok) {
+        // The partial extents become the advances, in place.
+        for (int i = length - 1; i > 0; i--) ends[i] -= ends[i - 1];
+        UINT align = SetTextAlign(s->memoryDC, TA_LEFT | TA_TOP);
+        ok = ExtTextOutW(s->memoryDC, right - size.cx, y, clip ? ETO_CLIPPED : 0, clip, text, (UINT)length, ends) != 0;
+        SetTextAlign(s->memoryDC, align);
+    }
+    if (ends != stack) HeapFree(GetProcessHeap(), 0, ends);
+    return ok;
+}
+
 bool TextOutLimited(Surface* s, const wchar_t* text, int x, int y) {
     if (!text) return false;
     int n = (int)wcsnlen(text, 1000);
