@@ -893,6 +893,61 @@ TEST_F(MainWin, StatusLineValuesEndInsideTheirColumnInEveryTheme) {
     }
 }
 
+TEST_F(MainWin, TheSearchBoxStaysInItsListAndLeavesNothingBehind) {
+    // The default window: each list is narrower than a full search box.
+    Size(426, 566);
+    for (ListView* l : {f.fileList, f.playList}) {
+        for (int i = 0; i < 5; i++) {
+            AddRow(l);
+            SetCellText(l, l->keyColumn, L"entry");
+        }
+    }
+    RepaintAll(f.window);
+    Present(f.window);
+    PumpMessages();
+    int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+    // Pixels of `area` that differ, leaving out the CPU label (the tick rewrites it) and `skip`.
+    auto differing = [&](const ScreenShot& a, const ScreenShot& b, RECT area, RECT skip) {
+        int n = 0;
+        RECT cpu = f.cpuLabel->Rect();
+        for (int y = std::max(0, (int)area.top); y < std::min(ClientH(), (int)area.bottom); y++)
+            for (int x = std::max(0, (int)area.left); x < std::min(ClientW(), (int)area.right); x++) {
+                POINT p{x, y};
+                if (!PtInRect(&cpu, p) && !PtInRect(&skip, p) && a.At(ox + x, oy + y) != b.At(ox + x, oy + y)) n++;
+            }
+        return n;
+    };
+    RECT client{0, 0, ClientW(), ClientH()};
+    for (ListView* l : {f.fileList, f.playList}) {
+        for (WPARAM closer : {(WPARAM)VK_ESCAPE, (WPARAM)VK_RETURN}) {
+            SCOPED_TRACE(testing::Message() << (l == f.fileList ? "file list" : "playlist") << " key " << closer);
+            SetFocusIndex(f.window, l->index, true);
+            PumpMessages();
+            ScreenShot before, open, after;
+            ASSERT_TRUE(before.Capture(wnd()));
+            SendMessageW(wnd(), WM_CHAR, L'e', 1);
+            PumpMessages();
+            ASSERT_TRUE(l->searchActive);
+            EditBox& box = l->searchBox;
+            int innerRight = Right(l) - 1 - (l->vScroll.visible ? 16 : 0);
+            EXPECT_GT(box.x, l->x);
+            EXPECT_LE(Right(&box), innerRight);
+            EXPECT_GE(box.width, 60);
+            ASSERT_TRUE(open.Capture(wnd()));
+            EXPECT_GT(differing(before, open, client, RECT{}), 0);  // the box is on the screen
+            SendMessageW(wnd(), WM_KEYDOWN, closer, 1);
+            PumpMessages();
+            EXPECT_FALSE(l->searchActive);
+            ASSERT_TRUE(after.Capture(wnd()));
+            // Esc leaves the window as it was. Enter also does the list's own Enter
+            // (the playlist plays the row, which the list and the status line show):
+            // there the band a full-width box would have taken beside the list counts.
+            if (closer == VK_ESCAPE) EXPECT_EQ(differing(before, after, client, RECT{}), 0);
+            else EXPECT_EQ(differing(before, after, RECT{l->x, l->y + 10, l->x + 236, l->y + 30}, l->Rect()), 0);
+        }
+    }
+}
+
 TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
     Size(600, 600);
     auto fill = [](ListView* l) {
