@@ -186,7 +186,10 @@ void ShowMainWindow(bool show, bool activate) {
     LayoutMainFrame();
     RepaintAll(ui);
     if (activate) {
-        ShowWindow(ui->hwnd, SW_SHOW);
+        // A window that started hidden with its settings saying maximised
+        // was never maximised: it is now.
+        bool maximise = g_general.isMaximized && !g_general.isSmall && !IsZoomed(ui->hwnd);
+        ShowWindow(ui->hwnd, maximise ? SW_SHOWMAXIMIZED : SW_SHOW);
         SetForegroundWindow(ui->hwnd);
     }
     InvalidateRect(ui->hwnd, nullptr, FALSE);

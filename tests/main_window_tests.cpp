@@ -1254,6 +1254,20 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
     EXPECT_FALSE(g_layout.collapsed);
     EXPECT_EQ(VisibleRows(f.playList), listRows);
     EXPECT_EQ(g_general.pSeekHeightMaximized, 400);
+    // Closed maximised while hidden in the tray: it starts hidden, and comes
+    // out of the tray maximised with the same heights.
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PumpMessages();
+    Restart();
+    EXPECT_FALSE(IsWindowVisible(wnd()));
+    SendMessageW(wnd(), WM_APP, 0, WM_LBUTTONDOWN);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(wnd()));
+    EXPECT_TRUE(IsZoomed(wnd()));
+    EXPECT_EQ(f.seek->height, 400);
+    EXPECT_EQ(f.caption->width, ClientW());
+    EXPECT_EQ(g_general.pSeekHeight, 60);
 }
 
 TEST_F(MainWin, MaximisingWithATallSeekPanelKeepsTheNormalSize) {
