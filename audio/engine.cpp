@@ -357,6 +357,9 @@ void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList)
     if (opened) {
         SeekTo((uint32_t)(positionMs < 0 ? 0 : positionMs));
         seekPosition = (uint32_t)(positionMs < 0 ? 0 : positionMs);
+        // The position tick sees no change from here: the seek panel and the
+        // time display take the position now.
+        UpdatePositionDisplay();
     }
     ShowPlayButtonState(GetStatus() == StatusPlaying);
     RefreshStatusLine();
