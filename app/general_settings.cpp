@@ -177,6 +177,9 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
     LoadHotKeySections(found);
 
     if (found) {
+        // Before the lists are filled and the window takes its place: every
+        // layout from here on has the restored heights.
+        ShowSettingsInControls();
         g.SpectrumType = spectrumType ? 1 : 0;
         if (g_mainFrame.spectrum) g_mainFrame.spectrum->state = g.SpectrumType ? 1 : 2;
         g.Focus = focus;

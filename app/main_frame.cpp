@@ -131,6 +131,16 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
     return ui->hwnd;
 }
 
+void ShowSettingsInControls() {
+    MainFrame& f = g_mainFrame;
+    if (!f.window) return;
+    f.shuffle->toggleState = g_general.isShuffle ? ToggleDown : ToggleUp;
+    f.loop->toggleState = g_general.isLoop ? ToggleDown : ToggleUp;
+    f.volume->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
+    f.cpuLabel->visible = g_general.isCPUUsage != 0;
+    ResetLayoutState();
+}
+
 void ShowListIcons(bool on) {
     // Column type 6 draws nothing; the cells keep their icon numbers.
     for (ListView* l : {g_mainFrame.fileList, g_mainFrame.playList}) {

@@ -38,6 +38,11 @@ enum GlyphCell { GlyphPrevious = 0, GlyphPlay = 1, GlyphPause = 2, GlyphStop = 3
 // Creates the window (hidden) with its controls and applies the theme in
 // g_general.Theme; null when the window cannot be created.
 HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, int y, int w, int h);
+// The settings read at start-up into the controls that were made before them:
+// the shuffle and loop buttons, the volume slider, the CPU label, and the seek
+// panel height of the window's state. Nothing is painted; the window's first
+// layout and paint come after.
+void ShowSettingsInControls();
 // The icon column of the file list and the playlist: icons (on) or nothing; both repaint.
 void ShowListIcons(bool on);
 // The file list and the playlist in the larger font (16-pixel Arial, the

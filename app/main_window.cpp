@@ -186,28 +186,18 @@ void ShowMainWindow(bool show, bool activate) {
     LayoutMainFrame();
     RepaintAll(ui);
     if (activate) {
-        ShowWindow(ui->hwnd, SW_SHOW);
+        // A window that started hidden with its settings saying maximised
+        // was never maximised: it is now.
+        bool maximise = g_general.isMaximized && !g_general.isSmall && !IsZoomed(ui->hwnd);
+        ShowWindow(ui->hwnd, maximise ? SW_SHOWMAXIMIZED : SW_SHOW);
         SetForegroundWindow(ui->hwnd);
     }
     InvalidateRect(ui->hwnd, nullptr, FALSE);
 }
 
-// The settings were read after the controls were made: give them their states.
-static void ApplySettingsToControls() {
-    MainFrame& f = g_mainFrame;
-    f.shuffle->toggleState = g_general.isShuffle ? ToggleDown : ToggleUp;
-    f.loop->toggleState = g_general.isLoop ? ToggleDown : ToggleUp;
-    f.volume->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
-    f.cpuLabel->visible = g_general.isCPUUsage != 0;
-    int lcr = g_general.LCR;
-    ResetLayoutState();
-    g_general.LCR = lcr;
-}
-
 void ShowMainWindowAtStart() {
     UiWindow* ui = g_mainFrame.window;
     if (!g_mainWindow || !ui) return;
-    ApplySettingsToControls();
     RECT r;
     GetWindowRect(g_mainWindow, &r);
     RECT placed = BringOntoWorkArea(r, WorkAreaOf(r));
@@ -215,15 +205,22 @@ void ShowMainWindowAtStart() {
     SetWindowPos(g_mainWindow, nullptr, placed.left, placed.top, placed.right - placed.left, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SyncRect(ui);
+    bool maximise = g_general.isMaximized && !g_general.isSmall;
+    if (maximise) {
+        // Not the user's maximise: the seek panel already has the maximised
+        // height and pSeekHeight keeps the normal one. Only the normal
+        // rectangle is kept, as placed.
+        g_general.xPos = placed.left;
+        g_general.yPos = placed.top;
+        g_general.Width = placed.right - placed.left;
+        g_general.Height = h;
+    }
+    // Every control holds its restored value now: lay out and paint the whole
+    // window once, so that its first paint shows them all.
     LayoutMainFrame();
+    RepaintAll(ui);
     if (g_general.isVisible) {
-        if (g_general.isMaximized && !g_general.isSmall) {
-            g_general.isMaximized = 0;  // the command sets it again and keeps the normal rectangle
-            SendMessageW(g_mainWindow, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-            ShowWindow(g_mainWindow, SW_SHOWMAXIMIZED);
-        } else {
-            ShowWindow(g_mainWindow, SW_SHOWNORMAL);
-        }
+        ShowWindow(g_mainWindow, maximise ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     } else {
         SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
         ShowMainWindow(false, false);
@@ -326,7 +323,8 @@ static void SnapSizing(WPARAM edge, RECT* r) {
 
 // The collapsed window keeps the collapsed height (also after a programmatic size).
 static void KeepCollapsedHeight(HWND wnd) {
-    if (!g_layout.collapsed || g_general.isSmall || IsZoomed(wnd) || IsIconic(wnd)) return;
+    // A window that is (or at start-up is about to be) maximised keeps its normal rectangle.
+    if (!g_layout.collapsed || g_general.isSmall || g_general.isMaximized || IsZoomed(wnd) || IsIconic(wnd)) return;
     RECT r;
     GetWindowRect(wnd, &r);
     if (r.bottom - r.top == CollapsedHeight()) return;

@@ -239,6 +239,28 @@ TEST(ListView, TypeToSearchFindsPrefixesOrWithAStarAnyPart) {
     EXPECT_EQ(t.list->currentRow, 2);
 }
 
+TEST(ListView, TheSearchBoxNarrowsToTheRowsOfANarrowList) {
+    ListWindow t(40);  // more rows than fit: the vertical bar is shown
+    for (int w : {320, 236, 150, 70, 40}) {
+        SCOPED_TRACE(w);
+        t.list->SetBounds(10, 20, w, 240);
+        t.win.Char(L'r');
+        ASSERT_TRUE(t.list->searchActive);
+        const EditBox& box = t.list->searchBox;
+        int rowsRight = t.list->x + w - 1 - (t.list->vScroll.visible ? 16 : 0);
+        EXPECT_TRUE(t.list->vScroll.visible);
+        EXPECT_GT(box.x, t.list->x);
+        EXPECT_LE(box.x + box.width, rowsRight);
+        EXPECT_EQ(box.y, t.list->y + 10);
+        EXPECT_EQ(box.height, 20);
+        // A full box where there is room; else at its usual place as far as it fits.
+        if (w >= 36 + 200 + 17) EXPECT_EQ(box.width, 200);
+        else if (rowsRight - (t.list->x + 36) >= 60) EXPECT_EQ(box.x, t.list->x + 36);
+        else EXPECT_EQ(box.width, rowsRight - t.list->x - 1 < 60 ? rowsRight - t.list->x - 1 : 60);
+        t.win.Key(VK_ESCAPE);
+    }
+}
+
 TEST(ListView, AHeaderCellClickedThreeTimesIsBackToItsFirstState) {
     ListWindow t(10);
     int hx = t.list->x + 40, hy = t.list->y + 5;

@@ -208,6 +208,23 @@ struct MainWin : testing::Test {
     void Relayout() { SendMessageW(wnd(), WM_SIZE, 0, 0); PumpMessages(); }
     static int Right(const Control* c) { return c->x + c->width; }
     static int Bottom(const Control* c) { return c->y + c->height; }
+    // Closes the window as a user does (which saves everything) and starts
+    // again the way the program does.
+    void Restart() {
+        SendMessageW(wnd(), WM_CLOSE, 0, 0);
+        HWND old = g_mainWindow;
+        g_mainWindow = nullptr;
+        DestroyWindow(old);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        SetGeneralDefaults();
+        LoadThemeSetting();
+        ASSERT_TRUE(CreateMainWindow());
+        LoadGeneralSettings(true, false);
+        RefreshTrackDisplay();
+        ShowMainWindowAtStart();
+        PumpMessages();
+    }
 };
 
 TEST_F(MainWin, CreatesEveryControlInOrderWithItsSizeAndText) {
@@ -899,6 +916,180 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
     }
 }
 
+TEST_F(MainWin, ARestartShowsEveryRestoredValueOnItsFirstPaint) {
+    std::wstring song = dir.File(L"restart.wav");
+    ASSERT_TRUE(WriteSineWav(song, 6));
+    struct Case {
+        uint32_t theme;
+        int w, h;  // the created window's size, and a larger one
+        const wchar_t* name;
+    };
+    for (Case c : {Case{ThemeLight, 426, 566, L"light"}, Case{ThemeDarkModern, 480, 660, L"dark-modern"}}) {
+        SCOPED_TRACE(testing::Message() << c.name);
+        // Set up as a user would: none of it the default.
+        g_general.Theme = c.theme;
+        ApplyTheme(f.window, c.theme);
+        SetWindowPos(wnd(), nullptr, 80, 60, c.w, c.h, SWP_NOZORDER | SWP_NOACTIVATE);
+        g_general.isSeekGraphical = 1;
+        SetSeekHeight(110);
+        Relayout();
+        EmptyPlayList();
+        std::wstring folder = dir.path.back() == L'\\' ? dir.path : dir.path + L"\\";
+        for (int i = 0; i < 60; i++) {
+            wchar_t name[16];
+            swprintf(name, 16, L"entry %02d", i);
+            AppendEntry(folder.c_str(), name, L"wav", 3000);
+        }
+        SetCurrent(f.playList, 40);
+        f.playList->topRow = 30;
+        SetFocusIndex(f.window, f.playList->index, true);
+        g_general.isShuffle = 0;
+        f.shuffle->toggleState = ToggleUp;
+        g_general.PlayerVolume = 16384;  // 25 %
+        g_general.isSmoothPause = 0;
+        PlayFileNow(song.c_str());
+        ASSERT_EQ(GetStatus(), StatusPlaying);
+        Pause();
+        SeekTo(2500);
+        Restart();
+
+        // The restored state...
+        EXPECT_EQ(f.volume->value, 16384);
+        EXPECT_EQ(f.shuffle->toggleState, ToggleUp);
+        EXPECT_NEAR(f.seek->value, 2500, 50);
+        EXPECT_EQ(f.seek->height, 110);
+        EXPECT_EQ(f.seek->y, Bottom(f.info) + s);
+        EXPECT_TRUE(f.timeDisplay->visible);
+        EXPECT_STREQ(f.timeDisplay->rows[0].cells[0].text, L"00:02");
+        EXPECT_EQ(f.playList->topRow, 30);
+        // ...is what the screen shows: the same as a full repaint of it, control by control.
+        // (Wine puts what was drawn on the screen while it handles messages.)
+        auto settle = [] {
+            PumpMessages();
+            Sleep(100);
+            PumpMessages();
+        };
+        ScreenShot first, full;
+        settle();
+        ASSERT_TRUE(first.Capture(wnd()));
+        first.SaveBmp(ArtefactFolder() + L"main-restarted-" + c.name + L".bmp");
+        RepaintAll(f.window);
+        Present(f.window);
+        settle();
+        ASSERT_TRUE(full.Capture(wnd()));
+        int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+        RECT cpu = f.cpuLabel->Rect();  // the tick rewrites it
+        std::vector<int> wrong(f.window->controlCount + 1, 0);
+        for (int y = 0; y < ClientH(); y++)
+            for (int x = 0; x < ClientW(); x++) {
+                POINT p{x, y};
+                if (PtInRect(&cpu, p) || first.At(ox + x, oy + y) == full.At(ox + x, oy + y)) continue;
+                int owner = f.window->controlCount;  // the background
+                for (int i = 0; i < f.window->controlCount; i++) {
+                    Control* k = f.window->controls[i];
+                    RECT kr = k->Rect();
+                    if (k->visible && PtInRect(&kr, p)) owner = i;
+                }
+                wrong[owner]++;
+            }
+        for (int i = 0; i <= f.window->controlCount; i++) EXPECT_EQ(wrong[i], 0) << "control " << i;
+        StopTrack();
+    }
+}
+
+// The rightmost pixel of rows [top, bottom) between x0 and x1 (client
+// coordinates) that differs from the row's own colour at `plainX`; -1 for none.
+static int InkRight(const ScreenShot& shot, int ox, int oy, int top, int bottom, int x0, int x1, int plainX) {
+    int right = -1;
+    for (int y = top; y < bottom; y++) {
+        COLORREF plain = shot.At(ox + plainX, oy + y);
+        for (int x = x0; x < x1; x++)
+            if (Differs(shot.At(ox + x, oy + y), plain) && x > right) right = x;
+    }
+    return right;
+}
+
+TEST_F(MainWin, StatusLineValuesEndInsideTheirColumnInEveryTheme) {
+    ListView* st = f.statusLine;
+    const wchar_t* rows[3] = {L"Time.1:11:57 / 2:22:57", L"Tracks.00:00 / 00:00", L"Selected.\x2116" L"12 (3 = 00:11)"};
+    int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+    for (uint32_t theme = ThemeDarkModern; theme <= ThemeLight; theme++) {
+        ApplyTheme(f.window, theme);
+        for (int w : {426, 733}) {
+            Size(w, 566);
+            for (int r = 0; r < 3; r++) SetCellText(st, 0, rows[r], r);
+            Redraw(st);
+            ScreenShot shot;
+            ASSERT_TRUE(shot.Capture(wnd()));
+            // The value is right-aligned at the cell's indent: its last pixels are
+            // there, and nothing of it reaches the edge where the clip would cut it.
+            int textRight = st->x + 1 + st->columns[0].width - st->cellIndent;
+            for (int r = 0; r < 3; r++) {
+                SCOPED_TRACE(testing::Message() << "theme " << theme << " width " << w << " row " << r);
+                int top = st->y + st->headerHeight + 2 + r * st->rowHeight;
+                int ink = InkRight(shot, ox, oy, top, top + st->rowHeight, st->x + st->width / 2, Right(st) - 1, st->x + 2);
+                EXPECT_LT(ink, textRight - 1);
+                EXPECT_GE(ink, textRight - 4);
+            }
+        }
+    }
+}
+
+TEST_F(MainWin, TheSearchBoxStaysInItsListAndLeavesNothingBehind) {
+    // The default window: each list is narrower than a full search box.
+    Size(426, 566);
+    for (ListView* l : {f.fileList, f.playList}) {
+        for (int i = 0; i < 5; i++) {
+            AddRow(l);
+            SetCellText(l, l->keyColumn, L"entry");
+        }
+    }
+    RepaintAll(f.window);
+    Present(f.window);
+    PumpMessages();
+    int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
+    // Pixels of `area` that differ, leaving out the CPU label (the tick rewrites it) and `skip`.
+    auto differing = [&](const ScreenShot& a, const ScreenShot& b, RECT area, RECT skip) {
+        int n = 0;
+        RECT cpu = f.cpuLabel->Rect();
+        for (int y = std::max(0, (int)area.top); y < std::min(ClientH(), (int)area.bottom); y++)
+            for (int x = std::max(0, (int)area.left); x < std::min(ClientW(), (int)area.right); x++) {
+                POINT p{x, y};
+                if (!PtInRect(&cpu, p) && !PtInRect(&skip, p) && a.At(ox + x, oy + y) != b.At(ox + x, oy + y)) n++;
+            }
+        return n;
+    };
+    RECT client{0, 0, ClientW(), ClientH()};
+    for (ListView* l : {f.fileList, f.playList}) {
+        for (WPARAM closer : {(WPARAM)VK_ESCAPE, (WPARAM)VK_RETURN}) {
+            SCOPED_TRACE(testing::Message() << (l == f.fileList ? "file list" : "playlist") << " key " << closer);
+            SetFocusIndex(f.window, l->index, true);
+            PumpMessages();
+            ScreenShot before, open, after;
+            ASSERT_TRUE(before.Capture(wnd()));
+            SendMessageW(wnd(), WM_CHAR, L'e', 1);
+            PumpMessages();
+            ASSERT_TRUE(l->searchActive);
+            EditBox& box = l->searchBox;
+            int innerRight = Right(l) - 1 - (l->vScroll.visible ? 16 : 0);
+            EXPECT_GT(box.x, l->x);
+            EXPECT_LE(Right(&box), innerRight);
+            EXPECT_GE(box.width, 60);
+            ASSERT_TRUE(open.Capture(wnd()));
+            EXPECT_GT(differing(before, open, client, RECT{}), 0);  // the box is on the screen
+            SendMessageW(wnd(), WM_KEYDOWN, closer, 1);
+            PumpMessages();
+            EXPECT_FALSE(l->searchActive);
+            ASSERT_TRUE(after.Capture(wnd()));
+            // Esc leaves the window as it was. Enter also does the list's own Enter
+            // (the playlist plays the row, which the list and the status line show):
+            // there the band a full-width box would have taken beside the list counts.
+            if (closer == VK_ESCAPE) EXPECT_EQ(differing(before, after, client, RECT{}), 0);
+            else EXPECT_EQ(differing(before, after, RECT{l->x, l->y + 10, l->x + 236, l->y + 30}, l->Rect()), 0);
+        }
+    }
+}
+
 TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
     Size(600, 600);
     auto fill = [](ListView* l) {
@@ -1071,6 +1262,56 @@ TEST_F(MainWin, ComesBackInTheSamePlaceSizeModeAndLayout) {
     EXPECT_EQ(r.bottom - r.top, 600);
     EXPECT_TRUE(f.playList->visible);  // swapped: the playlist is on the left, the shown side
     EXPECT_FALSE(f.fileList->visible);
+}
+
+TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
+    g_general.isSeekGraphical = 1;
+    // So tall that the normal window, laid out with it, would collapse.
+    g_general.pSeekHeightMaximized = 400;
+    SetWindowPos(wnd(), nullptr, 60, 40, 480, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetSeekHeight(60);
+    Relayout();
+    int listRows = VisibleRows(f.playList);
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PumpMessages();
+    ASSERT_TRUE(IsZoomed(wnd()));
+    ASSERT_EQ(f.seek->height, 400);
+    for (int run = 0; run < 2; run++) {
+        SCOPED_TRACE(run);
+        Restart();
+        // Maximised with its own height; the normal window's is kept aside.
+        EXPECT_TRUE(IsZoomed(wnd()));
+        EXPECT_TRUE(g_general.isMaximized);
+        EXPECT_EQ(f.seek->height, 400);
+        EXPECT_EQ(g_general.pSeekHeight, 60);
+        EXPECT_EQ(g_general.pSeekHeightMaximized, 400);
+        EXPECT_EQ(f.caption->width, ClientW());
+    }
+    // Restored: the normal window as it was, lists and all.
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    PumpMessages();
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_EQ(r.right - r.left, 480);
+    EXPECT_EQ(r.bottom - r.top, 640);
+    EXPECT_EQ(f.seek->height, 60);
+    EXPECT_FALSE(g_layout.collapsed);
+    EXPECT_EQ(VisibleRows(f.playList), listRows);
+    EXPECT_EQ(g_general.pSeekHeightMaximized, 400);
+    // Closed maximised while hidden in the tray: it starts hidden, and comes
+    // out of the tray maximised with the same heights.
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PumpMessages();
+    Restart();
+    EXPECT_FALSE(IsWindowVisible(wnd()));
+    SendMessageW(wnd(), WM_APP, 0, WM_LBUTTONDOWN);
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(wnd()));
+    EXPECT_TRUE(IsZoomed(wnd()));
+    EXPECT_EQ(f.seek->height, 400);
+    EXPECT_EQ(f.caption->width, ClientW());
+    EXPECT_EQ(g_general.pSeekHeight, 60);
 }
 
 TEST_F(MainWin, MaximisingWithATallSeekPanelKeepsTheNormalSize) {

@@ -68,6 +68,31 @@ bool TextOut(Surface* s, const wchar_t* text, int x, int y, const RECT* clip) {
     return TextOut(s, text, text ? (int)wcslen(text) : 0, x, y, clip);
 }
 
+bool TextOutRight(Surface* s, const wchar_t* text, int length, int right, int y, const RECT* clip) {
+    if (!text || length <= 0) return false;
+    HDC dc = s->memoryDC;
+    UINT options = clip ? ETO_CLIPPED : 0;
+    int stack[64];
+    int* ends = length <= 64 ? stack : (int*)HeapAlloc(GetProcessHeap(), 0, sizeof(int) * (size_t)length);
+    SIZE size{};
+    bool ok;
+    UINT align;
+    // Without a count to fill, every character's extent is measured.
+    if (ends && GetTextExtentExPointW(dc, text, length, 0, nullptr, ends, &size)) {
+        // The partial extents become the advances, in place.
+        for (int i = length - 1; i > 0; i--) ends[i] -= ends[i - 1];
+        align = SetTextAlign(dc, TA_LEFT | TA_TOP);
+        ok = ExtTextOutW(dc, right - size.cx, y, options, clip, text, (UINT)length, ends) != 0;
+    } else {
+        // Not measured: the font engine's own right alignment.
+        align = SetTextAlign(dc, TA_RIGHT | TA_TOP);
+        ok = ExtTextOutW(dc, right, y, options, clip, text, (UINT)length, nullptr) != 0;
+    }
+    SetTextAlign(dc, align);
+    if (ends && ends != stack) HeapFree(GetProcessHeap(), 0, ends);
+    return ok;
+}
+
 bool TextOutLimited(Surface* s, const wchar_t* text, int x, int y) {
     if (!text) return false;
     int n = (int)wcsnlen(text, 1000);

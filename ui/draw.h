@@ -21,6 +21,10 @@ void Frame3D(Surface* s, int w, int h, bool pressed, COLORREF light, COLORREF da
 bool TextOut(Surface* s, const wchar_t* text, int x, int y, const RECT* clip = nullptr);
 bool TextOut(Surface* s, const wchar_t* text, int length, int x, int y, const RECT* clip);
 bool TextOutLimited(Surface* s, const wchar_t* text, int x, int y);
+// Text that ends at `right`, drawn left-aligned from its measured width with
+// each glyph at its measured advance: the font engine's own placement can run
+// a few pixels wider than the measure, which the clip would cut off.
+bool TextOutRight(Surface* s, const wchar_t* text, int length, int right, int y, const RECT* clip);
 SIZE TextSize(Surface* s, const wchar_t* text, int length);
 int FontHeight(Surface* s, HFONT font);
 

@@ -17,6 +17,7 @@ ListView::ListView(int x, int y, int w, int h, NotifyProc notify)
     tabStop = true;
     vScroll.visible = hScroll.visible = false;
     searchBox.visible = false;
+    searchBox.minWidth = 1;
     searchBox.font.inheritsWindowFont = false;
     searchBox.font.faceName.Set(L"Tahoma");
     SetFont(&searchBox.font, 13, 0, RUSSIAN_CHARSET);
@@ -57,6 +58,21 @@ int VisibleRows(const ListView* l) {
     return RowsFor(l, l->height - l->headerHeight - (l->hScroll.visible ? l->hScroll.height : 0));
 }
 
+// The search box: 200 wide, 36 from the list's left edge, 10 below its top;
+// narrowed, and moved left when that is not enough, so that it never covers
+// anything outside the rows (a list repaints only its own rectangle).
+static void PlaceSearchBox(ListView* l, bool vBar) {
+    const int kWidth = 200, kLeft = 36, kLeast = 60;
+    int innerRight = l->width - 1 - (vBar ? kListBarSize : 0);
+    int left = kLeft, w = kWidth;
+    if (left + w > innerRight) w = innerRight - left;
+    if (w < kLeast) {
+        w = innerRight - 1 < kLeast ? innerRight - 1 : kLeast;
+        left = innerRight - w;
+    }
+    l->searchBox.SetBounds(l->x + left, l->y + 10, w > 1 ? w : 1, kKeep);
+}
+
 void LayoutListBars(ListView* l) {
     int area = l->height - l->headerHeight;
     bool v = l->rowCount > RowsFor(l, area);
@@ -77,7 +93,7 @@ void LayoutListBars(ListView* l) {
     if (l->hScroll.value > l->hScroll.count - 1) l->hScroll.value = l->hScroll.count - 1;
     l->vScroll.Layout();
     l->hScroll.Layout();
-    l->searchBox.SetBounds(l->x + 36, l->y + 10, kKeep, kKeep);
+    PlaceSearchBox(l, v);
 }
 
 bool ListView::SetBounds(int nx, int ny, int nw, int nh) {

@@ -14,9 +14,7 @@ static void DrawCellText(ListView* l, const ListCell& cell, const ListColumn& co
         if (dot && dot != cell.text) {
             int stem = (int)(dot - cell.text);
             TextOut(s, cell.text, stem, r.left, ty, &r);
-            SetTextAlign(s->memoryDC, TA_RIGHT | TA_TOP);
-            TextOut(s, dot + 1, n - stem - 1, r.right, ty, &r);
-            SetTextAlign(s->memoryDC, TA_LEFT | TA_TOP);
+            TextOutRight(s, dot + 1, n - stem - 1, r.right, ty, &r);
             return;
         }
     }
