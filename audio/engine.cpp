@@ -360,7 +360,7 @@ void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList)
         seekPosition = (uint32_t)(positionMs < 0 ? 0 : positionMs);
         // The position tick sees no change from here: the seek panel and the
         // time display take the position now.
-        UpdatePositionDisplay();
+        g_playerEvents.updatePositionDisplay();
     }
     g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     g_playerEvents.refreshStatusLine();
