@@ -7,7 +7,7 @@ static std::wstring FileName(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-bool KeepAsideBeforeSave(KeptAside* k, const std::wstring& path) {
+bool KeepAside(KeptAside* k, const std::wstring& path) {
     if (!k->pending) return true;
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         k->pending = false;  // nothing left to keep

@@ -8,8 +8,9 @@ struct KeptAside {
     bool pending = false;  // the file on disk did not read whole and has no copy yet
 };
 
-// Called before a save replaces `path`. When pending, copies the file to
-// path + ".bad" (".bad2" to ".bad9" when that name is taken; the last one is
-// replaced when all are) and tells the user once. False when the copy could
-// not be made: the save must then leave the file as it is.
-bool KeepAsideBeforeSave(KeptAside* k, const std::wstring& path);
+// Called when the reading found the file not whole (so the user hears of it
+// at start-up), and again before a save replaces `path`. When pending, copies
+// the file to path + ".bad" (".bad2" to ".bad9" when that name is taken; the
+// last one is replaced when all are) and tells the user, once. False when the
+// copy could not be made: a save must then leave the file as it is.
+bool KeepAside(KeptAside* k, const std::wstring& path);

@@ -461,7 +461,7 @@ void SavePlayList() {
     ListView* l = g_playListView;
     if (!l) return;
     std::wstring path = PlayListPath();
-    if (!KeepAsideBeforeSave(&g_playListKept, path)) return;  // no copy: the old file stays as it is
+    if (!KeepAside(&g_playListKept, path)) return;  // no copy: the old file stays as it is
     std::string bytes;
     try {
         std::vector<PlayListRecord> records((size_t)l->rowCount);
@@ -511,6 +511,7 @@ bool LoadPlayList() {
         // There but not read (too large, no memory, locked): the save keeps it aside.
         g_playListKept.pending = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
         if (error == ERROR_NOT_ENOUGH_MEMORY) SayNotAllRead(0);
+        KeepAside(&g_playListKept, path);
         return false;
     }
     EmptyPlayList();
@@ -543,6 +544,7 @@ bool LoadPlayList() {
     RepaintPlayList();
     RefreshStatusLine();
     if (outOfMemory) SayNotAllRead((size_t)l->rowCount);
+    KeepAside(&g_playListKept, path);
     return ok;
 }
 

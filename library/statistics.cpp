@@ -178,6 +178,7 @@ bool LoadStatistics() {
         text[199] = 0;
         ShowInformation(text);
     }
+    KeepAside(&g_stats.kept, path);
     return ok;
 }
 
@@ -198,7 +199,7 @@ bool SaveStatistics() {
     if (g_stats.keepFile) return false;
     AddStretch(true);
     std::wstring path = StatisticsPath();
-    if (!KeepAsideBeforeSave(&g_stats.kept, path)) return false;  // no copy: the old file stays as it is
+    if (!KeepAside(&g_stats.kept, path)) return false;  // no copy: the old file stays as it is
     std::string bytes;
     try {
         bytes = SerializeStatistics(g_stats.records);

@@ -85,6 +85,7 @@ TEST_F(PlayListTest, SaveAfterLoadGivesTheSameBytesAndTheRowsShowTheirState) {
 
 TEST_F(PlayListTest, BadFilesLeaveAnEmptyOrUnchangedPlaylist) {
     LoadSix({-1, -1, -1, -1, -1, -1}, 0);
+    AnyBoxCatcher boxes;  // each damaged file is kept aside, and that is said
     // A missing file: false, and the rows stay.
     ASSERT_TRUE(DeleteFileW(File().c_str()));
     EXPECT_FALSE(LoadPlayList());
@@ -139,10 +140,10 @@ TEST_F(PlayListTest, AFileThatDidNotReadWholeIsKeptAsideOnceBeforeTheFirstSave) 
     std::string badHeader = good;
     badHeader[5] ^= 0x20;
     ASSERT_TRUE(WriteFileBytes(File(), badHeader));
-    EXPECT_FALSE(LoadPlayList());
-    EXPECT_EQ(PlayListCount(), 0);
     {
         AnyBoxCatcher boxes;
+        EXPECT_FALSE(LoadPlayList());
+        EXPECT_EQ(PlayListCount(), 0);
         SavePlayList();
         SavePlayList();
         std::vector<std::wstring> seen = boxes.Seen();
@@ -156,10 +157,10 @@ TEST_F(PlayListTest, AFileThatDidNotReadWholeIsKeptAsideOnceBeforeTheFirstSave) 
     // A cut in the last entry: two entries read, the copy under the next free name.
     std::string cut = good.substr(0, good.size() - 4);
     ASSERT_TRUE(WriteFileBytes(File(), cut));
-    EXPECT_TRUE(LoadPlayList());
-    EXPECT_EQ(PlayListCount(), 2);
     {
         AnyBoxCatcher boxes;
+        EXPECT_TRUE(LoadPlayList());
+        EXPECT_EQ(PlayListCount(), 2);
         SavePlayList();
         EXPECT_EQ(boxes.Seen().size(), 1u);
     }
@@ -168,9 +169,9 @@ TEST_F(PlayListTest, AFileThatDidNotReadWholeIsKeptAsideOnceBeforeTheFirstSave) 
 
     // A whole file is saved over without a copy or a word.
     ASSERT_TRUE(WriteFileBytes(File(), good));
-    EXPECT_TRUE(LoadPlayList());
     {
         AnyBoxCatcher boxes;
+        EXPECT_TRUE(LoadPlayList());
         SavePlayList();
         EXPECT_TRUE(boxes.Seen().empty());
     }
@@ -189,14 +190,15 @@ TEST_F(PlayListTest, RunningOutOfMemoryKeepsTheEntriesReadAndSaysSo) {
             AllocationLimit limit(2 << 20);
             EXPECT_TRUE(LoadPlayList());
         }
+        // What was not read is kept aside before a save writes fewer entries.
         std::vector<std::wstring> seen = boxes.Seen();
-        ASSERT_EQ(seen.size(), 1u);
+        ASSERT_EQ(seen.size(), 2u);
         EXPECT_EQ(seen[0].rfind(L"Information|Not enough memory to read all of PlayList.dcp: the first ", 0), 0u)
             << seen[0];
+        EXPECT_EQ(seen[1].rfind(L"Information|PlayList.dcp could not be read whole", 0), 0u) << seen[1];
         EXPECT_GT(PlayListCount(), 1000);
         EXPECT_LT(PlayListCount(), 60000);
         EXPECT_EQ(g_playList.totalLength, 1000 * (int64_t)PlayListCount());
-        // What was not read is kept aside before the save writes fewer entries.
         SavePlayList();
         EXPECT_EQ(boxes.Seen().size(), 2u);
     }
@@ -212,6 +214,7 @@ TEST_F(PlayListTest, RunningOutOfMemoryKeepsTheEntriesReadAndSaysSo) {
         SavePlayList();
         std::vector<std::wstring> seen = boxes.Seen();
         ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0], L"Information|Not enough memory to read PlayList.dcp.");
         EXPECT_EQ(seen[1], L"Information|PlayList.dcp could not be read whole, so it was kept as PlayList.dcp.bad2 "
                            L"before being saved again.");
     }

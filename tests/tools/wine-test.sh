@@ -41,7 +41,7 @@ if has_verdict "$log"; then exit $status; fi
   [ -s "$log" ] || echo "[wine-test] It printed nothing: the program did not start, or died at once."
   echo "[wine-test] Running it again with Wine's error messages on:"
 } >&2
-WINEDEBUG=err+all,warn+seh,warn+module "$wine" "$@" > "$log.2" 2>&1
+WINEDEBUG=-all,err+all,warn+seh "$wine" "$@" > "$log.2" 2>&1
 status=$?
 grep -vE '^[0-9a-f]{4}:(fixme|trace):' "$log.2" | tail -n 60 >&2
 if has_verdict "$log.2"; then
