@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # ctest's launcher for a test program under Wine: wine-test.sh WINE PROGRAM.exe [ARGS].
-# A GoogleTest program ends with its verdict ("[  PASSED  ]" or "[  FAILED  ]").
+# A GoogleTest program ends with its verdict: "[==========] N tests from M test
+# suites ran.", then "[  PASSED  ]" or "[  FAILED  ]" (a failed test's own line
+# comes earlier and is no verdict).
 # One that ends without it did not start, or died on the way (a missing DLL, a
 # crash, a stack overflow), whatever its exit status says: that run fails, and
 # this script says why: Wine's exit status and, from a second run with Wine's
@@ -19,7 +21,7 @@ if [ ! -f "$1" ]; then
   exit 1
 fi
 
-has_verdict() { grep -qE '^\[  (PASSED|FAILED)  \]' "$1"; }
+has_verdict() { grep -qE '^\[==========\] [0-9]+ tests? from [0-9]+ test suites? ran\.' "$1"; }
 
 meaning() {
   case $1 in
