@@ -10,9 +10,13 @@ static void NothingForTags(const TagRecord&) {}
 static void NothingForPath(const wchar_t*) {}
 static bool No() { return false; }
 
-PlayerEvents g_playerEvents = {
-    NoWindow, NoUi, NoList, NoSlider, NoList, NoList,
-    Nothing, Nothing, Nothing, NothingFor, Nothing, Nothing, Nothing, Nothing,
-    Nothing, Nothing, Nothing, NothingForTags,
-    No, Nothing, Nothing, Nothing, NothingForPath,
-};
+PlayerEvents SilentPlayerEvents() {
+    return PlayerEvents{
+        NoWindow, NoUi, NoList, NoSlider, NoList, NoList,
+        Nothing, Nothing, Nothing, NothingFor, Nothing, Nothing, Nothing, Nothing,
+        Nothing, Nothing, Nothing, NothingForTags,
+        No, Nothing, Nothing, Nothing, NothingForPath,
+    };
+}
+
+PlayerEvents g_playerEvents = SilentPlayerEvents();

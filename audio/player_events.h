@@ -49,3 +49,6 @@ struct PlayerEvents {
 };
 
 extern PlayerEvents g_playerEvents;
+
+// The table before start-up: every call does nothing.
+PlayerEvents SilentPlayerEvents();
