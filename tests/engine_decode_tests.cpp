@@ -809,6 +809,18 @@ TEST(EngineAddons, AacAddOn) {
                              "Track=3", "Comment=two words"})
         EXPECT_TRUE(Has(tags, want)) << want;
     BASS_StreamFree(t);
+    // Raw AAC behind an ID3v2 tag: the same stream, and the tag as the ID3v2 block.
+    std::string frame = "TIT2" + std::string("\0\0\0\x06\0\0\0", 7) + "Adts!";
+    std::string id3 = std::string("ID3\x03\0\0\0\0\0", 9) + (char)frame.size() + frame;
+    std::string tagged = id3 + MediaBytes("t.aac");
+    HSTREAM a = BASS_StreamCreateFile(TRUE, tagged.data(), 0, tagged.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(a, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_ChannelGetLength(a, BASS_POS_BYTE), ReferenceF32("t.aac.f32").size() * 2);
+    const char* v2 = BASS_ChannelGetTags(a, BASS_TAG_ID3V2);
+    ASSERT_NE(v2, nullptr);
+    EXPECT_EQ(std::string(v2, id3.size()), id3);
+    EXPECT_GE(Snr(DecodeFloat(a), ReferenceF32("t.aac.f32")), 60.0);
+    BASS_StreamFree(a);
     // An MP3 is still the library's own, not taken by the add-on.
     HSTREAM m = OpenDecode("cbr.mp3");
     BASS_CHANNELINFO mi{};

@@ -60,6 +60,7 @@ struct Stream {
     size_t used = 0;
     DWORD tagType = 0;
     std::string tags;
+    std::string id3v2;  // an ADTS file's leading ID3v2 tag, whole
     ~Stream() {
         av_frame_free(&frame);
         av_packet_free(&pkt);
@@ -93,8 +94,19 @@ int AdtsFrameBytes(const uint8_t* p) {
     return (p[3] & 3) << 11 | p[4] << 3 | p[5] >> 5;
 }
 
-Container Probe(const SvReader* r) {
+// The size of an ID3v2 tag at the start (raw AAC files often have one), or 0.
+int64_t Id3v2Bytes(const SvReader* r) {
+    uint8_t h[10];
+    r->seek(r->context, 0);
+    if (r->read(r->context, h, 10) != 10 || memcmp(h, "ID3", 3) != 0 || ((h[6] | h[7] | h[8] | h[9]) & 0x80))
+        return 0;
+    int64_t size = 10 + ((int64_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]) + ((h[5] & 0x10) ? 10 : 0);
+    return size <= r->size(r->context) ? size : 0;
+}
+
+Container Probe(const SvReader* r, int64_t* start) {
     uint8_t h[64] = {};
+    *start = 0;
     r->seek(r->context, 0);
     size_t n = r->read(r->context, h, sizeof(h));
 #ifdef SV_FAMILY_WMA
@@ -103,9 +115,10 @@ Container Probe(const SvReader* r) {
     if (n >= 30 && memcmp(h, kAsfHeader, 16) == 0) return Container::Asf;
 #else
     if (n >= 12 && memcmp(h + 4, "ftyp", 4) == 0) return Container::Mp4;
-    // ADTS: three frames in a row.
+    // ADTS: three frames in a row, after an ID3v2 tag if there is one.
+    *start = Id3v2Bytes(r);
     if (n >= 7) {
-        int64_t at = 0;
+        int64_t at = *start;
         for (int i = 0; i < 3; i++) {
             uint8_t f[7];
             if (!r->seek(r->context, at) || r->read(r->context, f, 7) != 7) return Container::None;
@@ -120,8 +133,8 @@ Container Probe(const SvReader* r) {
 }
 
 // ADTS has no index: the frames are counted, 1024 samples each, by their headers.
-int64_t CountAdtsFrames(const SvReader* r) {
-    int64_t at = 0, frames = 0, size = r->size(r->context);
+int64_t CountAdtsFrames(const SvReader* r, int64_t start) {
+    int64_t at = start, frames = 0, size = r->size(r->context);
     uint8_t f[7];
     while (at + 7 <= size && r->seek(r->context, at) && r->read(r->context, f, 7) == 7) {
         int len = AdtsFrameBytes(f);
@@ -178,7 +191,8 @@ bool CodecAllowed(AVCodecID id, Container c, DWORD* ctype) {
 
 void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error) {
     *error = BASS_ERROR_FILEFORM;
-    Container c = Probe(reader);
+    int64_t start = 0;
+    Container c = Probe(reader, &start);
     if (c == Container::None) return nullptr;
     reader->seek(reader->context, 0);
     auto* s = new (std::nothrow) Stream();
@@ -239,7 +253,12 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
     if (c == Container::Adts) {
         // Behind the demuxer's back: its reading goes on from where it was.
         int64_t at = reader->tell(reader->context);
-        s->total = CountAdtsFrames(reader);
+        s->total = CountAdtsFrames(reader, start);
+        if (start > 0 && start <= (16 << 20)) {  // the ID3v2 tag, for the player's tag reading
+            s->id3v2.resize((size_t)start);
+            if (!reader->seek(reader->context, 0) || reader->read(reader->context, s->id3v2.data(), s->id3v2.size()) != s->id3v2.size())
+                s->id3v2.clear();
+        }
         reader->seek(reader->context, at);
     } else if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
         s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
@@ -369,6 +388,10 @@ int __cdecl Seek(void* stream, int64_t frame) {
 
 const char* __cdecl Tags(void* stream, DWORD type, DWORD* bytes) {
     auto* s = (Stream*)stream;
+    if (type == BASS_TAG_ID3V2 && !s->id3v2.empty()) {
+        *bytes = (DWORD)s->id3v2.size();
+        return s->id3v2.data();
+    }
     if (type != s->tagType || s->tags.empty()) return nullptr;
     *bytes = (DWORD)s->tags.size();
     return s->tags.data();
