@@ -155,7 +155,7 @@ private:
         switch (l_.tag) {
         case kWaveImaAdpcm: return bytes < 4 * l_.chans ? 0 : 1 + (bytes - 4 * l_.chans) / (4 * l_.chans) * 8;
         case kWaveMsAdpcm: return bytes < 7 * l_.chans ? 0 : 2 + (bytes - 7 * l_.chans) * 2 / l_.chans;
-        default: return 0;  // G.711 blocks are single frames
+        default: return bytes / l_.chans;  // G.711: a frame a byte per channel
         }
     }
     bool LoadBlock(int64_t index) {
@@ -171,11 +171,9 @@ private:
             break;
         case kWaveUlaw:
         case kWaveAlaw:
-            if (got == (size_t)l_.chans) {
-                for (int c = 0; c < l_.chans; c++)
-                    block_[c] = l_.tag == kWaveUlaw ? UlawToLinear(raw_[c]) : AlawToLinear(raw_[c]);
-                n = 1;
-            }
+            n = (int)(got / l_.chans);
+            for (size_t i = 0; i < (size_t)n * l_.chans; i++)
+                block_[i] = l_.tag == kWaveUlaw ? UlawToLinear(raw_[i]) : AlawToLinear(raw_[i]);
             break;
         }
         have_ = n;
@@ -201,7 +199,9 @@ bool CheckWaveCodecLayout(WaveCodecLayout* l, const uint8_t* extra, size_t extra
     case kWaveUlaw:
     case kWaveAlaw:
         if (l->blockAlign != ch) return false;
-        l->samplesPerBlock = 1;
+        // One byte per sample: read 4096 frames at a time.
+        l->samplesPerBlock = 4096;
+        l->blockAlign = 4096 * ch;
         break;
     case kWaveImaAdpcm: {
         if (ch > 8 || l->blockAlign < 4 * ch || (l->blockAlign - 4 * ch) % (4 * ch) != 0) return false;

@@ -1,5 +1,5 @@
 // Compressed sample data inside WAVE: IMA ADPCM, Microsoft ADPCM, u-law and
-// A-law. All four are read block by block (a G.711 block is one frame), so
+// A-law. All four are read block by block (G.711 in blocks of 4096 frames), so
 // seeking decodes at most one block ahead of the wanted frame.
 #pragma once
 #include <vector>
