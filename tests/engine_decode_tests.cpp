@@ -768,6 +768,9 @@ TEST(EngineAddons, AacAddOn) {
     ASSERT_NE(pi, nullptr);
     EXPECT_EQ(pi->formats[0].ctype, 0x10b00u);
     EXPECT_STREQ(pi->formats[0].exts, "*.aac;*.m4a;*.mp4;*.m4b");
+    ASSERT_EQ(pi->formatc, 3u);
+    EXPECT_STREQ(pi->formats[1].name, "AAC (MP4)");
+    EXPECT_STREQ(pi->formats[2].name, "Apple Lossless");
     struct {
         const char* file;
         const char* ref;

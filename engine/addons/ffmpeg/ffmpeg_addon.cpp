@@ -34,8 +34,8 @@ const DWORD kCtypeAac = 0x10b00;
 const DWORD kCtypeMp4 = 0x10b01;
 const DWORD kCtypeAlac = 0x10e00;
 const BASS_PLUGINFORM kFormats[] = {
-    {kCtypeAac, "Advanced Audio Coding", "*.aac;*.m4a;*.mp4;*.m4b"},
-    {kCtypeMp4, "Advanced Audio Coding (MP4)", "*.m4a;*.mp4;*.m4b"},
+    {kCtypeAac, "AAC", "*.aac;*.m4a;*.mp4;*.m4b"},
+    {kCtypeMp4, "AAC (MP4)", "*.m4a;*.mp4;*.m4b"},
     {kCtypeAlac, "Apple Lossless", "*.m4a;*.mp4"},
 };
 #endif
