@@ -685,6 +685,27 @@ TEST(EngineAddons, OpusAddOn) {
     EXPECT_LT(MaxDiff(halved, plain, plain.size()), 1e-4);
     BASS_StreamFree(q);
 
+    // Links of different channel counts come out as stereo: the mono link in
+    // both channels, then the stereo one as it is.
+    std::string mixed = MediaBytes("mono.opus") + MediaBytes("b.opus");
+    HSTREAM x = BASS_StreamCreateFile(TRUE, mixed.data(), 0, mixed.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(x, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO xi{};
+    BASS_ChannelGetInfo(x, &xi);
+    EXPECT_EQ(xi.chans, 2u);
+    std::vector<float> mono = ReferenceF32("mono.opus.f32"), stereo = ReferenceF32("b.opus.f32");
+    std::vector<float> both = DecodeFloat(x);
+    ASSERT_EQ(both.size(), mono.size() * 2 + stereo.size());
+    std::vector<float> left, right;
+    for (size_t i = 0; i < mono.size(); i++) {
+        left.push_back(both[2 * i]);
+        right.push_back(both[2 * i + 1]);
+    }
+    EXPECT_GT(Snr(left, mono), 60.0);
+    EXPECT_EQ(left, right);
+    EXPECT_GT(Snr(std::vector<float>(both.begin() + mono.size() * 2, both.end()), stereo), 60.0);
+    BASS_StreamFree(x);
+
     // An Ogg Vorbis file is not taken for Opus, nor Opus for Vorbis.
     HSTREAM v = OpenDecode("t.ogg");
     BASS_CHANNELINFO vi{};
