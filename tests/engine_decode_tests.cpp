@@ -778,6 +778,38 @@ TEST(EngineAddons, WavPackAddOn) {
 
 // ---- the FFmpeg add-ons: AAC and ALAC, WMA ---------------------------------
 
+namespace {
+
+std::string Be32Bytes(uint32_t v) { return std::string{(char)(v >> 24), (char)(v >> 16), (char)(v >> 8), (char)v}; }
+
+std::string Atom(const char* type, const std::string& body) { return Be32Bytes((uint32_t)body.size() + 8) + type + body; }
+
+// t.m4a as iTunes writes its gapless files: no edit list, the delay and the
+// length in an iTunSMPB freeform atom (moov follows mdat, so no offset moves).
+std::string WithItunSmpb(const std::string& atoms, const std::string& parent = "") {
+    std::string out;
+    for (size_t at = 0; at + 8 <= atoms.size();) {
+        uint32_t size = (uint8_t)atoms[at] << 24 | (uint8_t)atoms[at + 1] << 16 | (uint8_t)atoms[at + 2] << 8 |
+                        (uint8_t)atoms[at + 3];
+        if (size < 8 || size > atoms.size() - at) return "";
+        std::string type = atoms.substr(at + 4, 4), body = atoms.substr(at + 8, size - 8);
+        at += size;
+        if (type == "edts") continue;
+        if (type == "moov" || type == "trak" || type == "udta" || type == "ilst") body = WithItunSmpb(body, type);
+        if (type == "meta") body = body.substr(0, 4) + WithItunSmpb(body.substr(4), type);
+        out += Atom(type.c_str(), body);
+    }
+    if (parent == "ilst") {
+        std::string zero(4, '\0');
+        std::string note = " 00000000 00000400 00000156 000000000001AEAA 00000000 00000000";
+        out += Atom("----", Atom("mean", zero + "com.apple.iTunes") + Atom("name", zero + "iTunSMPB") +
+                               Atom("data", Be32Bytes(1) + zero + note));
+    }
+    return out;
+}
+
+}  // namespace
+
 // AAC in MP4 has exactly the source's samples (the priming cut by the edit
 // list, the padding at its end); ADTS as many as ffmpeg gives (it says
 // nothing of a delay); ALAC is the source bit for bit. All match ffmpeg's own
@@ -833,6 +865,20 @@ TEST(EngineAddons, AacAddOn) {
                              "Track=3", "Comment=two words"})
         EXPECT_TRUE(Has(tags, want)) << want;
     BASS_StreamFree(t);
+    // The delay and length from iTunSMPB instead of the edit list: the same samples.
+    std::string original = MediaBytes("t.m4a");
+    ASSERT_LT(original.find("mdat"), original.find("moov"));
+    std::string itunes = WithItunSmpb(original);
+    ASSERT_EQ(itunes.find("edts"), std::string::npos);
+    ASSERT_NE(itunes.find("iTunSMPB"), std::string::npos);
+    HSTREAM g = BASS_StreamCreateFile(TRUE, itunes.data(), 0, itunes.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(g, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_ChannelGetLength(g, BASS_POS_BYTE), 110250u * 4);
+    HSTREAM e = OpenDecode("t.m4a");
+    EXPECT_EQ(DecodeFloat(g), DecodeFloat(e));
+    BASS_StreamFree(g);
+    BASS_StreamFree(e);
+
     // Raw AAC behind an ID3v2 tag: the same stream, and the tag as the ID3v2 block.
     std::string frame = "TIT2" + std::string("\0\0\0\x06\0\0\0", 7) + "Adts!";
     std::string id3 = std::string("ID3\x03\0\0\0\0\0", 9) + (char)frame.size() + frame;

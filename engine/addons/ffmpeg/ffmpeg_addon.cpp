@@ -7,7 +7,7 @@
 // The demuxer is chosen from the first bytes (FFmpeg's own probing is never
 // asked, so no other format's data is ever handed to it). MP4's encoder delay
 // (edit list or iTunSMPB) reaches the decoder as skipped samples; the end
-// padding is cut at the edit list's length. Tags come out as the MP4 or WMA
+// padding is cut at the edit list's length, or at iTunSMPB's sample count. Tags come out as the MP4 or WMA
 // block, name=value in UTF-8.
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -264,6 +264,15 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
         s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
     } else if (s->fmt->duration > 0) {
         s->total = av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, AVRational{1, s->rate});
+    }
+    // iTunes' gapless note: FFmpeg takes the priming from it; the length of
+    // the encoded audio is its third number.
+    if (const AVDictionaryEntry* e = av_dict_get(s->fmt->metadata, "iTunSMPB", nullptr, 0)) {
+        unsigned priming = 0, padding = 0;
+        unsigned long long samples = 0;
+        if (sscanf(e->value, " %*x %x %x %llx", &priming, &padding, &samples) == 3 && samples > 0 &&
+            samples < (1ull << 40))
+            s->total = (int64_t)samples;
     }
     CollectTags(s, c);
     info->freq = (DWORD)s->rate;
