@@ -109,6 +109,41 @@ TEST(EngineBadInput, FlacAddOn) {
     BASS_PluginFree(0);
 }
 
+TEST(EngineBadInput, CompressedWave) {
+    Hammer("ima.wav", false, 600);
+    Hammer("msadpcm.wav", false, 600);
+    Hammer("ulaw.wav", false, 300);
+}
+
+TEST(EngineBadInput, OpusAddOn) {
+    std::wstring path = TestExeFolder() + L"Plugins\\bassopus.dll";
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    Hammer("t.opus", false, 600);
+    Hammer("chain.opus", false, 300);
+    BASS_PluginFree(0);
+}
+
+TEST(EngineBadInput, WavPackAddOn) {
+    std::wstring path = TestExeFolder() + L"Plugins\\basswv.dll";
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    Hammer("t.wv", false, 600);
+    Hammer("f32.wv", false, 300);
+    Hammer("hybrid.wv", false, 300);
+    BASS_PluginFree(0);
+}
+
+TEST(EngineBadInput, AacAndWmaAddOns) {
+    for (const wchar_t* name : {L"bass_aac.dll", L"basswma.dll"}) {
+        std::wstring path = TestExeFolder() + L"Plugins\\" + name;
+        ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    }
+    Hammer("t.m4a", false, 400);
+    Hammer("alac.m4a", false, 300);
+    Hammer("t.aac", false, 300);
+    Hammer("t.wma", false, 400);
+    BASS_PluginFree(0);
+}
+
 // What a server sends is parsed with no trust: mutated, truncated, oversized
 // replies and ICY streams keep the parsers' promises, in process and through a
 // real connection.

@@ -1525,13 +1525,15 @@ TEST_F(MainWin, ASwitchOfDeviceKeepsTheTrackItsPositionAndItsState) {
     ASSERT_TRUE(WriteSineWav(song, 6));
     PlayFileNow(song.c_str());
     ASSERT_EQ(GetStatus(), StatusPlaying);
+    const size_t decoders = g_engine.plugins.size();
+    ASSERT_GT(decoders, 2u);
     SeekTo(2000);
     ReinitAudio(kKeepDevice);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     EXPECT_NEAR(GetPosition(), 2000, 250);
     EXPECT_EQ(AudioCurrentDevice(), 0);
     EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
-    EXPECT_EQ(g_engine.plugins.size(), 3u);  // the plug-ins are back
+    EXPECT_EQ(g_engine.plugins.size(), decoders);  // the plug-ins are back
     // Paused stays paused at its place.
     Pause();
     for (int i = 0; i < 40 && GetStatus() != StatusPaused; i++) Sleep(20);
