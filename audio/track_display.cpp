@@ -25,6 +25,17 @@ std::wstring FormatName(uint32_t type, bool loaded) {
     case 0x20003: return L"FastTracker 2";
     case 0x20004: return L"Impulse Tracker";
     }
+    // A compressed WAVE: the library puts the codec's format tag in the low word.
+    if ((type & 0xFFFF0000u) == 0x40000) {
+        switch (type & 0xFFFF) {
+        case 0x0002: return L"Generic WAVE (Microsoft ADPCM)";
+        case 0x0006: return L"Generic WAVE (A-law)";
+        case 0x0007: return L"Generic WAVE (u-law)";
+        case 0x0011: return L"Generic WAVE (IMA ADPCM)";
+        case 0x0055: return L"Generic WAVE (MPEG layer 3)";
+        }
+        return L"Generic WAVE (Unknown)";
+    }
     return loaded ? L"Unknown" : L"Audio Codec";
 }
 

@@ -300,7 +300,8 @@ TEST_F(FileActionsTest, ALargeSheetListsAtOnceAndAnOversizedOneIsAPlainFile) {
     EXPECT_EQ(g_general.Path.text, tree.File(L"big.cue") + L"\\");
     EXPECT_EQ(w->files->rowCount, tracks + 1);
     EXPECT_EQ(Names()[1], L"01 \"t.wav");
-    EXPECT_LT(took, 3000u) << "listing " << tracks << " tracks";
+    // A guard against a frozen window (the old reading rescanned the text for every line), not a speed test.
+    EXPECT_LT(took, 20000u) << "listing " << tracks << " tracks";
     // The same sheet one byte longer is no sheet: a row of its own that
     // neither merges nor opens.
     w->Key(VK_BACK);

@@ -1353,6 +1353,13 @@ TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
     EXPECT_EQ(cell(2, 1), L"22050 Hz (8 bit)");
     EXPECT_EQ(cell(3, 1), L"1 Channel");
     EXPECT_EQ(cell(5, 0), L" ");  // no comment
+    // Compressed WAVE: the codec in the name, the source resolution as stored.
+    PlayFileNow((media + L"ima.wav").c_str());
+    EXPECT_EQ(cell(0, 1), L"Generic WAVE (IMA ADPCM)");
+    PlayFileNow((media + L"ulaw.wav").c_str());
+    EXPECT_EQ(cell(0, 1), L"Generic WAVE (u-law)");
+    PlayFileNow((media + L"msadpcm.wav").c_str());
+    EXPECT_EQ(cell(0, 1), L"Generic WAVE (Microsoft ADPCM)");
     PlayFileNow((media + L"t.flac").c_str());
     EXPECT_EQ(cell(0, 0), L"Flac Title");
     EXPECT_EQ(cell(0, 1), L"FLAC");
@@ -1454,10 +1461,16 @@ static bool WaitForOverview() {
 }
 
 // Plays on until the track stops by itself; gives the position where it stopped.
+// Where playback stopped: the last position seen while it played (the
+// window's tick may free the ended channel before a read after the stop).
 static int32_t PlayUntilStopped(DWORD ms) {
-    for (DWORD start = GetTickCount(); GetStatus() == StatusPlaying && GetTickCount() - start < ms; Sleep(10))
+    int32_t last = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10)) {
+        if (GetStatus() != StatusPlaying) return last;
+        last = (std::max)(last, GetPosition());
         PumpMessages();
-    return GetStatus() == StatusPlaying ? -1 : GetPosition();
+    }
+    return -1;
 }
 
 // Each CUE track gets an overview of its own after a plain file's complete
