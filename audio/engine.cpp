@@ -67,6 +67,23 @@ void ShutdownAudio() {
 
 static bool StartsWithHttp(const wchar_t* path) { return _wcsnicmp(path, L"http", 4) == 0; }
 
+// The levelling scale of a file's channel from its tags and the settings.
+static void SetReplayGainOf(AudioChannel ch) {
+    float scale = 1.0f;
+    if (g_general.ReplayGainMode) {
+        TagRecord tags;
+        ReadChannelTags(ch, &tags);
+        scale = ReplayGainScale(tags.replayGain, g_general.ReplayGainMode, g_general.ReplayGainPreamp,
+                                g_general.ReplayGainUntagged);
+    }
+    AudioSetSampleScale(ch, scale);
+}
+
+void ApplyReplayGain() {
+    AudioChannel ch = channel;
+    if (ch && !StartsWithHttp(realPath)) SetReplayGainOf(ch);
+}
+
 static AudioChannel OpenStream(const wchar_t* path, bool decode, bool loop) {
     if (!decode && StartsWithHttp(path)) return StartNetStream(path) ? 1 : 0;
     return AudioOpenFile(path, decode, loop);
@@ -104,6 +121,7 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     }
     wcsncpy(realPath, path, MAX_PATH - 1);
     realPath[MAX_PATH - 1] = 0;
+    if (!StartsWithHttp(path)) SetReplayGainOf(ch);
 
     double seconds = AudioBytesToSeconds(ch, AudioLengthBytes(ch));
     double ms = seconds < 0 ? 1.0 : seconds * 1000.0;

@@ -54,6 +54,8 @@ uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percen
 int32_t GetPosition();
 void SetPlayerVolume(uint32_t volume);
 void SetLoop(bool on);
+// The loudness levelling of the open track follows the settings again (after a change in them).
+void ApplyReplayGain();
 int GetStatus();
 void SetTrackBounds(int32_t startMs, int32_t lengthMs);
 // The overview scan found where the final silence begins: with isSkipSilence

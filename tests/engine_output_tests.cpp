@@ -300,6 +300,98 @@ TEST(EngineEndpoint, SineComesOutAtItsFrequencyAndLevel) {
     EXPECT_NEAR(crossings / 2.0 / seconds, 1000, 10);
 }
 
+namespace {
+
+// The first channel of what the device played, as floats (Wine plays 32-bit
+// float or 16-bit integer frames of `chans` channels).
+std::vector<float> CapturedFirstChannel(const std::string& raw, int chans) {
+    std::vector<float> s;
+    const float* f = (const float*)raw.data();
+    size_t nf = raw.size() / 4;
+    bool isFloat = nf > 0;
+    for (size_t i = 0; i < nf && isFloat; i++) isFloat = fabsf(f[i]) <= 1.5f && f[i] == f[i];
+    if (isFloat) {
+        for (size_t i = 0; i < nf; i += chans) s.push_back(f[i]);
+    } else {
+        const int16_t* p = (const int16_t*)raw.data();
+        for (size_t i = 0; i < raw.size() / 2; i += chans) s.push_back(p[i] / 32768.0f);
+    }
+    return s;
+}
+
+void CALLBACK StartTheNext(HSYNC, DWORD, DWORD, void* user) { BASS_ChannelPlay((DWORD)(uintptr_t)user, FALSE); }
+
+}  // namespace
+
+// A channel started from the END sync (MIXTIME) of the one playing follows its
+// last sample with nothing between them: two pieces of one 440 Hz sine come
+// out as one, also when the second piece has another rate.
+TEST(EngineEndpoint, AChannelStartedAtTheEndFollowsWithoutAGap) {
+    std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
+    ScratchFolder dir(L"chained");
+    const uint32_t cut = 22050 + 123;  // not on a block's edge
+    struct {
+        int secondRate;
+    } cases[] = {{44100}, {48000}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.secondRate);
+        std::wstring first = dir.File(L"first.wav"), second = dir.File(L"second.wav");
+        ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
+        double from = (double)cut / 44100;
+        ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        InitGuard init(-1, 44100);
+        ASSERT_TRUE(init.ok) << BASS_ErrorGetCode();
+        BASS_INFO info{};
+        BASS_GetInfo(&info);
+        HSTREAM a = BASS_StreamCreateFile(FALSE, first.c_str(), 0, 0, BASS_UNICODE);
+        HSTREAM b = BASS_StreamCreateFile(FALSE, second.c_str(), 0, 0, BASS_UNICODE);
+        ASSERT_NE(a, 0u);
+        ASSERT_NE(b, 0u);
+        ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, StartTheNext, (void*)(uintptr_t)b), 0u);
+        int64_t start = NowMs();
+        ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));
+        Sleep(100);
+        while ((BASS_ChannelIsActive(a) == BASS_ACTIVE_PLAYING || BASS_ChannelIsActive(b) == BASS_ACTIVE_PLAYING) &&
+               NowMs() - start < 4000)
+            Sleep(10);
+        EXPECT_EQ(BASS_ChannelIsActive(b), (DWORD)BASS_ACTIVE_STOPPED);
+        BASS_Free();
+        init.ok = false;
+
+        std::string raw = ReadFileBytes(capture);
+        if (raw.empty()) GTEST_SKIP() << "no ALSA capture file (run through test.sh)";
+        std::vector<float> s = CapturedFirstChannel(raw, (int)info.speakers);
+        size_t firstLoud = 0, lastLoud = 0;
+        for (size_t i = 0; i < s.size(); i++)
+            if (fabsf(s[i]) > 0.05f) {
+                if (!firstLoud) firstLoud = i;
+                lastLoud = i;
+            }
+        ASSERT_GT(lastLoud, firstLoud);
+        // One second in all: a gap of even one output block would show.
+        EXPECT_NEAR((double)(lastLoud - firstLoud) / info.freq, 1.0, 0.004);
+        // No silent run and no step anywhere: the sine's own slope is at most 0.032 a frame.
+        // Steps are looked for in the average of four frames, which a resampler's
+        // ringing at the edge of a rate change (near half the rate) leaves alone.
+        int quiet = 0, longestQuiet = 0;
+        float step = 0;
+        size_t stepAt = 0;
+        auto smooth = [&](size_t i) { return (s[i] + s[i - 1] + s[i - 2] + s[i - 3]) / 4; };
+        for (size_t i = firstLoud + 4; i <= lastLoud; i++) {
+            quiet = fabsf(s[i]) < 0.01f ? quiet + 1 : 0;
+            longestQuiet = quiet > longestQuiet ? quiet : longestQuiet;
+            float d = fabsf(smooth(i) - smooth(i - 1));
+            if (d > step) step = d, stepAt = i - firstLoud;
+        }
+        EXPECT_LE(longestQuiet, 2);
+        std::string around;
+        for (size_t i = firstLoud + stepAt - 6; i < firstLoud + stepAt + 6 && i < s.size(); i++)
+            around += std::to_string(s[i]) + " ";
+        EXPECT_LT(step, 0.04f) << "at frame " << stepAt << " of " << lastLoud - firstLoud << " at " << info.freq
+                               << " Hz: " << around;
+    }
+}
+
 // The player's way of playing a module: RAMP, POSRESET and the loop flag.
 TEST(EngineSilentDevice, ModulePlaysAndLoops) {
     if (!MediaExists("t.it")) GTEST_SKIP() << "no module media";

@@ -106,6 +106,28 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
     return WriteFileBytes(path, s);
 }
 
+bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
+    std::string s = "RIFF";
+    Put32(s, 36 + frames * 4);
+    s += "WAVEfmt ";
+    Put32(s, 16);
+    Put16(s, 1);
+    Put16(s, 2);
+    Put32(s, (uint32_t)rate);
+    Put32(s, (uint32_t)rate * 4);
+    Put16(s, 4);
+    Put16(s, 16);
+    s += "data";
+    Put32(s, frames * 4);
+    for (uint32_t i = 0; i < frames; i++) {
+        double t = fromSeconds + (double)i / rate;
+        int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * t) * level * 32767);
+        Put16(s, (uint16_t)v);
+        Put16(s, (uint16_t)v);
+    }
+    return WriteFileBytes(path, s);
+}
+
 bool WriteTinyModule(const std::wstring& path, int seconds) {
     // Speed 6 at 125 BPM: a row lasts 0.12 s, a 64-row pattern 7.68 s.
     int patterns = seconds <= 0 ? 1 : (int)ceil(seconds / 7.68);

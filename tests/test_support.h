@@ -24,6 +24,11 @@ std::wstring TestExeFolder();
 // A 16-bit PCM WAVE file of a sine (stereo), for playback tests.
 bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, double hz = 440.0, double level = 0.5,
                   int silentSeconds = 0);
+// A stretch of one long sine as a 16-bit stereo WAVE: `frames` frames at
+// `rate` from the time `fromSeconds` on, so that pieces written one after the
+// other join into one signal.
+bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz = 440.0,
+                    double level = 0.5);
 // A small four-channel tracker module (ProTracker "M.K." layout) with one
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);
