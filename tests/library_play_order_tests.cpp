@@ -310,6 +310,53 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
     }
 }
 
+// The track opened ahead never outlives a change: a seek, a pause, a loop, a
+// stop or another order drop it, and the tick opens the right one again.
+TEST_F(PlayOrderTest, TheTrackOpenedAheadFollowsEveryChange) {
+    struct Off {
+        ~Off() { g_gaplessPlayback = false; }
+    } off;
+    g_gaplessPlayback = true;
+    Fill(L"abc");
+    ASSERT_TRUE(PlayNext(false));
+    auto ahead = [] { return NextTrackPath() ? std::wstring(NextTrackPath()) : std::wstring(); };
+    auto tickOnce = [] {
+        Sleep(120);
+        PositionTick();
+    };
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(Playing(), L"a");  // what is shown stays until the end is heard
+    SeekTo(100);
+    EXPECT_EQ(ahead(), L"");
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    Pause();
+    EXPECT_EQ(ahead(), L"");
+    Resume();
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    SetLoop(true);
+    EXPECT_EQ(ahead(), L"");
+    tickOnce();
+    EXPECT_EQ(ahead(), L"");  // a looping track has no end
+    SetLoop(false);
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    // The list changes under it.
+    RemoveEntry(1);
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"c.wav"));
+    // The end plays the entry opened ahead, and nothing is left open after the last.
+    TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
+    EXPECT_EQ(Playing(), L"c");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    tickOnce();
+    EXPECT_EQ(ahead(), L"");
+    StopPlayOrder(false, false);
+    EXPECT_EQ(ahead(), L"");
+}
+
 TEST_F(PlayOrderTest, CommandsFlipTheirSwitchesAndShowCurrentReports) {
     RunPlayOrderCommand(40035);
     EXPECT_EQ(g_general.isShuffle, 1);
