@@ -78,7 +78,7 @@ done
 printf '%-10s %10s %12s %8s   %s\n' file "ours (s)" "native (s)" ratio "native decoder"
 for f in "${files[@]}"; do
   printf '%-10s %10s %12s %7sx   %s\n' "$f" "${ours[$f]}" "${native[$f]}" \
-    "$(awk -v a="${ours[$f]}" -v b="${native[$f]}" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }')" "${cmd[$f]%% *}"
+    "$(awk -v a="${ours[$f]}" -v b="${native[$f]}" 'BEGIN { printf("%.2f", b > 0 ? a / b : 0) }')" "${cmd[$f]%% *}"
 done
 
 echo
@@ -111,12 +111,18 @@ echo "== CPU while playing long.mp3 with the spectrum shown, 10 s (load: $(load)
 mkdir -p "$scratch/player"
 cp -a "$SONVALE_BUILD/dist/." "$scratch/player/"
 (cd "$scratch/player" && wine "$scratch/player/Sonvale.exe" "$(winepath -w "$media/long.mp3")" >/dev/null 2>&1) &
+shell=$!
 sleep 6
 ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
-player=$(pgrep -f "Sonvale.exe" | while read -r p; do
-  tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | tail -1)
-server=$(pgrep -x wineserver | while read -r p; do
-  tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"; done | head -1)
+# The processes of this prefix only: other Wine programs may run beside.
+ours_in_prefix() {
+  local p
+  for p in $(pgrep "$@" || true); do
+    if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then echo "$p"; fi
+  done
+}
+player=$(ours_in_prefix -x "Sonvale.exe" | tail -1)
+server=$(ours_in_prefix -f "wineserver" | head -1)
 if [ -n "$player" ]; then
   hz=$(getconf CLK_TCK)
   p0=$(ticks "$player"); s0=$(ticks "${server:-0}"); t0=$(now)
@@ -128,4 +134,4 @@ else
   echo "the player did not start"
 fi
 wine "$SONVALE_BUILD/tests/close_window.exe" "Sonvale 1.0.5" >/dev/null 2>&1 || true
-wait
+wait "$shell" || true
