@@ -141,11 +141,12 @@ void PaintVis(HDC dc, int mode) {
         ListView* info = g_playerEvents.infoPanel();
         const wchar_t* title = info && info->rowCount > 0 ? info->rows[0].cells[0].text : nullptr;
         bool noBars = title && wcscmp(title, L"Title.") == 0;
+        // One spectrum of all channels mixed: a second channel would fetch and
+        // draw the very same bars again.
         float fft[512];
-        for (int c = 0; c < channels && !noBars; c++) {
+        if (channels > 0 && !noBars) {
             if (v->clearSpectrum) memset(fft, 0, sizeof(fft));
-            if (!AudioGetFft1024(ch, fft)) break;
-            DrawSpectrumBars(v, k, fft);
+            if (AudioGetFft1024(ch, fft)) DrawSpectrumBars(v, k, fft);
         }
     } else {
         FillVis(v, k.scopeBackground);
