@@ -23,6 +23,7 @@
 #include "system/hot_keys.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
@@ -40,6 +41,7 @@
 HWND g_mainWindow;
 HWND g_foregroundWindow;
 
+// The first window's size in 96-DPI units.
 static const int kCreateWidth = 426;
 static const int kCreateHeight = 566;
 static const int kSnapDistance = 12;
@@ -232,9 +234,30 @@ void ShowMainWindowAtStart() {
     }
 }
 
+// The window moved to a screen of another DPI: everything is measured again
+// and the window takes the rectangle the system suggests.
+static void ChangeDpi(HWND wnd, int dpi, const RECT* suggested) {
+    int old = UiDpi();
+    if (dpi < 48 || dpi == old) return;
+    SetUiDpi(dpi);
+    ConvertSizesToDpi(dpi);
+    g_layout.seekHeight = (int)(((long long)g_layout.seekHeight * dpi + old / 2) / old);
+    RescaleMainFrame();
+    UiWindow* ui = g_mainFrame.window;
+    ui->minTrackWidth = Scale(84);
+    ui->minTrackHeight = Scale(27);
+    if (suggested)
+        SetWindowPos(wnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SyncRect(ui);
+    LayoutMainFrame();
+    RepaintAll(ui);
+    InvalidateRect(wnd, nullptr, FALSE);
+}
+
 static void SysCommandRestore(HWND wnd) {
     if (g_general.isSeekGraphical) g_general.pSeekHeightMaximized = g_layout.seekHeight;
-    g_layout.seekHeight = g_general.pSeekHeight < 45 ? 45 : g_general.pSeekHeight;
+    g_layout.seekHeight = g_general.pSeekHeight < Scale(45) ? Scale(45) : g_general.pSeekHeight;
     g_general.isMaximized = 0;
     SendMessageW(wnd, WM_SIZE, 0, 0);
     InvalidateRect(wnd, nullptr, FALSE);
@@ -444,6 +467,9 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_GETMINMAXINFO:
         MinMaxInfo(wnd, (MINMAXINFO*)lp);
         return 0;
+    case WM_DPICHANGED:
+        ChangeDpi(wnd, HIWORD(wp), (const RECT*)lp);
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_NCLBUTTONDOWN:
@@ -579,9 +605,10 @@ HWND CreateMainWindow() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     ReleaseContextMenu();
+    ConvertSizesToDpi(UiDpi());
     g_mainWindow = CreateMainFrame(title, MainWindowProc, g_general.isOnTop ? WS_EX_TOPMOST : 0,
-                                   work.right - kCreateWidth, work.bottom - kCreateHeight, kCreateWidth,
-                                   kCreateHeight);
+                                   work.right - Scale(kCreateWidth), work.bottom - Scale(kCreateHeight),
+                                   Scale(kCreateWidth), Scale(kCreateHeight));
     if (g_mainWindow) SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
     return g_mainWindow;
 }

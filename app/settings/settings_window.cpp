@@ -5,6 +5,7 @@
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -366,6 +367,7 @@ bool OpenSettingsWindow() {
     }
     ui->minTrackWidth = 560;
     ui->minTrackHeight = 480;
+    if (g_icons.dc && g_icons.cellWidth != Scale(16)) ReleaseSpriteSheet(&g_icons);
     if (!g_icons.dc) LoadSpriteSheet(&g_icons, 113, 16);
     AddControls();
     // The theme in force, copied by kind; the rows were made in its colours.
