@@ -19,6 +19,10 @@ static SpriteSheet g_glyphs;
 
 static const int kGlyphCells[4] = {GlyphPrevious, GlyphPlay, GlyphStop, GlyphNext};
 
+// The information panel's six rows fill its 92 pixels at 96 DPI (90 inside the
+// border); rounding each row up instead would overflow the panel at 144.
+static int InfoRowHeight() { return (Scale(92) - 2) / 6; }
+
 static Button* AddCheckButton(UiWindow* ui, const wchar_t* text, int w, bool on) {
     Button* b = new Button(0, 0, w, 19, MainButtonNotify);
     SetButtonText(b, text);
@@ -75,7 +79,7 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
 
     f.info = AddList(ui, 100, 92, InfoPanelNotify);
     FixedRows(f.info, 2, 6);
-    SetRowHeight(f.info, Scale(15));
+    SetRowHeight(f.info, InfoRowHeight());
     f.fileList = AddList(ui, 100, 100, nullptr);
     f.fileList->rowHeight = Scale(17);
     InitFileListControl(f.fileList);
@@ -179,10 +183,15 @@ void ReleaseMainFrame() {
     g_mainFrame = MainFrame{};
 }
 
-void RescaleMainFrame() {
+void RescaleMainFrame(int oldDpi) {
     MainFrame& f = g_mainFrame;
     UiWindow* ui = f.window;
     if (!ui) return;
+    // Column widths (the libraries' and the user's) keep their share; the
+    // lists' own fitting redoes the filling columns at the next layout.
+    for (ListView* l : {f.fileList, f.playList, f.statusLine})
+        for (int c = 0; c < l->columnCount && oldDpi > 0; c++)
+            l->columns[c].width = (int)(((long long)l->columns[c].width * UiDpi() + oldDpi / 2) / oldDpi);
     RescaleFont(&ui->font);
     for (int i = 0; i < ui->controlCount; i++) {
         Control* c = ui->controls[i];
@@ -190,7 +199,7 @@ void RescaleMainFrame() {
         else RescaleFont(&c->font);
         c->AttachSurface(&ui->backBuffer);
     }
-    SetRowHeight(f.info, Scale(15));
+    SetRowHeight(f.info, InfoRowHeight());
     SetRowHeight(f.timeDisplay, Scale(16));
     f.timeDisplay->columns[0].width = Scale(40);
     for (ListView* l : {f.fileList, f.playList, f.statusLine}) {

@@ -242,7 +242,7 @@ static void ChangeDpi(HWND wnd, int dpi, const RECT* suggested) {
     SetUiDpi(dpi);
     ConvertSizesToDpi(dpi);
     g_layout.seekHeight = (int)(((long long)g_layout.seekHeight * dpi + old / 2) / old);
-    RescaleMainFrame();
+    RescaleMainFrame(old);
     UiWindow* ui = g_mainFrame.window;
     ui->minTrackWidth = Scale(84);
     ui->minTrackHeight = Scale(27);

@@ -1835,7 +1835,11 @@ TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
         EXPECT_NEAR(tm.tmHeight, c.font, 1);  // the face's own cell at that size
-        EXPECT_EQ(f.info->rowHeight, ScaleAt(15, c.dpi));
+        EXPECT_EQ(f.info->rowHeight, (ScaleAt(92, c.dpi) - 2) / 6);
+        EXPECT_FALSE(f.info->vScroll.visible);  // six rows fit as they do at 96 DPI
+        EXPECT_FALSE(f.info->hScroll.visible);
+        EXPECT_EQ(f.playList->columns[PlayListLength].width, ScaleAt(40, c.dpi));
+        EXPECT_EQ(f.fileList->columns[0].width, ScaleAt(21, c.dpi));  // the icons' column
         EXPECT_EQ(f.fileList->headerHeight, ScaleAt(17, c.dpi));
         EXPECT_EQ(f.volume->width, ScaleAt(20, c.dpi));
         EXPECT_EQ(f.info->height, ScaleAt(92, c.dpi));
@@ -1908,7 +1912,8 @@ TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
     EXPECT_EQ(f.window->font.height, 20);
     EXPECT_EQ(g_layout.seekHeight, 90);
     EXPECT_EQ(f.seek->height, 90);
-    EXPECT_EQ(f.info->rowHeight, 23);
+    EXPECT_EQ(f.info->rowHeight, 22);
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 60);
     EXPECT_EQ(f.caption->closeButton.width, 24);
     EXPECT_EQ(ThemeIconStrip()->cellWidth, 24);
     // The way back ends where it began.
