@@ -149,8 +149,8 @@ RECT BringOntoWorkArea(RECT r, RECT work) {
 
 RECT SnapToWorkArea(POINT wanted, SIZE size, RECT work) {
     auto snap = [](int v, int low, int high) {
-        if (v > low - kSnapDistance && v < low + kSnapDistance) return low;
-        if (v > high - kSnapDistance && v < high + kSnapDistance) return high;
+        if (v > low - Scale(kSnapDistance) && v < low + Scale(kSnapDistance)) return low;
+        if (v > high - Scale(kSnapDistance) && v < high + Scale(kSnapDistance)) return high;
         return v;
     };
     int x = snap(wanted.x, work.left, work.right - size.cx);
@@ -308,11 +308,11 @@ static bool OnSysCommand(HWND wnd, WPARAM wp) {
 
 static void MinMaxInfo(HWND wnd, MINMAXINFO* mm) {
     if (g_general.isSmall) {
-        mm->ptMinTrackSize.x = 248;
+        mm->ptMinTrackSize.x = Scale(248);
         mm->ptMinTrackSize.y = SmallWindowHeight();
         mm->ptMaxTrackSize.y = SmallWindowHeight();
     } else {
-        mm->ptMinTrackSize.x = 289;
+        mm->ptMinTrackSize.x = Scale(289);
         mm->ptMinTrackSize.y = CollapsedHeight();
     }
     // Maximised: an edge of the work area on the screen's edge gets the border

@@ -1856,6 +1856,10 @@ TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
         EXPECT_EQ(CollapsedHeight(), 4 * c.margin + ScaleAt(130, c.dpi) + g_layout.seekHeight +
                                          2 * (g_theme.gradientBackground ? ScaleAt(g_general.marginBig + 1, c.dpi) : 0));
         EXPECT_EQ(SmallWindowHeight(), ScaleAt(18, c.dpi) + Insets());
+        MINMAXINFO mm{};
+        SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+        EXPECT_EQ(mm.ptMinTrackSize.x, ScaleAt(289, c.dpi));
+        EXPECT_EQ(mm.ptMinTrackSize.y, CollapsedHeight());
         ScreenShot shot;
         ASSERT_TRUE(shot.Capture(wnd()));
         shot.SaveBmp(ArtefactFolder() + L"main-dpi-" + std::to_wstring(c.dpi) + L".bmp");
