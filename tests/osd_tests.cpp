@@ -184,9 +184,14 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     EXPECT_EQ(r.bottom - r.top, 26 + 5 + 21);    // one line of 17, 3 and the bar's 14, scaled
     EXPECT_EQ(r.right, work.right - 15);
     EXPECT_EQ(r.top, 30);
+    PaintOsd(true);
+    PumpMessages();
     ScreenShot shot;
     ASSERT_TRUE(shot.Capture(OsdWindow()));
     shot.SaveBmp(ArtefactFolder() + L"osd-144dpi.bmp");
+    // The title in its colour, at the size of a 26-pixel font: far more of it than at 96 DPI.
+    int title = (int)std::count(shot.pixels.begin(), shot.pixels.end(), (uint32_t)0xAAF046);  // COLORREF 0x46F0AA
+    EXPECT_GT(title, 60);
     // Back at 96 DPI without a new display: the fonts and sizes follow.
     SetUiDpi(96);
     PaintOsd(true);
