@@ -202,6 +202,9 @@ void ShowMainWindow(bool show, bool activate) {
     InvalidateRect(ui->hwnd, nullptr, FALSE);
 }
 
+bool g_followWindowDpi = true;
+static void ChangeDpi(HWND wnd, int dpi, const RECT* suggested);
+
 void ShowMainWindowAtStart() {
     UiWindow* ui = g_mainFrame.window;
     if (!g_mainWindow || !ui) return;
@@ -212,6 +215,16 @@ void ShowMainWindowAtStart() {
     SetWindowPos(g_mainWindow, nullptr, placed.left, placed.top, placed.right - placed.left, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SyncRect(ui);
+    // The saved place may be on a screen of another DPI than the one the window was made for.
+    int dpi = g_followWindowDpi ? DpiOfWindow(g_mainWindow) : UiDpi();
+    if (dpi != UiDpi()) {
+        int old = UiDpi();
+        auto at = [&](long v) { return (long)(((long long)v * dpi + old / 2) / old); };
+        RECT r{placed.left, placed.top, placed.left + at(placed.right - placed.left), placed.top + at(h)};
+        ChangeDpi(g_mainWindow, dpi, &r);
+        GetWindowRect(g_mainWindow, &placed);
+        h = placed.bottom - placed.top;
+    }
     bool maximise = g_general.isMaximized && !g_general.isSmall;
     if (maximise) {
         // Not the user's maximise: the seek panel already has the maximised

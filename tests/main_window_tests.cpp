@@ -1778,12 +1778,14 @@ TEST(Dpi, GlyphStripsAreResampledPerCell) {
 struct MainWinDpi : MainWin {
     void Start(int dpi) {
         TearDown();
+        g_followWindowDpi = false;  // the test screen is at 96 DPI; the window is made at dpi
         SetUiDpi(dpi);
         SetUp();
     }
     void TearDown() override {
         MainWin::TearDown();
         SetUiDpi(0);
+        g_followWindowDpi = true;
     }
     // The window at the size a 96-DPI window of w x h has, scaled.
     void ScaledSize(int w, int h) { Size(Scale(w), Scale(h)); }
@@ -1931,4 +1933,18 @@ TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
     EXPECT_EQ(g_layout.seekHeight, 60);
     EXPECT_EQ(f.info->rowHeight, 15);
     EXPECT_EQ(ThemeIconStrip()->cellWidth, 16);
+}
+
+// A window made at one DPI and placed on a screen of another (here: made at 144,
+// the test screen at 96) takes that screen's DPI before it is first shown.
+TEST_F(MainWinDpi, StartTakesTheDpiOfTheScreenTheWindowIsOn) {
+    TearDown();
+    SetUiDpi(144);
+    SetUp();
+    EXPECT_EQ(UiDpi(), DpiOfWindow(wnd()));
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_EQ(r.right - r.left, ScaleAt(426, UiDpi()));
+    EXPECT_EQ(f.caption->height, ScaleAt(19, UiDpi()));
+    EXPECT_EQ(f.window->font.height, ScaleAt(13, UiDpi()));
 }

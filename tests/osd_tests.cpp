@@ -171,9 +171,13 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
 // window reaches the display's fonts at its next paint.
 TEST_F(OsdTest, ScalesWithTheDpi) {
     struct SystemDpiAfter {
-        ~SystemDpiAfter() { SetUiDpi(0); }
+        ~SystemDpiAfter() {
+            SetUiDpi(0);
+            g_followWindowDpi = true;
+        }
     } after;
     TearDown();
+    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
     SetUiDpi(144);
     SetUp();
     currentPath.Set(wav.c_str());

@@ -594,9 +594,13 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
 // and controls that touch at 96 DPI still touch.
 TEST_F(SettingsWin, ScalesWithTheDpi) {
     struct SystemDpiAfter {
-        ~SystemDpiAfter() { SetUiDpi(0); }
+        ~SystemDpiAfter() {
+            SetUiDpi(0);
+            g_followWindowDpi = true;
+        }
     } after;
     TearDown();
+    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
     SetUiDpi(144);
     SetUp();
     Open();
