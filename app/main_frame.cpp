@@ -192,6 +192,11 @@ void RescaleMainFrame(int oldDpi) {
     for (ListView* l : {f.fileList, f.playList, f.statusLine})
         for (int c = 0; c < l->columnCount && oldDpi > 0; c++)
             l->columns[c].width = (int)(((long long)l->columns[c].width * UiDpi() + oldDpi / 2) / oldDpi);
+    // The lists keep the room between their text and their rows, in 96-DPI units.
+    int spacing[3];
+    ListView* lists[3] = {f.fileList, f.playList, f.statusLine};
+    for (int i = 0; i < 3; i++)
+        spacing[i] = oldDpi > 0 ? (int)(((long long)(lists[i]->rowHeight - lists[i]->textHeight) * UiDpi() + oldDpi / 2) / oldDpi) : 0;
     RescaleFont(&ui->font);
     for (int i = 0; i < ui->controlCount; i++) {
         Control* c = ui->controls[i];
@@ -202,9 +207,9 @@ void RescaleMainFrame(int oldDpi) {
     SetRowHeight(f.info, InfoRowHeight());
     SetRowHeight(f.timeDisplay, Scale(16));
     f.timeDisplay->columns[0].width = Scale(40);
-    for (ListView* l : {f.fileList, f.playList, f.statusLine}) {
-        l->headerHeight = Scale(17);
-        FontChanged(l, l->rowHeight - l->textHeight);
+    for (int i = 0; i < 3; i++) {
+        lists[i]->headerHeight = Scale(17);
+        FontChanged(lists[i], spacing[i]);
     }
     ApplyListFont(g_general.isEnlargeFont != 0);
     ReleaseSpriteSheet(&g_glyphs);

@@ -1904,6 +1904,7 @@ TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
     g_general.isSeekGraphical = 1;
     SetSeekHeight(60);
     Size(426, 566);
+    int spacing = f.playList->rowHeight - f.playList->textHeight;
     RECT suggested{50, 60, 50 + 639, 60 + 849};
     SendMessageW(wnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
     PumpMessages();
@@ -1920,6 +1921,8 @@ TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
     EXPECT_EQ(f.seek->height, 90);
     EXPECT_EQ(f.info->rowHeight, 22);
     EXPECT_EQ(f.playList->columns[PlayListLength].width, 60);
+    // The lists' rows grow with their text and keep their room around it, scaled.
+    EXPECT_EQ(f.playList->rowHeight - f.playList->textHeight, ScaleAt(spacing, 144));
     EXPECT_EQ(f.caption->closeButton.width, 24);
     EXPECT_EQ(ThemeIconStrip()->cellWidth, 24);
     // The way back ends where it began.
