@@ -1,6 +1,7 @@
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
+#include "ui/dpi.h"
 #include "ui/custom_control.h"
 #include "base/settings_store.h"
 #include "app/shell_integration.h"
@@ -10,6 +11,12 @@
 #include "system/hot_keys.h"
 #include "app/osd.h"
 #include <wchar.h>
+
+static int RescaleSize(int v, int from, int to) {
+    if (from == to || from <= 0) return v;
+    long long p = (long long)v * to;
+    return (int)(p >= 0 ? (p + from / 2) / from : -((-p + from / 2) / from));
+}
 
 static const wchar_t kGeneral[] = L"Settings.ini\\General";
 
@@ -42,10 +49,12 @@ void SaveAllSettings() {
     bool normalSize = normalPlace && !g.isSmall;
     s.WriteInt(L"xPos", normalPlace ? r.left : g.xPos);
     s.WriteInt(L"yPos", normalPlace ? r.top : g.yPos);
-    s.WriteInt(L"Width", normalSize ? r.right - r.left : g.Width);
-    s.WriteInt(L"Height", normalSize ? r.bottom - r.top : g.Height);
-    s.WriteInt(L"pSeekHeight", g.pSeekHeight);
-    s.WriteInt(L"pSeekHeightMaximized", g.pSeekHeightMaximized);
+    // Sizes go to the file in 96-DPI units, so that it moves between screens unchanged.
+    int d = g.sizeDpi;
+    s.WriteInt(L"Width", RescaleSize(normalSize ? r.right - r.left : g.Width, d, 96));
+    s.WriteInt(L"Height", RescaleSize(normalSize ? r.bottom - r.top : g.Height, d, 96));
+    s.WriteInt(L"pSeekHeight", RescaleSize(g.pSeekHeight, d, 96));
+    s.WriteInt(L"pSeekHeightMaximized", RescaleSize(g.pSeekHeightMaximized, d, 96));
     s.WriteDword(L"isSwapPanels", g.isSwapPanels);
     s.WriteInt(L"marginBig", g.marginBig);
     s.WriteInt(L"marginSmall", g.marginSmall);
@@ -109,8 +118,21 @@ void LoadThemeSetting() {
     s.Close();
 }
 
+void ConvertSizesToDpi(int dpi) {
+    GeneralSettings& g = g_general;
+    int from = g.sizeDpi > 0 ? g.sizeDpi : 96;
+    g.Width = RescaleSize(g.Width, from, dpi);
+    g.Height = RescaleSize(g.Height, from, dpi);
+    g.pSeekHeight = RescaleSize(g.pSeekHeight, from, dpi);
+    g.pSeekHeightMaximized = RescaleSize(g.pSeekHeightMaximized, from, dpi);
+    g.sizeDpi = dpi;
+}
+
 void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
     GeneralSettings& g = g_general;
+    // The file's sizes are in 96-DPI units; they are read over the record's
+    // own brought to 96 and then brought to the window's DPI.
+    ConvertSizesToDpi(96);
     SettingsStore s;
     bool found = s.Open(SettingsKeyRewrite, kGeneral, KEY_READ);
     // Locals applied below; a hand-edited file that lacks them still gives a usable window.
@@ -187,6 +209,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         g.ReplayGainPreamp = ClampGainDb(g.ReplayGainPreamp);
         g.ReplayGainUntagged = ClampGainDb(g.ReplayGainUntagged);
     }
+    ConvertSizesToDpi(UiDpi());
     s.Close();
     LoadHotKeySections(found);
 

@@ -9,3 +9,5 @@ void SaveAllSettings();
 void LoadGeneralSettings(bool restoreLastTrack, bool forceStart);
 // Reads the key Theme alone (start-up needs the theme before anything is drawn).
 void LoadThemeSetting();
+// Brings the window's stored size and the seek panel heights to another DPI.
+void ConvertSizesToDpi(int dpi);

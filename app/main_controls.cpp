@@ -13,6 +13,7 @@
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/custom_control.h"
 #include "ui/draw.h"
@@ -72,7 +73,7 @@ static void SeekFromPanel() {
 // Right press: the plain bar and the graphical panel change places.
 static void ToggleSeekGraphical() {
     if (g_general.isSmall || !g_mainWindow) return;
-    int before = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    int before = g_general.isSeekGraphical ? g_layout.seekHeight : Scale(20);
     if (g_general.isSeekGraphical) {
         if (g_general.isMaximized) g_general.pSeekHeightMaximized = g_layout.seekHeight;
         else g_general.pSeekHeight = g_layout.seekHeight;
@@ -80,9 +81,9 @@ static void ToggleSeekGraphical() {
     g_general.isSeekGraphical = !g_general.isSeekGraphical;
     if (g_general.isSeekGraphical) {
         int h = g_general.isMaximized ? g_general.pSeekHeightMaximized : g_general.pSeekHeight;
-        g_layout.seekHeight = h < 45 ? 45 : h;
+        g_layout.seekHeight = h < Scale(45) ? Scale(45) : h;
     }
-    int after = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    int after = g_general.isSeekGraphical ? g_layout.seekHeight : Scale(20);
     if (!IsZoomed(g_mainWindow)) {
         RECT r;
         GetWindowRect(g_mainWindow, &r);

@@ -4,6 +4,7 @@
 #include "app/main_view.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -17,6 +18,10 @@ MainFrame g_mainFrame;
 static SpriteSheet g_glyphs;
 
 static const int kGlyphCells[4] = {GlyphPrevious, GlyphPlay, GlyphStop, GlyphNext};
+
+// The information panel's six rows fill its 92 pixels at 96 DPI (90 inside the
+// border); rounding each row up instead would overflow the panel at 144.
+static int InfoRowHeight() { return (Scale(92) - 2) / 6; }
 
 static Button* AddCheckButton(UiWindow* ui, const wchar_t* text, int w, bool on) {
     Button* b = new Button(0, 0, w, 19, MainButtonNotify);
@@ -51,7 +56,7 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
         return nullptr;
     }
     f.caption = new CaptionBar(title, nullptr);
-    if (HICON icon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), IMAGE_ICON, 16, 16, 0)) {
+    if (HICON icon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), IMAGE_ICON, Scale(16), Scale(16), 0)) {
         f.caption->icon = icon;
         f.caption->ownsIcon = true;
     }
@@ -74,12 +79,12 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
 
     f.info = AddList(ui, 100, 92, InfoPanelNotify);
     FixedRows(f.info, 2, 6);
-    SetRowHeight(f.info, 15);
+    SetRowHeight(f.info, InfoRowHeight());
     f.fileList = AddList(ui, 100, 100, nullptr);
-    f.fileList->rowHeight = 17;
+    f.fileList->rowHeight = Scale(17);
     InitFileListControl(f.fileList);
     f.playList = AddList(ui, 100, 100, nullptr);
-    f.playList->rowHeight = 17;
+    f.playList->rowHeight = Scale(17);
     InitPlayListControl(f.playList);
     f.statusLine = AddList(ui, 100, 53, nullptr);
     InitStatusLine(f.statusLine);
@@ -88,8 +93,8 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
     f.timeDisplay->focusState = NoFocus;
     f.timeDisplay->tabStop = false;
     f.timeDisplay->columns[0].alignment = TA_CENTER;
-    f.timeDisplay->columns[0].width = 40;
-    SetRowHeight(f.timeDisplay, 16);
+    f.timeDisplay->columns[0].width = Scale(40);
+    SetRowHeight(f.timeDisplay, Scale(16));
     f.timeDisplay->cellIndent = 0;
     SetCellText(f.timeDisplay, 0, L"00:00", 0);
     SetCellText(f.timeDisplay, 0, L"0%", 1);
@@ -109,6 +114,8 @@ HWND CreateMainFrame(const wchar_t* title, WNDPROC proc, DWORD exStyle, int x, i
     f.volume->value = (int)(g_general.PlayerVolume > 65535 ? 65535 : g_general.PlayerVolume);
     AddControl(ui, f.volume);
 
+    // At the DPI of this window, which may not be the last one's.
+    ReleaseSpriteSheet(&g_glyphs);
     LoadSpriteSheet(&g_glyphs, 112, 15);
     for (int i = 0; i < 4; i++) {
         Button* b = new Button(0, 0, 20, 20, MainButtonNotify);
@@ -174,4 +181,38 @@ void ReleaseMainFrame() {
         delete ui;
     }
     g_mainFrame = MainFrame{};
+}
+
+void RescaleMainFrame(int oldDpi) {
+    MainFrame& f = g_mainFrame;
+    UiWindow* ui = f.window;
+    if (!ui) return;
+    // Column widths (the libraries' and the user's) keep their share; the
+    // lists' own fitting redoes the filling columns at the next layout.
+    for (ListView* l : {f.fileList, f.playList, f.statusLine})
+        for (int c = 0; c < l->columnCount && oldDpi > 0; c++)
+            l->columns[c].width = (int)(((long long)l->columns[c].width * UiDpi() + oldDpi / 2) / oldDpi);
+    // The lists keep the room between their text and their rows, in 96-DPI units.
+    int spacing[3];
+    ListView* lists[3] = {f.fileList, f.playList, f.statusLine};
+    for (int i = 0; i < 3; i++)
+        spacing[i] = oldDpi > 0 ? (int)(((long long)(lists[i]->rowHeight - lists[i]->textHeight) * UiDpi() + oldDpi / 2) / oldDpi) : 0;
+    RescaleFont(&ui->font);
+    for (int i = 0; i < ui->controlCount; i++) {
+        Control* c = ui->controls[i];
+        if (c->font.inheritsWindowFont) ShareFont(&c->font, &ui->font);
+        else RescaleFont(&c->font);
+        c->AttachSurface(&ui->backBuffer);
+    }
+    SetRowHeight(f.info, InfoRowHeight());
+    SetRowHeight(f.timeDisplay, Scale(16));
+    f.timeDisplay->columns[0].width = Scale(40);
+    for (int i = 0; i < 3; i++) {
+        lists[i]->headerHeight = Scale(17);
+        FontChanged(lists[i], spacing[i]);
+    }
+    ApplyListFont(g_general.isEnlargeFont != 0);
+    ReleaseSpriteSheet(&g_glyphs);
+    LoadSpriteSheet(&g_glyphs, 112, 15);
+    ApplyTheme(ui, ui->themeId);  // the lists' icon strips
 }

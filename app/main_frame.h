@@ -50,3 +50,5 @@ void ShowListIcons(bool on);
 void ApplyListFont(bool enlarge);
 // Frees what belongs to a window that Windows has destroyed (or is destroying).
 void ReleaseMainFrame();
+// Makes the fonts, row heights and glyphs again at the toolkit's DPI (after WM_DPICHANGED).
+void RescaleMainFrame(int oldDpi);

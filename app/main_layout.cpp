@@ -4,6 +4,7 @@
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
+#include "ui/dpi.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "ui/slider.h"
@@ -11,6 +12,7 @@
 
 LayoutState g_layout;
 
+// Measures in 96-DPI units; every use goes through Scale.
 static const int kMinSeekHeight = 45;
 static const int kHidePanelWidth = 40;  // a panel dragged narrower than this is hidden
 static const int kRowHeight = 19;        // the button row
@@ -21,13 +23,13 @@ static const int kSmallRow = 18;
 void ResetLayoutState() {
     g_layout = LayoutState{};
     int h = g_general.isMaximized ? g_general.pSeekHeightMaximized : g_general.pSeekHeight;
-    g_layout.seekHeight = h < kMinSeekHeight ? kMinSeekHeight : h;
+    g_layout.seekHeight = h < Scale(kMinSeekHeight) ? Scale(kMinSeekHeight) : h;
 }
 
 bool FileListOnLeft() { return !g_general.isSwapPanels; }
 
 // The Dark Modern bands above and below the panels.
-static int BandExtra() { return g_theme.gradientBackground ? g_general.marginBig + 1 : 0; }
+static int BandExtra() { return g_theme.gradientBackground ? Scale(g_general.marginBig + 1) : 0; }
 
 static void ClientSize(int* w, int* h) {
     UiWindow* ui = g_mainFrame.window;
@@ -38,20 +40,20 @@ static void ClientSize(int* w, int* h) {
 }
 
 int CollapseThreshold() {
-    int m = g_general.marginBig, s = g_general.marginSmall, g = 2 * BandExtra();
-    if (g_general.isSeekGraphical) return (m + 45) * 5 + s + g_layout.seekHeight + g;
-    return (m + 49) * 5 + s + g;
+    int m = Scale(g_general.marginBig), s = Scale(g_general.marginSmall), g = 2 * BandExtra();
+    if (g_general.isSeekGraphical) return (m + Scale(45)) * 5 + s + g_layout.seekHeight + g;
+    return (m + Scale(49)) * 5 + s + g;
 }
 
 int CollapsedHeight() {
-    int m = g_general.marginBig, g = 2 * BandExtra();
-    if (g_general.isSeekGraphical) return 4 * m + 130 + g_layout.seekHeight + g;
-    return 4 * m + 150 + g;
+    int m = Scale(g_general.marginBig), g = 2 * BandExtra();
+    if (g_general.isSeekGraphical) return 4 * m + Scale(130) + g_layout.seekHeight + g;
+    return 4 * m + Scale(150) + g;
 }
 
 int SmallWindowHeight() {
     UiWindow* ui = g_mainFrame.window;
-    return kSmallRow + (ui ? ui->frameInsets[1] + ui->frameInsets[3] : 0);
+    return Scale(kSmallRow) + (ui ? ui->frameInsets[1] + ui->frameInsets[3] : 0);
 }
 
 // Geometry shared by the layout, the splitters and the hit tests.
@@ -67,25 +69,25 @@ struct Frame {
 static Frame Measure() {
     Frame f{};
     ClientSize(&f.W, &f.H);
-    f.m = g_general.marginBig;
-    f.s = g_general.marginSmall;
+    f.m = Scale(g_general.marginBig);
+    f.s = Scale(g_general.marginSmall);
     f.g = BandExtra();
-    int captionHeight = g_mainFrame.caption ? g_mainFrame.caption->height : 19;
+    int captionHeight = g_mainFrame.caption ? g_mainFrame.caption->height : Scale(19);
     f.rowY = captionHeight + f.s;
-    f.volumeX = f.W - 20 - f.m;
+    f.volumeX = f.W - Scale(20) - f.m;
     f.bottom = f.H - f.m - f.g;
-    int seekHeight = g_general.isSeekGraphical ? g_layout.seekHeight : 20;
+    int seekHeight = g_general.isSeekGraphical ? g_layout.seekHeight : Scale(20);
     if (g_layout.collapsed) {
-        f.infoTop = f.rowY + kRowHeight + f.m + f.g;
-        f.infoBottom = f.infoTop + kInfoHeight;
+        f.infoTop = f.rowY + Scale(kRowHeight) + f.m + f.g;
+        f.infoBottom = f.infoTop + Scale(kInfoHeight);
         f.seekTop = f.infoBottom + f.s;
         f.bottom = f.seekTop + seekHeight;
     } else {
         f.seekTop = f.bottom - seekHeight;
         f.infoBottom = f.seekTop - f.s;
-        f.infoTop = f.infoBottom - kInfoHeight;
+        f.infoTop = f.infoBottom - Scale(kInfoHeight);
     }
-    f.panelsTop = f.rowY + kRowHeight + f.s + f.g;
+    f.panelsTop = f.rowY + Scale(kRowHeight) + f.s + f.g;
     f.panelsBottom = f.infoTop - f.s;
     f.panelsLeft = f.m;
     f.panelsRight = f.volumeX - f.s;
@@ -111,13 +113,13 @@ static void PlacePanel(bool fileList, bool shown, int left, int right, const Fra
     MainFrame& mf = g_mainFrame;
     int w = right - left;
     if (fileList) {
-        Place(mf.pathBar, shown, left, f.panelsTop, w, kRowHeight);
-        Place(mf.fileList, shown, left, f.panelsTop + kRowHeight + f.s, w,
-              f.panelsBottom - (f.panelsTop + kRowHeight + f.s));
+        Place(mf.pathBar, shown, left, f.panelsTop, w, Scale(kRowHeight));
+        Place(mf.fileList, shown, left, f.panelsTop + Scale(kRowHeight) + f.s, w,
+              f.panelsBottom - (f.panelsTop + Scale(kRowHeight) + f.s));
     } else {
-        int statusTop = f.panelsBottom - kStatusHeight;
+        int statusTop = f.panelsBottom - Scale(kStatusHeight);
         Place(mf.playList, shown, left, f.panelsTop, w, statusTop - f.s - f.panelsTop);
-        Place(mf.statusLine, shown, left, statusTop, w, kStatusHeight);
+        Place(mf.statusLine, shown, left, statusTop, w, Scale(kStatusHeight));
     }
 }
 
@@ -130,17 +132,18 @@ static void LayoutSmall() {
                        (Control*)mf.statusLine, (Control*)mf.timeDisplay})
         c->visible = false;
     mf.volume->orientation = 1;
-    Place(mf.volume, true, 0, 0, 40, kSmallRow);
-    for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, 40 + i * kSmallRow, 0, kSmallRow, kSmallRow);
-    int seekX = 40 + 4 * kSmallRow - 1;
-    Place(mf.seek, true, seekX, 0, 150, kSmallRow);
-    int captionX = seekX + 150;
+    int row = Scale(kSmallRow), volumeW = Scale(40), seekW = Scale(150), spectrumW = Scale(40);
+    Place(mf.volume, true, 0, 0, volumeW, row);
+    for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, volumeW + i * row, 0, row, row);
+    int seekX = volumeW + 4 * row - 1;
+    Place(mf.seek, true, seekX, 0, seekW, row);
+    int captionX = seekX + seekW;
     bool spectrum = g_general.isSpectrum != 0;
-    Place(mf.spectrum, spectrum, seekX + 150 - 1, 0, 40, kSmallRow);
-    if (spectrum) captionX = seekX + 150 - 1 + 40;
-    mf.caption->minHeight = kSmallRow;
+    Place(mf.spectrum, spectrum, seekX + seekW - 1, 0, spectrumW, row);
+    if (spectrum) captionX = seekX + seekW - 1 + spectrumW;
+    mf.caption->minHeight = Scale(kSmallRow);
     mf.caption->minWidth = 1;
-    Place(mf.caption, true, captionX, 0, W > captionX ? W - captionX : 1, kSmallRow);
+    Place(mf.caption, true, captionX, 0, W > captionX ? W - captionX : 1, Scale(kSmallRow));
 }
 
 void FitInfoColumns() {
@@ -152,9 +155,9 @@ void FitInfoColumns() {
     for (int r = 0; r < info->rowCount; r++)
         if (info->rows[r].cells[1].textWidth > widest) widest = info->rows[r].cells[1].textWidth;
     int room = info->width - 2;
-    int second = widest + 2 * info->cellIndent + 4;
+    int second = widest + 2 * info->cellIndent + Scale(4);
     if (second > room / 2) second = room / 2;
-    if (second < 64) second = 64;
+    if (second < Scale(64)) second = Scale(64);
     int first = room - second;
     info->columns[0].width = first > 0 ? first : 0;
     info->columns[1].width = second;
@@ -171,20 +174,21 @@ void LayoutMainFrame() {
     }
     int W, H;
     ClientSize(&W, &H);
-    mf.caption->minHeight = 19;
-    mf.caption->minWidth = 53;
-    Place(mf.caption, true, 0, 0, W, 19);
+    mf.caption->minHeight = Scale(19);
+    mf.caption->minWidth = Scale(53);
+    Place(mf.caption, true, 0, 0, W, Scale(19));
     g_layout.collapsed = H <= CollapseThreshold();
     Frame f = Measure();
     int m = f.m, s = f.s;
 
-    Place(mf.settings, true, m, f.rowY, 54, kRowHeight);
-    Place(mf.shuffle, true, m + 54 + m, f.rowY, 50, kRowHeight);
-    Place(mf.loop, true, mf.shuffle->x + 50 + (s + 1) / 2, f.rowY, 20, kRowHeight);
-    Place(mf.cpuLabel, g_general.isCPUUsage != 0, f.volumeX - s - 43, f.rowY, 43, kRowHeight);
+    int row = Scale(kRowHeight);
+    Place(mf.settings, true, m, f.rowY, Scale(54), row);
+    Place(mf.shuffle, true, m + Scale(54) + m, f.rowY, Scale(50), row);
+    Place(mf.loop, true, mf.shuffle->x + Scale(50) + (s + 1) / 2, f.rowY, Scale(20), row);
+    Place(mf.cpuLabel, g_general.isCPUUsage != 0, f.volumeX - s - Scale(43), f.rowY, Scale(43), row);
 
     mf.volume->orientation = 0;
-    Place(mf.volume, true, f.volumeX, f.rowY, 20, f.infoBottom - f.rowY);
+    Place(mf.volume, true, f.volumeX, f.rowY, Scale(20), f.infoBottom - f.rowY);
 
     // The two list panels.
     bool lists = !g_layout.collapsed;
@@ -199,49 +203,51 @@ void LayoutMainFrame() {
 
     // Info panel and spectrum.
     bool spectrum = g_general.isSpectrum != 0;
-    int spectrumX = f.panelsRight - 108;
-    Place(mf.spectrum, spectrum, spectrumX, f.infoTop, 108, kInfoHeight);
+    int spectrumX = f.panelsRight - Scale(108);
+    Place(mf.spectrum, spectrum, spectrumX, f.infoTop, Scale(108), Scale(kInfoHeight));
     int infoRight = spectrum ? spectrumX - s : f.panelsRight;
-    Place(mf.info, true, m, f.infoTop, infoRight - m, kInfoHeight);
+    Place(mf.info, true, m, f.infoTop, infoRight - m, Scale(kInfoHeight));
     FitInfoColumns();
 
     // Seek panel, glyph buttons and time display.
     if (g_general.isSeekGraphical) {
-        int blockTop = f.bottom - 44;
-        Place(mf.buttons[0], true, m, blockTop, 20, 20);
-        Place(mf.buttons[3], true, m + 22, blockTop, 20, 20);
-        Place(mf.buttons[1], true, m, blockTop + 24, 20, 20);
-        Place(mf.buttons[2], true, m + 22, blockTop + 24, 20, 20);
-        int blockRight = m + 42;
+        int b = Scale(20), step = Scale(22);
+        int blockTop = f.bottom - Scale(44);
+        Place(mf.buttons[0], true, m, blockTop, b, b);
+        Place(mf.buttons[3], true, m + step, blockTop, b, b);
+        Place(mf.buttons[1], true, m, blockTop + Scale(24), b, b);
+        Place(mf.buttons[2], true, m + step, blockTop + Scale(24), b, b);
+        int blockRight = m + Scale(42);
         int available = W - 2 * m + 2 - blockRight;
         int seekWidth = available / 4 * 4 - 2;
         Place(mf.seek, true, W - m - seekWidth, f.seekTop, seekWidth, g_layout.seekHeight);
-        Place(mf.timeDisplay, g_layout.seekHeight >= m + 94, m, f.infoBottom + s, 42, 50);
+        Place(mf.timeDisplay, g_layout.seekHeight >= m + Scale(94), m, f.infoBottom + s, Scale(42), Scale(50));
     } else {
-        for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, m + i * 22, f.seekTop, 20, 20);
-        int seekX = m + 3 * 22 + 20 + m;
-        Place(mf.seek, true, seekX, f.seekTop, W - m - seekX, 20);
+        int b = Scale(20), step = Scale(22);
+        for (int i = 0; i < 4; i++) Place(mf.buttons[i], true, m + i * step, f.seekTop, b, b);
+        int seekX = m + 3 * step + b + m;
+        Place(mf.seek, true, seekX, f.seekTop, W - m - seekX, b);
         mf.timeDisplay->visible = false;
     }
 }
 
 int MaxSeekHeight() {
-    if (!g_mainFrame.window) return kMinSeekHeight;
+    if (!g_mainFrame.window) return Scale(kMinSeekHeight);
     int W, H;
     ClientSize(&W, &H);
-    int m = g_general.marginBig, s = g_general.marginSmall, g = 2 * BandExtra();
+    int m = Scale(g_general.marginBig), s = Scale(g_general.marginSmall), g = 2 * BandExtra();
     int fits;
     if (g_layout.collapsed) {
         Frame f = Measure();
-        fits = H - m - BandExtra() - (f.rowY + kRowHeight + m + BandExtra() + kInfoHeight + s);
+        fits = H - m - BandExtra() - (f.rowY + Scale(kRowHeight) + m + BandExtra() + Scale(kInfoHeight) + s);
     } else {
-        fits = H - 1 - ((m + 45) * 5 + s + g);
+        fits = H - 1 - ((m + Scale(45)) * 5 + s + g);
     }
-    return fits < kMinSeekHeight ? kMinSeekHeight : fits;
+    return fits < Scale(kMinSeekHeight) ? Scale(kMinSeekHeight) : fits;
 }
 
 void SetSeekHeight(int height) {
-    g_layout.seekHeight = height < kMinSeekHeight ? kMinSeekHeight : height;
+    g_layout.seekHeight = height < Scale(kMinSeekHeight) ? Scale(kMinSeekHeight) : height;
     if (g_general.isMaximized) g_general.pSeekHeightMaximized = g_layout.seekHeight;
     else g_general.pSeekHeight = g_layout.seekHeight;
 }
@@ -272,13 +278,13 @@ void ToggleSmallMode() {
         g_general.Width = r.right - r.left;
         g_general.Height = r.bottom - r.top;
         g_general.isSmall = 1;
-        int w = r.right - r.left < 248 ? 248 : r.right - r.left;
+        int w = r.right - r.left < Scale(248) ? Scale(248) : r.right - r.left;
         SetWindowPos(wnd, nullptr, r.left, r.top, w, SmallWindowHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
     } else {
         g_general.isSmall = 0;
         GetWindowRect(wnd, &r);
-        int w = g_general.Width > 0 ? g_general.Width : 426;
-        int h = g_general.Height > 0 ? g_general.Height : 566;
+        int w = g_general.Width > 0 ? g_general.Width : Scale(426);
+        int h = g_general.Height > 0 ? g_general.Height : Scale(566);
         SetWindowPos(wnd, nullptr, r.left, r.top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     SyncRect(ui);
@@ -335,8 +341,8 @@ bool SplitterMove(int x, int y) {
         SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
         int left = x - g_layout.grabOffset;  // the splitter's wanted left edge
         int lcr = 0;
-        if (left < f.panelsLeft + kHidePanelWidth) lcr = 1;
-        else if (left + f.s > f.panelsRight - kHidePanelWidth) lcr = 2;
+        if (left < f.panelsLeft + Scale(kHidePanelWidth)) lcr = 1;
+        else if (left + f.s > f.panelsRight - Scale(kHidePanelWidth)) lcr = 2;
         if (lcr == 0) g_layout.splitterOffset = left + f.s / 2 - (f.panelsLeft + (f.panelsRight - f.panelsLeft) / 2);
         if (lcr != 0 && g_general.LCR == 0) g_layout.grabOffset = 0;
         SetPanelLayout(lcr);
@@ -346,7 +352,7 @@ bool SplitterMove(int x, int y) {
         int h = f.bottom - top;
         int most = MaxSeekHeight();
         if (h > most) h = most;
-        if (h < kMinSeekHeight) h = kMinSeekHeight;
+        if (h < Scale(kMinSeekHeight)) h = Scale(kMinSeekHeight);
         if (h != g_layout.seekHeight) {
             SetSeekHeight(h);
             Relayout();

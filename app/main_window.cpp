@@ -23,6 +23,7 @@
 #include "system/hot_keys.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
@@ -40,6 +41,7 @@
 HWND g_mainWindow;
 HWND g_foregroundWindow;
 
+// The first window's size in 96-DPI units.
 static const int kCreateWidth = 426;
 static const int kCreateHeight = 566;
 static const int kSnapDistance = 12;
@@ -147,8 +149,8 @@ RECT BringOntoWorkArea(RECT r, RECT work) {
 
 RECT SnapToWorkArea(POINT wanted, SIZE size, RECT work) {
     auto snap = [](int v, int low, int high) {
-        if (v > low - kSnapDistance && v < low + kSnapDistance) return low;
-        if (v > high - kSnapDistance && v < high + kSnapDistance) return high;
+        if (v > low - Scale(kSnapDistance) && v < low + Scale(kSnapDistance)) return low;
+        if (v > high - Scale(kSnapDistance) && v < high + Scale(kSnapDistance)) return high;
         return v;
     };
     int x = snap(wanted.x, work.left, work.right - size.cx);
@@ -200,6 +202,9 @@ void ShowMainWindow(bool show, bool activate) {
     InvalidateRect(ui->hwnd, nullptr, FALSE);
 }
 
+bool g_followWindowDpi = true;
+static void ChangeDpi(HWND wnd, int dpi, const RECT* suggested);
+
 void ShowMainWindowAtStart() {
     UiWindow* ui = g_mainFrame.window;
     if (!g_mainWindow || !ui) return;
@@ -210,6 +215,16 @@ void ShowMainWindowAtStart() {
     SetWindowPos(g_mainWindow, nullptr, placed.left, placed.top, placed.right - placed.left, h,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SyncRect(ui);
+    // The saved place may be on a screen of another DPI than the one the window was made for.
+    int dpi = g_followWindowDpi ? DpiOfWindow(g_mainWindow) : UiDpi();
+    if (dpi != UiDpi()) {
+        int old = UiDpi();
+        auto at = [&](long v) { return (long)(((long long)v * dpi + old / 2) / old); };
+        RECT r{placed.left, placed.top, placed.left + at(placed.right - placed.left), placed.top + at(h)};
+        ChangeDpi(g_mainWindow, dpi, &r);
+        GetWindowRect(g_mainWindow, &placed);
+        h = placed.bottom - placed.top;
+    }
     bool maximise = g_general.isMaximized && !g_general.isSmall;
     if (maximise) {
         // Not the user's maximise: the seek panel already has the maximised
@@ -232,9 +247,30 @@ void ShowMainWindowAtStart() {
     }
 }
 
+// The window moved to a screen of another DPI: everything is measured again
+// and the window takes the rectangle the system suggests.
+static void ChangeDpi(HWND wnd, int dpi, const RECT* suggested) {
+    int old = UiDpi();
+    if (dpi < 48 || dpi == old) return;
+    SetUiDpi(dpi);
+    ConvertSizesToDpi(dpi);
+    g_layout.seekHeight = (int)(((long long)g_layout.seekHeight * dpi + old / 2) / old);
+    RescaleMainFrame(old);
+    UiWindow* ui = g_mainFrame.window;
+    ui->minTrackWidth = Scale(84);
+    ui->minTrackHeight = Scale(27);
+    if (suggested)
+        SetWindowPos(wnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SyncRect(ui);
+    LayoutMainFrame();
+    RepaintAll(ui);
+    InvalidateRect(wnd, nullptr, FALSE);
+}
+
 static void SysCommandRestore(HWND wnd) {
     if (g_general.isSeekGraphical) g_general.pSeekHeightMaximized = g_layout.seekHeight;
-    g_layout.seekHeight = g_general.pSeekHeight < 45 ? 45 : g_general.pSeekHeight;
+    g_layout.seekHeight = g_general.pSeekHeight < Scale(45) ? Scale(45) : g_general.pSeekHeight;
     g_general.isMaximized = 0;
     SendMessageW(wnd, WM_SIZE, 0, 0);
     InvalidateRect(wnd, nullptr, FALSE);
@@ -285,11 +321,11 @@ static bool OnSysCommand(HWND wnd, WPARAM wp) {
 
 static void MinMaxInfo(HWND wnd, MINMAXINFO* mm) {
     if (g_general.isSmall) {
-        mm->ptMinTrackSize.x = 248;
+        mm->ptMinTrackSize.x = Scale(248);
         mm->ptMinTrackSize.y = SmallWindowHeight();
         mm->ptMaxTrackSize.y = SmallWindowHeight();
     } else {
-        mm->ptMinTrackSize.x = 289;
+        mm->ptMinTrackSize.x = Scale(289);
         mm->ptMinTrackSize.y = CollapsedHeight();
     }
     // Maximised: an edge of the work area on the screen's edge gets the border
@@ -444,6 +480,9 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_GETMINMAXINFO:
         MinMaxInfo(wnd, (MINMAXINFO*)lp);
         return 0;
+    case WM_DPICHANGED:
+        ChangeDpi(wnd, HIWORD(wp), (const RECT*)lp);
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_NCLBUTTONDOWN:
@@ -579,9 +618,10 @@ HWND CreateMainWindow() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     ReleaseContextMenu();
+    ConvertSizesToDpi(UiDpi());
     g_mainWindow = CreateMainFrame(title, MainWindowProc, g_general.isOnTop ? WS_EX_TOPMOST : 0,
-                                   work.right - kCreateWidth, work.bottom - kCreateHeight, kCreateWidth,
-                                   kCreateHeight);
+                                   work.right - Scale(kCreateWidth), work.bottom - Scale(kCreateHeight),
+                                   Scale(kCreateWidth), Scale(kCreateHeight));
     if (g_mainWindow) SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
     return g_mainWindow;
 }

@@ -13,6 +13,9 @@ HWND CreateMainWindow();
 // Start-up: brings the window onto a work area, applies the loaded settings
 // to the controls and shows it as they say (or keeps it hidden in the tray state).
 void ShowMainWindowAtStart();
+// Whether the start takes the DPI of the screen the window was placed on (on by
+// default; tests that set the DPI themselves turn it off).
+extern bool g_followWindowDpi;
 // Hiding takes a snapshot of the controls' visibility and marks them all
 // invisible; showing restores it, repaints and, with activate, brings the window up.
 void ShowMainWindow(bool show, bool activate);

@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "audio/engine.h"
 #include "audio/track_display.h"
+#include "ui/dpi.h"
 #include "ui/draw.h"
 #include "ui/font.h"
 #include "ui/slider.h"
@@ -12,6 +13,7 @@
 // Pixels of this colour are transparent; everything else is opaque.
 static const COLORREF kKeyColour = 0x110010;
 static const COLORREF kLineColours[3] = {0x46F0AA, 0x0096FF, 0x00CD55};
+// Measures in 96-DPI units, scaled where used.
 static const int kLineStep = 17;
 static const int kMinTextWidth = 150;
 static const int kBarWidth = 150, kBarHeight = 14;
@@ -137,8 +139,8 @@ static void DrawBar(int x, int y) {
     std::swap(seek->font, o.barFont);
     seek->x = x;
     seek->y = y;
-    seek->width = kBarWidth;
-    seek->height = kBarHeight;
+    seek->width = Scale(kBarWidth);
+    seek->height = Scale(kBarHeight);
     seek->visible = true;
     seek->notifyGeometry = false;
     seek->notify = nullptr;
@@ -173,9 +175,23 @@ void PaintOsd(bool force) {
         if (!line.empty() && GetTextExtentPoint32W(dc, line.c_str(), (int)line.size(), &size) && size.cx > widest)
             widest = size.cx;
     }
-    int W = (widest > kMinTextWidth ? widest : kMinTextWidth) + 21;
-    int barTop = 3 * kLineStep + 3 - (lines[1].empty() ? kLineStep : 0) - (lines[2].empty() ? kLineStep : 0);
-    int H = barTop + kBarHeight;
+    // The fonts follow a DPI change of the main window.
+    if (o.textFont.height != Scale(o.textFont.baseHeight)) {
+        SelectObject(dc, oldFont);
+        RescaleFont(&o.textFont);
+        RescaleFont(&o.barFont);
+        oldFont = SelectObject(dc, o.textFont.handle);
+        widest = 0;
+        for (const std::wstring& line : lines) {
+            SIZE size{};
+            if (!line.empty() && GetTextExtentPoint32W(dc, line.c_str(), (int)line.size(), &size) && size.cx > widest)
+                widest = size.cx;
+        }
+    }
+    int step = Scale(kLineStep), minText = Scale(kMinTextWidth), right = Scale(20), shadow = Scale(1);
+    int W = (widest > minText ? widest : minText) + Scale(21);
+    int barTop = 3 * step + Scale(3) - (lines[1].empty() ? step : 0) - (lines[2].empty() ? step : 0);
+    int H = barTop + Scale(kBarHeight);
     if (!ResizeSurface(&o.buffer, W, H)) {
         SelectObject(dc, oldFont);
         return;
@@ -190,21 +206,21 @@ void PaintOsd(bool force) {
         int n = (int)lines[i].size();
         SetTextColor(dc, RGB(0, 0, 0));
         for (POINT d : {POINT{-1, -1}, POINT{1, -1}, POINT{-1, 1}, POINT{1, 1}})
-            TextOutW(dc, W - 20 + d.x, y + d.y, text, n);
+            TextOutW(dc, W - right + d.x * shadow, y + d.y * shadow, text, n);
         SetTextColor(dc, kLineColours[i]);
-        TextOutW(dc, W - 20, y, text, n);
-        y += kLineStep;
+        TextOutW(dc, W - right, y, text, n);
+        y += step;
     }
     SetTextAlign(dc, TA_LEFT | TA_TOP);
     SelectObject(dc, oldFont);
-    DrawBar(W - kBarWidth, barTop);
+    DrawBar(W - Scale(kBarWidth), barTop);
     o.width = W;
     o.height = H;
 
     RECT r{};
     GetWindowRect(o.hwnd, &r);
     if (r.right - r.left != W || r.bottom - r.top != H)
-        SetWindowPos(o.hwnd, nullptr, work.right - W - 10, 20, W, H, SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+        SetWindowPos(o.hwnd, nullptr, work.right - W - Scale(10), Scale(20), W, H, SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
     Present();
 }
 

@@ -10,6 +10,7 @@ void SetGeneralDefaults() {
     g.xPos = g.yPos = g.Width = g.Height = 0;
     g.pSeekHeight = 45;
     g.pSeekHeightMaximized = 103;
+    g.sizeDpi = 96;
     g.isSwapPanels = 0;
     g.marginBig = 7;
     g.marginSmall = 4;

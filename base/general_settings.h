@@ -7,8 +7,9 @@
 
 struct GeneralSettings {
     uint8_t isVisible, isSmall, isMaximized;
-    int32_t xPos, yPos, Width, Height;
-    int32_t pSeekHeight, pSeekHeightMaximized;
+    int32_t xPos, yPos, Width, Height;  // the position in screen pixels, the size at sizeDpi
+    int32_t pSeekHeight, pSeekHeightMaximized;  // at sizeDpi
+    int32_t sizeDpi;  // the DPI Width, Height and the seek heights are in; Settings.ini has them at 96
     uint8_t isSwapPanels;
     int32_t marginBig, marginSmall;
     int32_t LCR;

@@ -10,6 +10,7 @@
 #include "base/general_settings.h"
 #include "base/messages.h"
 #include "media/cue_sheet.h"
+#include "ui/dpi.h"
 #include "ui/list_view.h"
 #include "ui/ui_window.h"
 #include "ui/edit_box.h"
@@ -448,7 +449,7 @@ void FileListReRead() {
 static void FitColumns() {
     ListView* l = g_fileList;
     if (!l || l->columnCount < kFileListColumns) return;
-    int w = l->width - 2 - l->columns[FileListIcon].width - 16;
+    int w = l->width - 2 - l->columns[FileListIcon].width - Scale(16);
     l->columns[FileListName].width = w > 40 ? w : 40;
 }
 
@@ -468,10 +469,10 @@ void InitFileListControl(ListView* list) {
     static const wchar_t* const titles[kFileListColumns] = {L"", L"Name", L"Title", L"Artist", L"Album", L"Year", L"Genre", L"\u2116"};
     for (int c = 0; c < kFileListColumns && c < list->columnCount; c++) SetColumnTitle(list, c, titles[c]);
     list->columns[FileListIcon].type = ColumnIcon;
-    list->columns[FileListIcon].width = 21;
+    list->columns[FileListIcon].width = Scale(21);
     list->columns[FileListIcon].resizable = false;
     list->columns[FileListName].type = ColumnFileName;
-    list->columns[FileListTitle].width = 70;
+    list->columns[FileListTitle].width = Scale(70);
     list->keyColumn = FileListName;
     FitColumns();
     g_fileGroups.iconColumn = FileListIcon;

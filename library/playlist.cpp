@@ -1,5 +1,6 @@
 #include "library/playlist.h"
 #include "audio/player_events.h"
+#include "ui/dpi.h"
 #include "ui/ui_window.h"
 #include "library/playlist_file.h"
 #include "media/file_groups.h"
@@ -28,6 +29,7 @@ void (*g_statusTimeLengthChanged)();
 // Where appended entries go while an insertion runs; -1: at the end.
 static int g_insertAt = -1;
 
+// Column widths in 96-DPI units.
 static const int kIconWidth = 21;
 static const int kLengthWidth = 40;
 static const int kLengthWidthLarge = 42;  // with the larger list font
@@ -82,7 +84,7 @@ static void FitColumns() {
     for (int c = 0; c < l->columnCount; c++)
         if (c != PlayListName && l->columns[c].visible) others += l->columns[c].width;
     bool bar = l->rowCount > VisibleRows(l);
-    int w = l->width - 2 - others - (bar ? 16 : 0);
+    int w = l->width - 2 - others - (bar ? Scale(16) : 0);
     l->columns[PlayListName].width = w > 20 ? w : 20;
 }
 
@@ -252,7 +254,7 @@ void InitPlayListControl(ListView* list) {
     for (int c = 0; c < 6; c++) SetColumnTitle(list, c, titles[c]);
     ListColumn* col = list->columns;
     col[PlayListIcon].type = ColumnIcon;
-    col[PlayListIcon].width = kIconWidth;
+    col[PlayListIcon].width = Scale(kIconWidth);
     col[PlayListIcon].resizable = false;
     col[PlayListFolder].visible = false;
     col[PlayListName].type = ColumnText;
@@ -261,7 +263,7 @@ void InitPlayListControl(ListView* list) {
     col[PlayListOrder].visible = false;
     col[PlayListLength].type = ColumnCustom;
     col[PlayListLength].drawer = DrawLength;
-    col[PlayListLength].width = kLengthWidth;
+    col[PlayListLength].width = Scale(kLengthWidth);
     col[PlayListLength].alignment = TA_RIGHT;
     col[PlayListLength].resizable = false;
     list->keyColumn = PlayListName;
@@ -271,7 +273,7 @@ void InitPlayListControl(ListView* list) {
 void WidenPlayListLength(bool wide) {
     ListView* l = g_playListView;
     if (!l || l->columnCount <= PlayListLength) return;
-    l->columns[PlayListLength].width = wide ? kLengthWidthLarge : kLengthWidth;
+    l->columns[PlayListLength].width = Scale(wide ? kLengthWidthLarge : kLengthWidth);
     FitColumns();
 }
 

@@ -1,6 +1,7 @@
 // The list control driven by real input messages through the framework.
 #include <gtest/gtest.h>
 #include "tests/ui_test_window.h"
+#include "ui/dpi.h"
 #include "ui/list_view.h"
 #include "tests/test_support.h"
 #include "ui/theme.h"
@@ -525,6 +526,26 @@ TEST(ListView, CtrlWheelAndCtrlDoubleClickResizeTheRowsFont) {
     int enters = 0;
     for (const Note& n : g_notes) enters += n.msg == WM_KEYDOWN && n.wp == VK_RETURN;
     EXPECT_EQ(enters, 1);
+}
+
+// At 144 DPI a wheel step is one 96-DPI point of font height (1.5 pixels), not a
+// pixel height taken for a 96-DPI one and scaled again.
+TEST(ListView, CtrlWheelStepsTheFontInSmallStepsAtHighDpi) {
+    struct SystemDpiAfter {
+        ~SystemDpiAfter() { SetUiDpi(0); }
+    } after;
+    SetUiDpi(144);
+    ListWindow t(50);
+    int before = t.list->textHeight;
+    EXPECT_GE(before, 18);  // the 13-pixel font made at 144 DPI
+    POINT o{0, 0};
+    ClientToScreen(t.win.hwnd(), &o);
+    {
+        Modifiers ctrl(false, true);
+        t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 240), MAKELPARAM(o.x + 50, o.y + 100));
+    }
+    EXPECT_GT(t.list->textHeight, before);
+    EXPECT_LE(t.list->textHeight, before + 5);  // two steps of 1.5 pixels
 }
 
 TEST(ListView, PaintsHeaderBarMarksAndSearchOnTheScreen) {

@@ -32,6 +32,8 @@
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
+#include "ui/dpi.h"
+#include "ui/sprite_sheet.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "app/settings/settings_window.h"
@@ -1751,4 +1753,238 @@ TEST_F(MainWin, AFailedStreamDisconnectsAndAShortOneStartsAnyway) {
     EXPECT_EQ(GetStatus(), StatusPlaying);
     EXPECT_EQ(Cell(0, 0), L"Sine Title");  // the file's own tags
     StopTrack();
+}
+
+// ---- high DPI ------------------------------------------------------------------
+
+TEST(Dpi, ScalesLikeMulDivAndComesBack) {
+    // Halves round away from zero, as MulDiv does.
+    EXPECT_EQ(ScaleAt(19, 96), 19);
+    EXPECT_EQ(ScaleAt(19, 144), 29);  // 28.5
+    EXPECT_EQ(ScaleAt(45, 144), 68);  // 67.5
+    EXPECT_EQ(ScaleAt(1, 144), 2);
+    EXPECT_EQ(ScaleAt(-3, 144), -5);  // -4.5
+    EXPECT_EQ(ScaleAt(426, 192), 852);
+    EXPECT_EQ(ScaleAt(13, 120), 16);  // 16.25
+    for (int dpi : {120, 144, 168, 192}) {
+        SetUiDpi(dpi);
+        EXPECT_EQ(UiDpi(), dpi);
+        for (int v : {0, 1, 2, 7, 19, 45, 103, 426, 566, 1000}) EXPECT_EQ(Unscale(Scale(v)), v) << v << " at " << dpi;
+    }
+    SetUiDpi(10);  // nonsense falls back to the system's
+    EXPECT_GE(UiDpi(), 48);
+    SetUiDpi(0);
+}
+
+// A glyph strip is resampled cell by cell: the cells keep their order and
+// nothing of a neighbour bleeds across the edge between two cells.
+TEST(Dpi, GlyphStripsAreResampledPerCell) {
+    const int cell = 4, cells = 3, h = 4;
+    uint32_t* bits = nullptr;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = cell * cells;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
+    ASSERT_TRUE(b && bits);
+    const uint32_t colours[cells] = {0xFFFF0000, 0x00000000, 0xFF0000FF};  // red, clear, blue
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < cell * cells; x++) bits[y * cell * cells + x] = colours[x / cell];
+    SetUiDpi(96);
+    int cw = 0;
+    EXPECT_EQ(ScaleSheetBitmap(b, cell, &cw), b);  // 96 DPI: the very same strip
+    EXPECT_EQ(cw, cell);
+    SetUiDpi(144);
+    HBITMAP scaled = ScaleSheetBitmap(b, cell, &cw);  // b is deleted
+    SetUiDpi(0);
+    ASSERT_NE(scaled, nullptr);
+    EXPECT_EQ(cw, 6);
+    DIBSECTION ds{};
+    ASSERT_EQ(GetObjectW(scaled, sizeof(ds), &ds), (int)sizeof(ds));
+    EXPECT_EQ(ds.dsBm.bmWidth, 18);
+    EXPECT_EQ(ds.dsBm.bmHeight, 6);
+    const uint32_t* p = (const uint32_t*)ds.dsBm.bmBits;
+    for (int y = 0; y < 6; y++)
+        for (int x = 0; x < 18; x++) EXPECT_EQ(p[y * 18 + x], colours[x / 6]) << x << "," << y;
+    DeleteObject(scaled);
+}
+
+// The main window made at another DPI than 96.
+struct MainWinDpi : MainWin {
+    void Start(int dpi) {
+        TearDown();
+        g_followWindowDpi = false;  // the test screen is at 96 DPI; the window is made at dpi
+        SetUiDpi(dpi);
+        SetUp();
+    }
+    void TearDown() override {
+        MainWin::TearDown();
+        SetUiDpi(0);
+        g_followWindowDpi = true;
+    }
+    // The window at the size a 96-DPI window of w x h has, scaled.
+    void ScaledSize(int w, int h) { Size(Scale(w), Scale(h)); }
+};
+
+TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
+    struct Case { int dpi, create[2], caption, row, settingsW, button, glyph, font, margin, barW; };
+    const Case cases[] = {
+        {96, {426, 566}, 19, 19, 54, 20, 15, 13, 7, 16},
+        {144, {639, 849}, 29, 29, 81, 30, 23, 20, 11, 24},
+        {192, {852, 0}, 38, 38, 108, 40, 30, 26, 14, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        Start(c.dpi);
+        UiWindow* ui = f.window;
+        // The first window: 1.5 and 2 times the 96-DPI size (before it is fitted on the screen).
+        SetGeneralDefaults();
+        ConvertSizesToDpi(UiDpi());
+        HWND again = CreateMainWindow();
+        ASSERT_TRUE(again);
+        ui = f.window;
+        RECT r;
+        GetWindowRect(again, &r);
+        EXPECT_EQ(r.right - r.left, c.create[0]);
+        if (c.create[1]) EXPECT_EQ(r.bottom - r.top, c.create[1]);  // 1132 is taller than the test screen
+        ShowMainWindowAtStart();
+        PumpMessages();
+        ScaledSize(426, 500);
+        EXPECT_EQ(f.caption->height, c.caption);
+        EXPECT_EQ(f.settings->height, c.row);
+        EXPECT_EQ(f.settings->width, c.settingsW);
+        EXPECT_EQ(f.settings->x, c.margin);
+        EXPECT_EQ(f.shuffle->x, 2 * c.margin + c.settingsW);
+        for (Button* b : f.buttons) {
+            EXPECT_EQ(b->width, c.button);
+            EXPECT_EQ(b->height, c.button);
+            ASSERT_NE(b->imageSheet, nullptr);
+            EXPECT_EQ(b->imageSheet->cellWidth, c.glyph);
+            EXPECT_EQ(b->imageSheet->cellHeight, c.glyph);
+        }
+        // Fonts are made at the DPI (sharp), not drawn at 13 pixels and stretched.
+        EXPECT_EQ(ui->font.height, c.font);
+        EXPECT_EQ(f.caption->font.height, c.font);
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, ui->font.handle);
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        EXPECT_NEAR(tm.tmHeight, c.font, 1);  // the face's own cell at that size
+        EXPECT_EQ(f.info->rowHeight, (ScaleAt(92, c.dpi) - 2) / 6);
+        EXPECT_FALSE(f.info->vScroll.visible);  // six rows fit as they do at 96 DPI
+        EXPECT_FALSE(f.info->hScroll.visible);
+        EXPECT_EQ(f.playList->columns[PlayListLength].width, ScaleAt(40, c.dpi));
+        EXPECT_EQ(f.fileList->columns[0].width, ScaleAt(21, c.dpi));  // the icons' column
+        EXPECT_EQ(f.fileList->headerHeight, ScaleAt(17, c.dpi));
+        EXPECT_EQ(f.volume->width, ScaleAt(20, c.dpi));
+        EXPECT_EQ(f.info->height, ScaleAt(92, c.dpi));
+        EXPECT_EQ(f.spectrum->width, ScaleAt(108, c.dpi));
+        EXPECT_EQ(f.caption->closeButton.width, ScaleAt(16, c.dpi));
+        EXPECT_EQ(f.caption->closeButton.height, ScaleAt(14, c.dpi));
+        EXPECT_EQ(f.seek->height, ScaleAt(45, c.dpi));  // the smallest seek panel
+        // A list full enough to scroll shows a bar of the scaled width.
+        for (int i = 0; i < 60; i++) AddRow(f.fileList);
+        Relayout();
+        EXPECT_TRUE(f.fileList->vScroll.visible);
+        EXPECT_EQ(f.fileList->vScroll.width, c.barW);
+        // Collapsed and small modes: their thresholds scale too.
+        EXPECT_EQ(CollapsedHeight(), 4 * c.margin + ScaleAt(130, c.dpi) + g_layout.seekHeight +
+                                         2 * (g_theme.gradientBackground ? ScaleAt(g_general.marginBig + 1, c.dpi) : 0));
+        EXPECT_EQ(SmallWindowHeight(), ScaleAt(18, c.dpi) + Insets());
+        MINMAXINFO mm{};
+        SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+        EXPECT_EQ(mm.ptMinTrackSize.x, ScaleAt(289, c.dpi));
+        EXPECT_EQ(mm.ptMinTrackSize.y, CollapsedHeight());
+        ScreenShot shot;
+        ASSERT_TRUE(shot.Capture(wnd()));
+        shot.SaveBmp(ArtefactFolder() + L"main-dpi-" + std::to_wstring(c.dpi) + L".bmp");
+        EXPECT_EQ(shot.width, Scale(426));
+    }
+}
+
+TEST_F(MainWinDpi, SettingsKeepSizesIn96DpiUnits) {
+    Start(144);
+    // A file written at 96 DPI opens 1.5 times as large at 144 ...
+    std::wstring ini = dir.File(L"Settings.ini");
+    ASSERT_TRUE(WriteFileBytes(ini, "\xEF\xBB\xBF[General]\r\nxPos = 30\r\nyPos = 40\r\nWidth = 500\r\nHeight = 600\r\n"
+                                    "pSeekHeight = 60\r\npSeekHeightMaximized = 100\r\nmarginBig = 7\r\n"
+                                    "marginSmall = 4\r\n"));
+    SetGeneralDefaults();
+    LoadGeneralSettings(false, false);
+    PumpMessages();
+    EXPECT_EQ(g_general.Width, 750);
+    EXPECT_EQ(g_general.Height, 900);
+    EXPECT_EQ(g_general.pSeekHeight, 90);
+    EXPECT_EQ(g_general.pSeekHeightMaximized, 150);
+    EXPECT_EQ(g_general.marginBig, 7);  // margins stay in 96-DPI units and are scaled where used
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_EQ(r.left, 30);  // the position is the screen's, in its pixels
+    EXPECT_EQ(r.right - r.left, 750);
+    EXPECT_EQ(r.bottom - r.top, 900);
+    // ... and goes back to the file in 96-DPI units, unchanged.
+    SaveAllSettings();
+    std::string text = ReadFileBytes(ini);
+    EXPECT_NE(text.find("Width = 500"), std::string::npos) << text;
+    EXPECT_NE(text.find("Height = 600"), std::string::npos);
+    EXPECT_NE(text.find("pSeekHeight = 60"), std::string::npos);
+    EXPECT_NE(text.find("pSeekHeightMaximized = 100"), std::string::npos);
+    EXPECT_NE(text.find("marginBig = 7"), std::string::npos);
+}
+
+TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
+    Start(96);
+    g_general.isSeekGraphical = 1;
+    SetSeekHeight(60);
+    Size(426, 566);
+    int spacing = f.playList->rowHeight - f.playList->textHeight;
+    RECT suggested{50, 60, 50 + 639, 60 + 849};
+    SendMessageW(wnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
+    PumpMessages();
+    EXPECT_EQ(UiDpi(), 144);
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_TRUE(EqualRect(&r, &suggested));
+    EXPECT_EQ(f.caption->height, 29);
+    EXPECT_EQ(f.settings->height, 29);
+    EXPECT_EQ(f.buttons[0]->width, 30);
+    EXPECT_EQ(f.buttons[0]->imageSheet->cellWidth, 23);
+    EXPECT_EQ(f.window->font.height, 20);
+    EXPECT_EQ(g_layout.seekHeight, 90);
+    EXPECT_EQ(f.seek->height, 90);
+    EXPECT_EQ(f.info->rowHeight, 22);
+    EXPECT_EQ(f.playList->columns[PlayListLength].width, 60);
+    // The lists' rows grow with their text and keep their room around it, scaled.
+    EXPECT_EQ(f.playList->rowHeight - f.playList->textHeight, ScaleAt(spacing, 144));
+    EXPECT_EQ(f.caption->closeButton.width, 24);
+    EXPECT_EQ(ThemeIconStrip()->cellWidth, 24);
+    // The way back ends where it began.
+    RECT back{50, 60, 50 + 426, 60 + 566};
+    SendMessageW(wnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), (LPARAM)&back);
+    PumpMessages();
+    EXPECT_EQ(f.caption->height, 19);
+    EXPECT_EQ(f.buttons[0]->width, 20);
+    EXPECT_EQ(f.buttons[0]->imageSheet->cellWidth, 15);
+    EXPECT_EQ(f.window->font.height, 13);
+    EXPECT_EQ(g_layout.seekHeight, 60);
+    EXPECT_EQ(f.info->rowHeight, 15);
+    EXPECT_EQ(ThemeIconStrip()->cellWidth, 16);
+}
+
+// A window made at one DPI and placed on a screen of another (here: made at 144,
+// the test screen at 96) takes that screen's DPI before it is first shown.
+TEST_F(MainWinDpi, StartTakesTheDpiOfTheScreenTheWindowIsOn) {
+    TearDown();
+    SetUiDpi(144);
+    SetUp();
+    EXPECT_EQ(UiDpi(), DpiOfWindow(wnd()));
+    RECT r;
+    GetWindowRect(wnd(), &r);
+    EXPECT_EQ(r.right - r.left, ScaleAt(426, UiDpi()));
+    EXPECT_EQ(f.caption->height, ScaleAt(19, UiDpi()));
+    EXPECT_EQ(f.window->font.height, ScaleAt(13, UiDpi()));
 }

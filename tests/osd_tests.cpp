@@ -13,6 +13,7 @@
 #include "audio/track_display.h"
 #include "media/tags.h"
 #include "app/osd.h"
+#include "ui/dpi.h"
 #include "ui/slider.h"
 #include <algorithm>
 
@@ -164,4 +165,41 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
     EXPECT_GT(count(0x00CD55), 30);  // the album
     EXPECT_GT(count(RGB(0, 0, 0)), 100);  // outlines
     EXPECT_EQ(count(0x110010), 0) << "the key colour is never seen";
+}
+
+// At 144 DPI every measure is 1.5 times as large; a DPI change of the main
+// window reaches the display's fonts at its next paint.
+TEST_F(OsdTest, ScalesWithTheDpi) {
+    struct SystemDpiAfter {
+        ~SystemDpiAfter() {
+            SetUiDpi(0);
+            g_followWindowDpi = true;
+        }
+    } after;
+    TearDown();
+    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
+    SetUiDpi(144);
+    SetUp();
+    currentPath.Set(wav.c_str());
+    ASSERT_TRUE(OpenTrack(wav.c_str(), true, true));
+    RECT r = Where(), work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(r.right - r.left, 225 + 32);       // 150 + 21 scaled
+    EXPECT_EQ(r.bottom - r.top, 26 + 5 + 21);    // one line of 17, 3 and the bar's 14, scaled
+    EXPECT_EQ(r.right, work.right - 15);
+    EXPECT_EQ(r.top, 30);
+    PaintOsd(true);
+    PumpMessages();
+    ScreenShot shot;
+    ASSERT_TRUE(shot.Capture(OsdWindow()));
+    shot.SaveBmp(ArtefactFolder() + L"osd-144dpi.bmp");
+    // The title in its colour, at the size of a 26-pixel font: far more of it than at 96 DPI.
+    int title = (int)std::count(shot.pixels.begin(), shot.pixels.end(), (uint32_t)0xAAF046);  // COLORREF 0x46F0AA
+    EXPECT_GT(title, 60);
+    // Back at 96 DPI without a new display: the fonts and sizes follow.
+    SetUiDpi(96);
+    PaintOsd(true);
+    r = Where();
+    EXPECT_EQ(r.right - r.left, 171);
+    EXPECT_EQ(r.bottom - r.top, 20 + 14);
 }

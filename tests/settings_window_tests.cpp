@@ -16,6 +16,7 @@
 #include "system/hot_keys.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -614,4 +615,41 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         }
         RunCommand(CmdSettings);
     }
+}
+
+// At 144 DPI the window, its page list and its controls are 1.5 times as large,
+// and controls that touch at 96 DPI still touch.
+TEST_F(SettingsWin, ScalesWithTheDpi) {
+    struct SystemDpiAfter {
+        ~SystemDpiAfter() {
+            SetUiDpi(0);
+            g_followWindowDpi = true;
+        }
+    } after;
+    TearDown();
+    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
+    SetUiDpi(144);
+    SetUp();
+    Open();
+    PumpMessages();
+    RECT r;
+    GetWindowRect(SettingsWindowHandle(), &r);
+    EXPECT_EQ(r.right - r.left, 1020);
+    EXPECT_EQ(r.bottom - r.top, 956);
+    EXPECT_EQ(s.caption->height, 29);
+    EXPECT_EQ(s.pages->x, 15);
+    EXPECT_EQ(s.pages->y, 45);
+    EXPECT_EQ(s.pages->width, 186);
+    EXPECT_EQ(s.pages->rowHeight, 30);
+    EXPECT_EQ(s.window->font.height, 20);
+    EXPECT_EQ(s.musicFolder->x, 216);  // 10 + 124 + 10 at 96
+    EXPECT_EQ(s.musicFolder->height, 29);
+    // The two margin sliders: the small one's right edge, a gap, the big one.
+    EXPECT_EQ(s.marginBig->x - (s.marginSmall->x + s.marginSmall->width), 9);
+    ASSERT_NE(SettingsIcons(), nullptr);
+    EXPECT_EQ(SettingsIcons()->cellWidth, 24);
+    ScreenShot shot;
+    ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
+    shot.SaveBmp(ArtefactFolder() + L"settings-general-144dpi.bmp");
+    EXPECT_EQ(shot.width, 1020);
 }

@@ -1,5 +1,6 @@
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
+#include "ui/dpi.h"
 
 static void SetupButton(Button* b, const wchar_t* glyph, int fontHeight) {
     b->faceStyle = FaceRaised;
@@ -9,7 +10,7 @@ static void SetupButton(Button* b, const wchar_t* glyph, int fontHeight) {
     SetButtonText(b, glyph);
     b->minWidth = 4;
     b->minHeight = 4;
-    b->SetBounds(kKeep, kKeep, 16, 14);
+    b->SetBounds(kKeep, kKeep, Scale(16), Scale(14));
 }
 
 CaptionBar::CaptionBar(const wchar_t* text, NotifyProc notify)
@@ -20,8 +21,8 @@ CaptionBar::CaptionBar(const wchar_t* text, NotifyProc notify)
       menuButton(0, 0, 16, 14, nullptr) {
     this->notify = notify;
     lstrcpynW(title, text ? text : L"", 260);
-    minWidth = 53;
-    minHeight = 19;
+    minWidth = Scale(53);
+    minHeight = Scale(19);
     font.inheritsWindowFont = false;
     font.faceName.Set(L"Tahoma");
     SetFont(&font, 13, 800, RUSSIAN_CHARSET);
@@ -30,7 +31,7 @@ CaptionBar::CaptionBar(const wchar_t* text, NotifyProc notify)
     SetupButton(&maximizeButton, L"1", 10);
     SetupButton(&closeButton, L"r", 10);
     SetupButton(&menuButton, L"", 12);
-    Control::SetBounds(0, 0, 53, 19);
+    Control::SetBounds(0, 0, Scale(53), Scale(19));
     Layout();
 }
 
@@ -39,14 +40,20 @@ CaptionBar::~CaptionBar() {
 }
 
 void CaptionBar::Layout() {
-    int by = y + 2;
-    int closeX = x + width - 16 - 2;
-    int maxX = closeX - 2 - 16;
-    int minX = showMaximize ? maxX - 16 : maxX + 1;
-    closeButton.SetBounds(closeX, by, kKeep, kKeep);
-    maximizeButton.SetBounds(maxX, by, kKeep, kKeep);
-    minimizeButton.SetBounds(minX, by, kKeep, kKeep);
-    menuButton.SetBounds(x + 2, by, kKeep, kKeep);
+    // The buttons follow the toolkit's DPI, also after it changed.
+    int bw = Scale(16), bh = Scale(14), gap = Scale(2);
+    if (font.height != Scale(font.baseHeight)) {
+        RescaleFont(&font);
+        for (Button* b : {&minimizeButton, &maximizeButton, &closeButton, &menuButton}) RescaleFont(&b->font);
+    }
+    int by = y + gap;
+    int closeX = x + width - bw - gap;
+    int maxX = closeX - gap - bw;
+    int minX = showMaximize ? maxX - bw : maxX + 1;
+    closeButton.SetBounds(closeX, by, bw, bh);
+    maximizeButton.SetBounds(maxX, by, bw, bh);
+    minimizeButton.SetBounds(minX, by, bw, bh);
+    menuButton.SetBounds(x + gap, by, bw, bh);
     closeButton.visible = visible && showClose;
     maximizeButton.visible = visible && showMaximize;
     minimizeButton.visible = visible && showMinimize;
@@ -173,7 +180,7 @@ bool CaptionBar::Paint() {
     else FillGradientV(s, body, a, b);
     LineH(s, 0, h - 1, w, colors[4]);
 
-    int titleX = 2 + 16 + 4;
+    int titleX = Scale(2 + 16 + 4);
     int titleY = h / 2 - font.height / 2 - 1;
     int right = (showMinimize ? minimizeButton.x : showMaximize ? maximizeButton.x : closeButton.x) - x - 2;
     RECT clip{titleX, 0, right > titleX ? right : titleX, h - 1};
@@ -182,7 +189,7 @@ bool CaptionBar::Paint() {
     if (titleAlignment == 6) {
         align = TA_CENTER | TA_TOP;
         titleX = w / 2;
-        clip.left = 2 + 16 + 2;
+        clip.left = Scale(2 + 16 + 2);
     }
     SetTextAlign(s->memoryDC, align);
     if (titleEffect == 1) {
@@ -196,7 +203,7 @@ bool CaptionBar::Paint() {
     SetTextColor(s->memoryDC, active ? colors[0] : colors[6]);
     TextOut(s, title, length, titleX, titleY, &clip);
     SetTextAlign(s->memoryDC, TA_LEFT | TA_TOP);
-    if (!iconIsButton && icon) DrawIconEx(s->memoryDC, 2, 1, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    if (!iconIsButton && icon) DrawIconEx(s->memoryDC, Scale(2), Scale(1), icon, Scale(16), Scale(16), 0, nullptr, DI_NORMAL);
     EndDraw(this);
     if (iconIsButton && menuButton.visible) menuButton.Paint();
     if (closeButton.visible) closeButton.Paint();

@@ -1,4 +1,5 @@
 #include "ui/font.h"
+#include "ui/dpi.h"
 
 void ReleaseFont(FontSpec* f) {
     if (f->owns && f->handle) DeleteObject(f->handle);
@@ -8,6 +9,10 @@ void ReleaseFont(FontSpec* f) {
 
 void SetFont(FontSpec* f, int height, int weight, int charset) {
     ReleaseFont(f);
+    f->baseHeight = height;
+    f->weight = weight;
+    f->charset = charset;
+    height = Scale(height);
     f->handle = CreateFontW(height, 0, 0, 0, weight, 0, 0, 0, charset, OUT_TT_PRECIS, 0, f->quality, 0,
                             f->faceName.c_str());
     f->height = height;
@@ -28,4 +33,8 @@ void ShareFont(FontSpec* f, const FontSpec* source) {
         SelectObject(screen, old);
         ReleaseDC(nullptr, screen);
     }
+}
+
+void RescaleFont(FontSpec* f) {
+    if (f->owns && f->baseHeight) SetFont(f, f->baseHeight, f->weight, f->charset);
 }

@@ -13,6 +13,8 @@ ListView::ListView(int x, int y, int w, int h, NotifyProc notify)
     this->notify = notify;
     minWidth = 34;
     minHeight = 43;
+    headerHeight = Scale(17);
+    rowHeight = Scale(17);
     focusState = CanFocus;
     tabStop = true;
     vScroll.visible = hScroll.visible = false;
@@ -63,7 +65,7 @@ int VisibleRows(const ListView* l) {
 // anything outside the rows (a list repaints only its own rectangle).
 static void PlaceSearchBox(ListView* l, bool vBar) {
     const int kWidth = 200, kLeft = 36, kLeast = 60;
-    int innerRight = l->width - 1 - (vBar ? kListBarSize : 0);
+    int innerRight = l->width - 1 - (vBar ? ListBarSize() : 0);
     int left = kLeft, w = kWidth;
     if (left + w > innerRight) w = innerRight - left;
     if (w < kLeast) {
@@ -76,17 +78,17 @@ static void PlaceSearchBox(ListView* l, bool vBar) {
 void LayoutListBars(ListView* l) {
     int area = l->height - l->headerHeight;
     bool v = l->rowCount > RowsFor(l, area);
-    bool h = ContentWidth(l) > l->width - 2 - (v ? kListBarSize : 0);
-    if (h && !v) v = l->rowCount > RowsFor(l, area - kListBarSize);
+    bool h = ContentWidth(l) > l->width - 2 - (v ? ListBarSize() : 0);
+    if (h && !v) v = l->rowCount > RowsFor(l, area - ListBarSize());
     l->vScroll.visible = v && l->visible;
     l->hScroll.visible = h && l->visible;
-    int vh = l->height - 2 - (h ? kListBarSize : 0);
-    l->vScroll.SetBounds(l->x + l->width - 1 - kListBarSize, l->y + 1, kListBarSize, vh);
-    l->hScroll.SetBounds(l->x + 1, l->y + l->height - 1 - kListBarSize, l->width - 2 - (v ? kListBarSize : 0), kListBarSize);
+    int vh = l->height - 2 - (h ? ListBarSize() : 0);
+    l->vScroll.SetBounds(l->x + l->width - 1 - ListBarSize(), l->y + 1, ListBarSize(), vh);
+    l->hScroll.SetBounds(l->x + 1, l->y + l->height - 1 - ListBarSize(), l->width - 2 - (v ? ListBarSize() : 0), ListBarSize());
     l->vScroll.count = l->rowCount > 0 ? l->rowCount : 1;
     l->vScroll.pageSize = VisibleRows(l);
     l->vScroll.value = l->currentRow < l->vScroll.count ? l->currentRow : l->vScroll.count - 1;
-    int room = l->width - 2 - (v ? kListBarSize : 0);
+    int room = l->width - 2 - (v ? ListBarSize() : 0);
     int extra = ContentWidth(l) - room;
     l->hScroll.count = extra > 0 ? extra + 1 : 1;
     l->hScroll.pageSize = room;

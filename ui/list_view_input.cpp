@@ -259,6 +259,7 @@ bool ListView::OnKey(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---- mouse ----------------------------------------------------------------
 
+// height in 96-DPI units.
 static void RecreateFont(ListView* l, int height) {
     if (height < 1) height = 1;
     int spacing = l->rowHeight - l->textHeight;
@@ -295,7 +296,7 @@ static void Wheel(ListView* l, int delta) {
     int n = steps < 0 ? -steps : steps;
     for (int i = 0; i < n; i++) {
         if (ctrl) {
-            RecreateFont(l, l->textHeight + (steps > 0 ? 1 : -1));
+            RecreateFont(l, Unscale(l->textHeight) + (steps > 0 ? 1 : -1));  // in 96-DPI units
             continue;
         }
         int visible = VisibleRows(l);

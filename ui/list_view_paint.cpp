@@ -30,7 +30,7 @@ static void DrawRow(ListView* l, int row, int ry, int rowsBottom, const TEXTMETR
     Surface* s = &l->surface;
     ListRow& r = l->rows[row];
     bool focused = l->focusState == HasFocus;
-    int innerRight = l->width - 1 - (l->vScroll.visible ? kListBarSize : 0);
+    int innerRight = l->width - 1 - (l->vScroll.visible ? ListBarSize() : 0);
     int rh = l->rowHeight;
     RECT bar{1, ry, innerRight, ry + rh < rowsBottom ? ry + rh : rowsBottom};
     COLORREF text = r.selected ? l->colors[16] : r.textColor;
@@ -120,8 +120,8 @@ bool ListView::Paint() {
     BeginDraw(this);
     Surface* s = &surface;
     int w = width, h = height;
-    int innerRight = w - 1 - (vScroll.visible ? kListBarSize : 0);
-    int rowsBottom = h - 1 - (hScroll.visible ? kListBarSize : 0);
+    int innerRight = w - 1 - (vScroll.visible ? ListBarSize() : 0);
+    int rowsBottom = h - 1 - (hScroll.visible ? ListBarSize() : 0);
     FillGradientV(s, RECT{0, 0, w, h}, colors[1], colors[2]);
     TEXTMETRICW tm{};
     GetTextMetricsW(s->memoryDC, &tm);

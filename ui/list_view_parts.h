@@ -2,10 +2,11 @@
 // sorting, the current row), list_view_input.cpp (keys, mouse, search, timer)
 // and list_view_paint.cpp.
 #pragma once
+#include "ui/dpi.h"
 #include "ui/list_view.h"
 
 // The width of the vertical bar and the height of the horizontal one.
-const int kListBarSize = 16;
+inline int ListBarSize() { return Scale(16); }
 
 inline void* ListAlloc(size_t bytes) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes); }
 inline void ListFree(void* p) {

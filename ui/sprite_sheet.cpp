@@ -1,5 +1,6 @@
 #include "ui/sprite_sheet.h"
 #include "base/messages.h"
+#include "ui/dpi.h"
 
 static void Premultiply(uint32_t* px, size_t count) {
     for (size_t i = 0; i < count; i++) {
@@ -51,6 +52,82 @@ bool PremultiplyAlpha(HDC dc, HBITMAP bitmap) {
     return ok;
 }
 
+static HBITMAP NewTopDownSection(int w, int h, uint32_t** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* p = nullptr;
+    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+    *bits = (uint32_t*)p;
+    return b;
+}
+
+// The sheet at the toolkit's DPI: each cell resampled on its own (bilinear over
+// premultiplied pixels, so no colour of one cell bleeds into the next and the
+// transparent edges stay clean). The 96-DPI sheet comes back unchanged.
+HBITMAP ScaleSheetBitmap(HBITMAP bitmap, int cellWidth, int* scaledCellWidth) {
+    *scaledCellWidth = cellWidth;
+    BITMAP bm{};
+    if (!GetObjectW(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0 || cellWidth <= 0) return bitmap;
+    int cw = Scale(cellWidth), ch = Scale(bm.bmHeight);
+    if (cw == cellWidth && ch == bm.bmHeight) return bitmap;
+    int cells = bm.bmWidth / cellWidth;
+    if (cells <= 0) return bitmap;
+    size_t count = (size_t)bm.bmWidth * bm.bmHeight;
+    uint32_t* src = (uint32_t*)HeapAlloc(GetProcessHeap(), 0, count * 4);
+    if (!src) return bitmap;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    bool ok = GetDIBits(screen, bitmap, 0, bm.bmHeight, src, &bi, DIB_RGB_COLORS) == bm.bmHeight;
+    ReleaseDC(nullptr, screen);
+    uint32_t* dst = nullptr;
+    HBITMAP scaled = ok ? NewTopDownSection(cells * cw, ch, &dst) : nullptr;
+    if (!scaled || !dst) {
+        HeapFree(GetProcessHeap(), 0, src);
+        return bitmap;
+    }
+    double fx = (double)cellWidth / cw, fy = (double)bm.bmHeight / ch;
+    for (int c = 0; c < cells; c++)
+        for (int y = 0; y < ch; y++) {
+            double sy = (y + 0.5) * fy - 0.5;
+            if (sy < 0) sy = 0;
+            if (sy > bm.bmHeight - 1) sy = bm.bmHeight - 1;
+            int y0 = (int)sy, y1 = y0 + 1 < bm.bmHeight ? y0 + 1 : y0;
+            double wy = sy - y0;
+            for (int x = 0; x < cw; x++) {
+                double sx = (x + 0.5) * fx - 0.5;
+                if (sx < 0) sx = 0;
+                if (sx > cellWidth - 1) sx = cellWidth - 1;
+                int x0 = (int)sx, x1 = x0 + 1 < cellWidth ? x0 + 1 : x0;
+                double wx = sx - x0;
+                const uint32_t* row0 = src + (size_t)y0 * bm.bmWidth + c * cellWidth;
+                const uint32_t* row1 = src + (size_t)y1 * bm.bmWidth + c * cellWidth;
+                uint32_t out = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    double v = (1 - wy) * ((1 - wx) * ((row0[x0] >> shift) & 0xFF) + wx * ((row0[x1] >> shift) & 0xFF)) +
+                               wy * ((1 - wx) * ((row1[x0] >> shift) & 0xFF) + wx * ((row1[x1] >> shift) & 0xFF));
+                    int iv = (int)(v + 0.5);
+                    out |= (uint32_t)(iv > 255 ? 255 : iv) << shift;
+                }
+                dst[(size_t)y * cells * cw + c * cw + x] = out;
+            }
+        }
+    HeapFree(GetProcessHeap(), 0, src);
+    DeleteObject(bitmap);
+    *scaledCellWidth = cw;
+    return scaled;
+}
+
 bool LoadSpriteSheet(SpriteSheet* sheet, int resourceId, int cellWidth, HMODULE module) {
     if (sheet->dc) return true;
     if (!module) module = GetModuleHandleW(nullptr);
@@ -65,6 +142,8 @@ bool LoadSpriteSheet(SpriteSheet* sheet, int resourceId, int cellWidth, HMODULE 
     BITMAP bm{};
     GetObjectW(bitmap, sizeof(bm), &bm);
     PremultiplyAlpha(nullptr, bitmap);
+    bitmap = ScaleSheetBitmap(bitmap, cellWidth, &cellWidth);
+    GetObjectW(bitmap, sizeof(bm), &bm);
     sheet->firstBitmap = SelectObject(dc, bitmap);
     sheet->bitmap = bitmap;
     sheet->dc = dc;

@@ -17,6 +17,9 @@ struct SpriteSheet {
 // Once per sheet; false when the resource or a DC cannot be had.
 bool LoadSpriteSheet(SpriteSheet* sheet, int resourceId, int cellWidth, HMODULE module = nullptr);
 void ReleaseSpriteSheet(SpriteSheet* sheet);
+// The strip resampled cell by cell to the toolkit's DPI (the old bitmap is deleted);
+// at 96 DPI the same bitmap.
+HBITMAP ScaleSheetBitmap(HBITMAP bitmap, int cellWidth, int* scaledCellWidth);
 // Every pixel's colour times its alpha / 255; "DIBits failed" when the bits cannot be read.
 bool PremultiplyAlpha(HDC dc, HBITMAP bitmap);
 void DrawCell(Surface* s, const SpriteSheet* sheet, int cell, int x, int y, int w, int h, uint8_t alpha);

@@ -1,3 +1,4 @@
+#include "ui/dpi.h"
 #include "ui/theme.h"
 #include "ui/ui_window.h"
 #include "ui/button.h"
@@ -206,6 +207,9 @@ void CopyThemeToWindow(UiWindow* w, uint32_t previousId) {
 void ApplyTheme(UiWindow* w, uint32_t id) {
     SetTheme(id);
     CopyThemeToWindow(w, w->themeId);
+    // The strips are made at the toolkit's DPI; a DPI change makes them again.
+    for (SpriteSheet* sheet : {&g_lightIcons, &g_darkIcons})
+        if (sheet->dc && sheet->cellWidth != Scale(16)) ReleaseSpriteSheet(sheet);
     if (!g_lightIcons.dc) LoadSpriteSheet(&g_lightIcons, 111, 16);
     if (!g_darkIcons.dc) LoadSpriteSheet(&g_darkIcons, 130, 16);
     // Lists that show the theme's icons follow it; a list with icons of its own keeps them.

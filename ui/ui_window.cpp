@@ -1,4 +1,5 @@
 #include "ui/ui_window.h"
+#include "ui/dpi.h"
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
 #include "base/messages.h"
@@ -9,8 +10,8 @@
 #endif
 
 UiWindow::UiWindow(const wchar_t* name, int x, int y, int width, int height) : UiWindow() {
-    minTrackWidth = 84;
-    minTrackHeight = 27;
+    minTrackWidth = Scale(84);
+    minTrackHeight = Scale(27);
     font.faceName.Set(L"Tahoma");
     font.height = 13;
     lstrcpynW(className, name ? name : L"SonvaleWindow", 260);
@@ -206,7 +207,7 @@ static POINT MenuPointBelowCaption(UiWindow* w) {
     POINT p{0, 0};
     ClientToScreen(w->hwnd, &p);
     if (w->captionBar) p.y += w->captionBar->y + w->captionBar->height - 1;
-    else p.y += 18;
+    else p.y += Scale(18);
     return p;
 }
 

@@ -7,6 +7,7 @@
 #include "audio/devices.h"
 #include "audio/engine.h"
 #include "library/statistics.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
@@ -21,8 +22,8 @@ static void Repaint(Control* c) {
 static void FillWidth(ListView* l, int min) {
     int used = 0;
     for (int c = 0; c + 1 < l->columnCount; c++) used += l->columns[c].width;
-    int rest = l->width - 2 - 16 - used;
-    l->columns[l->columnCount - 1].width = rest > min ? rest : min;
+    int rest = l->width - 2 - Scale(16) - used;
+    l->columns[l->columnCount - 1].width = rest > Scale(min) ? rest : Scale(min);
 }
 
 // ---- page 1: devices ----
@@ -62,11 +63,11 @@ void AddDeviceLists() {
     const unsigned mask = 1u << PageAudio;
     static const wchar_t* const deviceTitles[2] = {L"Audio Devices", L"Device Driver"};
     ListView* l = NewSettingsList(500, 110, DevicesNotify, 20, deviceTitles, 2);
-    l->columns[1].width = 260;
+    l->columns[1].width = Scale(260);
     if (AddPageControl(l, mask)) s.devices = l;
     static const wchar_t* const infoTitles[2] = {L"Information", L"Value"};
     l = NewSettingsList(500, 225, nullptr, 0, infoTitles, 2);
-    l->columns[0].width = 260;
+    l->columns[0].width = Scale(260);
     if (AddPageControl(l, mask)) s.deviceInfo = l;
 }
 
@@ -100,8 +101,8 @@ void AddPluginPage() {
     const unsigned mask = 1u << PagePlugins;
     static const wchar_t* const titles[3] = {L"Name", L"Formats", L"Path to dll"};
     ListView* l = NewSettingsList(500, 300, nullptr, 0, titles, 3);
-    l->columns[0].width = 170;
-    l->columns[1].width = 190;
+    l->columns[0].width = Scale(170);
+    l->columns[1].width = Scale(190);
     if (AddPageControl(l, mask)) s.plugins = l;
     Button* b = NewSettingsButton(L"Reload all plugins", 110, 23, ReloadNotify);
     if (AddPageControl(b, mask)) s.reloadPlugins = b;
@@ -163,7 +164,7 @@ void AddStatisticsPage() {
     static const wchar_t* const titles[7] = {L"Artist", L"Title", L"Album", L"Genre", L"Year", L"Listen Time", L"Listen Count"};
     static const int widths[7] = {92, 110, 92, 44, 34, 66, 70};
     ListView* l = NewSettingsList(500, 300, nullptr, 0, titles, 7);
-    for (int c = 0; c < 7; c++) l->columns[c].width = widths[c];
+    for (int c = 0; c < 7; c++) l->columns[c].width = Scale(widths[c]);
     if (AddPageControl(l, mask)) s.stats = l;
     Button* b = NewSettingsButton(L"Enable scrobbler", 110, 23, EnableScrobblerNotify);
     b->toggleState = g_general.isScrobblerEnabled ? ToggleDown : ToggleUp;

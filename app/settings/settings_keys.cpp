@@ -5,6 +5,7 @@
 #include "app/settings/settings_frame.h"
 #include "app/main_window.h"
 #include "system/hot_keys.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/list_view.h"
 #include "ui/theme.h"
@@ -56,8 +57,8 @@ static void ShowKeyRows() {
     ShowCurrentRow(l, current < l->rowCount ? current : 0);
     int fixed = 0;
     for (int c = 0; c < KeyAction; c++) fixed += l->columns[c].width;
-    int rest = l->width - 2 - 16 - fixed;
-    l->columns[KeyAction].width = rest > 150 ? rest : 150;
+    int rest = l->width - 2 - Scale(16) - fixed;
+    l->columns[KeyAction].width = rest > Scale(150) ? rest : Scale(150);
 }
 
 static void Disarm() {
@@ -193,7 +194,7 @@ void AddHotKeyEditor() {
     static const int widths[kKeyColumns] = {52, 34, 30, 38, 34, 130, 200};
     for (int c = 0; c < kKeyColumns; c++) {
         SetColumnTitle(l, c, titles[c]);
-        l->columns[c].width = widths[c];
+        l->columns[c].width = Scale(widths[c]);
         if (c <= KeyWin) {
             l->columns[c].type = ColumnIcon;
             l->columns[c].resizable = false;

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
@@ -125,8 +126,8 @@ void AddManagerControls() {
     const unsigned mask = 1u << PageManager;
     static const wchar_t* const actionTitles[2] = {L"Action", L"Command line"};
     ListView* actions = NewSettingsList(400, 120, ManagerListNotify, 0, actionTitles, 2);
-    actions->columns[0].width = 70;
-    actions->columns[1].width = 440;
+    actions->columns[0].width = Scale(70);
+    actions->columns[1].width = Scale(440);
     if (AddPageControl(actions, mask)) s.actions = actions;
     Button* b = NewSettingsButton(L"+", 19, 19, AddNotify);
     if (AddPageControl(b, mask)) s.addEntry = b;

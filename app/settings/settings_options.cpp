@@ -11,6 +11,7 @@
 #include "library/file_browser.h"
 #include "system/system_actions.h"
 #include "system/tray_icons.h"
+#include "ui/dpi.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "app/osd.h"
@@ -230,7 +231,7 @@ void AddOptionLists(unsigned pageMaskGeneral, unsigned pageMaskAudio) {
     for (int i = 0; i < kOptionListCount; i++) {
         const OptionListDef& d = kLists[i];
         ListView* l = NewSettingsList(204, d.height, kOptionNotify[i], 20, &d.title, 1);
-        l->columns[1].width = 204 - 2 - 20;
+        l->columns[1].width = Scale(204 - 2 - 20);
         for (int r = 0; r < d.count; r++) {
             AddRow(l);
             SetCellValue(l, 0, IconOff);

@@ -5,6 +5,7 @@
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
+#include "ui/dpi.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/custom_control.h"
@@ -69,7 +70,7 @@ ListView* NewSettingsList(int w, int h, NotifyProc notify, int iconWidth, const 
     AddColumns(l, first + columns);
     if (first) {
         l->columns[0].type = ColumnIcon;
-        l->columns[0].width = iconWidth;
+        l->columns[0].width = Scale(iconWidth);
         l->columns[0].resizable = false;
         l->iconSheet = SettingsIcons();
     }
@@ -95,8 +96,10 @@ void ShowCurrentRow(ListView* l, int row) {
 
 // ---- placing the controls ----
 
+// The layout is written in 96-DPI units; each edge is scaled on its own, so
+// controls that touch at 96 DPI still touch at any other.
 static void Place(Control* c, int x, int y, int w, int h) {
-    if (c) c->SetBounds(x, y, w, h);
+    if (c) c->SetBounds(Scale(x), Scale(y), Scale(x + w) - Scale(x), Scale(y + h) - Scale(y));
 }
 
 static void LayoutSettings() {
@@ -105,12 +108,12 @@ static void LayoutSettings() {
     if (!ui || !ui->hwnd) return;
     RECT client;
     GetClientRect(ui->hwnd, &client);
-    int W = client.right, H = client.bottom;
+    int W = Unscale(client.right), H = Unscale(client.bottom);
     int x0 = kContentX, right = W - 10, cw = right - x0 > 200 ? right - x0 : 200;
     int bottom = H - 10;
     int buttonsY = bottom - 23;
 
-    Place(s.caption, 0, 0, W, 19);
+    if (s.caption) s.caption->SetBounds(0, 0, client.right, Scale(19));
     Place(s.pages, 10, 30, kPageListWidth, kSettingsPageCount * 20 + 4);
     Place(s.cpuLabel, 10, bottom - 19, 100, 19);
 
@@ -305,7 +308,7 @@ static void AddPageList() {
     const wchar_t* title = L"";
     ListView* l = NewSettingsList(kPageListWidth, kSettingsPageCount * 20 + 4, PagesNotify, 22, &title, 1);
     l->headerHeight = 0;
-    l->rowHeight = 20;
+    l->rowHeight = Scale(20);
     l->solidBar = true;
     l->barWithoutFocus = true;
     for (int p = 0; p < kSettingsPageCount; p++) {
@@ -315,7 +318,8 @@ static void AddPageList() {
         SetRowColor(l, -1, g_theme.palette[5]);
         l->rows[p].paletteSlot = 6;
     }
-    l->columns[1].width = kPageListWidth - 2 - 22;
+    l->columns[0].width = Scale(22);
+    l->columns[1].width = Scale(kPageListWidth - 2 - 22);
     if (AddPageControl(l, 0x3F)) s.pages = l;
 }
 
@@ -323,7 +327,7 @@ static void AddControls() {
     SettingsFrame& s = g_settings;
     CaptionBar* caption = new CaptionBar(L"Settings", nullptr);
     caption->showMaximize = false;
-    if (HICON icon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), IMAGE_ICON, 16, 16, 0)) {
+    if (HICON icon = (HICON)LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103), IMAGE_ICON, Scale(16), Scale(16), 0)) {
         caption->icon = icon;
         caption->ownsIcon = true;
     }
@@ -358,9 +362,9 @@ bool OpenSettingsWindow() {
     FreeSettingsFrame();  // a close still pending, or a window destroyed from outside
     std::wstring name = g_mainFrame.window ? g_mainFrame.window->className : L"Sonvale";
     name += L" Settings";
-    UiWindow* ui = new UiWindow(name.c_str(), kCentre, kCentre, kWidth, kHeight);
+    UiWindow* ui = new UiWindow(name.c_str(), kCentre, kCentre, Scale(kWidth), Scale(kHeight));
     RECT main{};
-    if (g_mainWindow && GetWindowRect(g_mainWindow, &main) && ui->width < main.left) ui->x = main.left - kWidth;
+    if (g_mainWindow && GetWindowRect(g_mainWindow, &main) && ui->width < main.left) ui->x = main.left - ui->width;
     s = SettingsFrame{};
     s.window = ui;
     UnregisterClassW(ui->className, GetModuleHandleW(nullptr));
@@ -369,8 +373,9 @@ bool OpenSettingsWindow() {
         FreeSettingsFrame();
         return false;
     }
-    ui->minTrackWidth = 560;
-    ui->minTrackHeight = 480;
+    ui->minTrackWidth = Scale(560);
+    ui->minTrackHeight = Scale(480);
+    if (g_icons.dc && g_icons.cellWidth != Scale(16)) ReleaseSpriteSheet(&g_icons);
     if (!g_icons.dc) LoadSpriteSheet(&g_icons, 113, 16);
     AddControls();
     // The theme in force, copied by kind; the rows were made in its colours.
