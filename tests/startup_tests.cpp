@@ -6,7 +6,9 @@
 #include "app/hand_off.h"
 #include "app/main_window.h"
 #include "audio/engine.h"
+#include "tests/http_test_server.h"
 #include "tests/test_support.h"
+#include <algorithm>
 
 static std::wstring BuiltPlayer() { return TestExeFolder() + L"..\\dist\\Sonvale.exe"; }
 
@@ -301,4 +303,78 @@ TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
     PostMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(silent.Wait(20000), 0u);
     EXPECT_EQ(SavedInt(ReadFileBytes(ini), "lastPlayedPos"), -1);
+}
+
+// Internet radio from servers that misbehave on purpose, all on 127.0.0.1:
+// whatever a server does, the player's window answers within a second and
+// the player closes within five.
+TEST(Startup, HostileRadioServersNeverHoldTheWindowOrTheExit) {
+    const std::string metaHead = ReplyHead("ICY 200 OK", {"icy-metaint: 16", "icy-br: 128"});
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        auto idle = [&] { while (!c.Stopping()) Sleep(20); };
+        if (c.path == "/silent") {
+            idle();  // accepts and says nothing
+        } else if (c.path == "/half") {
+            c.Send("ICY 200 OK\r\nicy-name: Half\r\nicy-met");  // stops in the middle of the headers
+            idle();
+        } else if (c.path == "/endless") {
+            c.Send("HTTP/1.0 200 OK\r\n");
+            std::string line = "X-Filler: " + std::string(1000, 'f') + "\r\n";
+            while (c.Send(line)) {}  // headers without end, as fast as they are taken
+        } else if (c.path == "/bigheader") {
+            c.Send("ICY 200 OK\r\nicy-name: " + std::string(10 << 20, 'n') + "\r\n\r\n");
+            idle();
+        } else if (c.path == "/bigmeta") {
+            // 10 MB of metadata: after every 16 audio bytes the largest block, each a new title.
+            std::string chunk;
+            for (int i = 0; i < 64; i++) {
+                chunk += std::string(16, '\0');
+                std::string text = "StreamTitle='" + std::to_string(i) + std::string(4040, 't') + "';";
+                text.resize(255 * 16, '\0');
+                chunk += (char)255 + text;
+            }
+            if (!c.Send(metaHead)) return;
+            for (size_t sent = 0; sent < (10u << 20) && c.Send(chunk); sent += chunk.size()) {}
+            idle();
+        } else if (c.path == "/redirect") {
+            c.Send("HTTP/1.1 302 Found\r\nLocation: /redirect\r\nContent-Length: 0\r\n\r\n");  // a loop
+        } else if (c.path == "/drip") {
+            std::string reply = metaHead + std::string(4000, '\xFF');
+            for (size_t i = 0; i < reply.size() && !c.Stopping(); i++) {
+                if (!c.Send(&reply[i], 1)) return;  // a byte a second
+                for (int k = 0; k < 50 && !c.Stopping(); k++) Sleep(20);
+            }
+        }
+    }));
+    ScratchFolder dir(L"hostile");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    for (const char* path : {"/silent", "/half", "/endless", "/bigheader", "/bigmeta", "/redirect", "/drip"}) {
+        SCOPED_TRACE(path);
+        std::string url = server.Url(path);
+        Process p;
+        ASSERT_TRUE(p.Start(exe, std::wstring(url.begin(), url.end()), dir.path));
+        HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        ASSERT_TRUE(w);
+        // The window is asked every 50 ms for three seconds; each answer is timed.
+        DWORD worst = 0;
+        int unanswered = 0;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+            DWORD t0 = GetTickCount();
+            DWORD_PTR r = 0;
+            if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) unanswered++;
+            worst = std::max(worst, GetTickCount() - t0);
+            Sleep(50);
+        }
+        DWORD t0 = GetTickCount();
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        DWORD code = p.Wait(20000);
+        DWORD closing = GetTickCount() - t0;
+        printf("hostile server %s: slowest answer %lu ms, closed in %lu ms\n", path, worst, closing);
+        EXPECT_EQ(unanswered, 0);
+        EXPECT_LT(worst, 1000u);
+        EXPECT_EQ(code, 0u);
+        EXPECT_LT(closing, 5000u);
+    }
+    server.Stop();
 }
