@@ -81,6 +81,8 @@ void SaveAllSettings() {
     HWND wnd = g_mainWindow;
     if (wnd) GetWindowRect(wnd, &r);
     bool maximized = wnd && IsZoomed(wnd);
+    // The control that has the keyboard focus now comes back focused next time.
+    if (wnd && g_mainFrame.window && g_mainFrame.window->focusIndex >= 0) g.Focus = g_mainFrame.window->focusIndex;
     if (maximized) g.isMaximized = 1;
     else if (wnd && !IsIconic(wnd)) g.isMaximized = 0;
 
@@ -231,6 +233,8 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
     s.Close();
     LoadHotKeySections(found);
 
+    // The main window's controls, when it exists (the focus goes back to one of them).
+    UiWindow* mainUi = g_mainWindow ? g_mainFrame.window : nullptr;
     if (found) {
         // Before the lists are filled and the window takes its place: every
         // layout from here on has the restored heights.
@@ -238,6 +242,7 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         g.SpectrumType = spectrumType ? 1 : 0;
         if (g_mainFrame.spectrum) g_mainFrame.spectrum->state = g.SpectrumType ? 1 : 2;
         g.Focus = focus;
+        if (mainUi && focus >= 0 && focus < mainUi->controlCount) SetFocusIndex(mainUi, focus, false);
         g.LCR = lcr;
         if (g.OSDView == 0) ShowOsd(200);
         ShowListIcons(g.isShowIcons != 0);

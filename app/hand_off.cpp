@@ -121,3 +121,42 @@ void HandleHandOff(const HandOffRecord& record) {
     Execute(p);
     SuspendListDrawing(false);
 }
+
+// ---- the second instance's side ----
+
+static const wchar_t kClosingMark[] = L"Sonvale.Closing";
+
+void MarkPlayerClosing(HWND mainWindow) {
+    if (mainWindow) SetPropW(mainWindow, kClosingMark, (HANDLE)1);
+}
+
+void UnmarkPlayerClosing(HWND mainWindow) {
+    if (mainWindow) RemovePropW(mainWindow, kClosingMark);
+}
+
+bool IsPlayerClosing(HWND window) { return window && GetPropW(window, kClosingMark) != nullptr; }
+
+HWND FindRunningPlayer(const wchar_t* title, HWND* closing) {
+    *closing = nullptr;
+    for (HWND w = FindWindowExW(nullptr, nullptr, nullptr, title); w; w = FindWindowExW(nullptr, w, nullptr, title)) {
+        if (!IsPlayerClosing(w)) return w;
+        if (!*closing) *closing = w;
+    }
+    return nullptr;
+}
+
+bool SendHandOff(HWND running, const HandOffRecord& record, DWORD timeoutMs) {
+    COPYDATASTRUCT cds{0, sizeof(HandOffRecord), (void*)&record};
+    DWORD_PTR answer = 0;
+    LRESULT sent = SendMessageTimeoutW(running, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, timeoutMs, &answer);
+    return sent != 0 && answer == TRUE;
+}
+
+void WaitForPlayerToEnd(HWND window, DWORD ms) {
+    DWORD pid = 0;
+    if (!window || !GetWindowThreadProcessId(window, &pid) || !pid || pid == GetCurrentProcessId()) return;
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return;
+    WaitForSingleObject(process, ms);
+    CloseHandle(process);
+}

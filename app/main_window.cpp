@@ -8,6 +8,7 @@
 #include "app/main_frame.h"
 #include "app/main_layout.h"
 #include "app/main_view.h"
+#include "app/messages.h"
 #include "audio/audio_library.h"
 #include "audio/devices.h"
 #include "system/tray_icons.h"
@@ -63,6 +64,10 @@ static HWND FindStartButton() {
 void RunShutdownSequence() {
     if (!g_shutdownDone) {
         g_shutdownDone = true;
+        // From here on hand-offs are refused, and a failure is no box that
+        // would keep the closing process open behind it.
+        MarkPlayerClosing(g_mainWindow);
+        SetBoxesQuiet(true);
         CloseSettingsWindow();
         // An add stops at its next file and puts its entries in place first.
         FinishAdding();
@@ -408,19 +413,24 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         g_layout.grabOffset = 0;
         break;
     case WM_COPYDATA: {
-        LRESULT r = DefWindowProcW(wnd, msg, wp, lp);
+        // TRUE tells the new process that its record was taken; a player that
+        // has begun closing refuses, and the new process starts in its place.
         const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lp;
-        if (cds && cds->cbData == sizeof(HandOffRecord) && cds->lpData) {
-            HandOffRecord rec;
-            memcpy(&rec, cds->lpData, sizeof(rec));
-            HandleHandOff(rec);
-        }
-        return r;
+        if (g_shutdownDone || !cds || cds->cbData != sizeof(HandOffRecord) || !cds->lpData) return FALSE;
+        HandOffRecord rec;
+        memcpy(&rec, cds->lpData, sizeof(rec));
+        HandleHandOff(rec);
+        return TRUE;
     }
-    case WM_QUERYENDSESSION:
+    case WM_QUERYENDSESSION: {
+        // The session is ending: no box may hold it up.
+        bool quiet = BoxesAreQuiet();
+        SetBoxesQuiet(true);
         SaveAllSettings();
         SaveStatistics();
+        SetBoxesQuiet(quiet);
         break;
+    }
     case WM_CLOSE:
     case WM_DESTROY:
         RunShutdownSequence();
@@ -552,6 +562,8 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
         // Windows destroyed the window (also when someone else called DestroyWindow).
         g_mainWindow = g_mainWindow == wnd ? nullptr : g_mainWindow;
         ui->hwnd = nullptr;
+        UnmarkPlayerClosing(wnd);
+        SetBoxesQuiet(false);  // the shutdown that made them quiet is over
         return DefWindowProcW(wnd, msg, wp, lp);
     }
     LRESULT result = DefWindowProcW(wnd, msg, wp, lp);
@@ -560,6 +572,7 @@ static LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
 
 HWND CreateMainWindow() {
     g_shutdownDone = false;
+    SetBoxesQuiet(false);
     g_hidden = false;
     g_moveOffset = POINT{-1, -1};
     const wchar_t* title = InstanceTitle().c_str();

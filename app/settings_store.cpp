@@ -75,7 +75,7 @@ bool SettingsStore::OpenFileForWriting(HKEY rootKey, const std::wstring& path, c
         }
     }
     // Check now that the folder takes a file, so that a failing save is known at Open.
-    std::wstring probe = path + L".new";
+    std::wstring probe = SaveTempPath(path);
     if (!file.Open(probe.c_str(), GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL)) {
         if (g_save.active) g_save.failed = true;
         return false;

@@ -57,13 +57,18 @@ int RunPlayer() {
         ShowInformation(text.c_str());
     }
 
-    HWND running = FindWindowW(nullptr, InstanceTitle().c_str());
-    if (running && !cl.forceStart) {
-        if (cl.hasPath) {
-            COPYDATASTRUCT cds{0, sizeof(HandOffRecord), &cl.record};
-            SendMessageW(running, WM_COPYDATA, 0, (LPARAM)&cds);
+    if (!cl.forceStart) {
+        // A player that has begun closing is no running player: this process
+        // starts once it has saved and ended. So does one that refuses the
+        // record (it began closing meanwhile) or gives no answer.
+        HWND closing = nullptr;
+        HWND running = FindRunningPlayer(InstanceTitle().c_str(), &closing);
+        if (running) {
+            if (!cl.hasPath) return 0;
+            if (SendHandOff(running, cl.record, kHandOffTimeoutMs)) return 0;
+            if (IsPlayerClosing(running) || !IsWindow(running)) closing = running;
         }
-        return 0;
+        if (closing) WaitForPlayerToEnd(closing, kClosingPlayerWaitMs);
     }
 
     SetPriorityClass(GetCurrentProcess(), ABOVE_NORMAL_PRIORITY_CLASS);
@@ -77,7 +82,6 @@ int RunPlayer() {
     InitSystemVolume();
     CreateOsd();
 
-    CreateTrayIcons(g_mainWindow);
     g_engine.playState = PlayStateStopped;
     if (!cl.noSound) InitAudio();
     SetPlayerHotKeyDefaults();
@@ -86,6 +90,8 @@ int RunPlayer() {
     SetLayoutSwitcherDefaults();
     LoadStatistics();
     LoadGeneralSettings(!cl.hasPath, cl.forceStart);
+    // The tray icons after the settings: an icon switched off is never shown.
+    CreateTrayIcons(g_mainWindow);
     RegisterHotKeys(g_mainWindow);
     RegisterManagerHotKeys(g_mainWindow);
     InstallLayoutSwitcher();

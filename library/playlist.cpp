@@ -7,6 +7,7 @@
 #include "library/adding.h"
 #include "library/file_browser.h"
 #include "library/open_outside.h"
+#include "library/kept_aside.h"
 #include "app/disk_file.h"
 #include "app/general_settings.h"
 #include "app/messages.h"
@@ -17,6 +18,7 @@
 #include <shellapi.h>
 #include <stdio.h>
 #include <algorithm>
+#include <new>
 
 PlayListState g_playList;
 ListView* g_playListView;
@@ -460,26 +462,48 @@ void MarkNowPlayingEntry() {
 // ---- PlayList.dcp ---------------------------------------------------------
 
 static std::wstring PlayListPath() { return ProgramFolder() + L"PlayList.dcp"; }
+// Set when PlayList.dcp did not read whole: the first save keeps a copy first.
+static KeptAside g_playListKept;
 
 void SavePlayList() {
     ListView* l = g_playListView;
     if (!l) return;
-    std::vector<PlayListRecord> records((size_t)l->rowCount);
-    for (int r = 0; r < l->rowCount; r++) {
-        PlayListRecord& rec = records[(size_t)r];
-        rec.folder = CellText(r, PlayListFolder);
-        rec.name = CellText(r, PlayListName);
-        rec.extension = CellText(r, PlayListExtension);
-        rec.lengthMs = EntryLength(r);
-        rec.playOrder = EntryOrder(r);
+    std::wstring path = PlayListPath();
+    if (!KeepAside(&g_playListKept, path)) return;  // no copy: the old file stays as it is
+    std::string bytes;
+    try {
+        std::vector<PlayListRecord> records((size_t)l->rowCount);
+        for (int r = 0; r < l->rowCount; r++) {
+            PlayListRecord& rec = records[(size_t)r];
+            rec.folder = CellText(r, PlayListFolder);
+            rec.name = CellText(r, PlayListName);
+            rec.extension = CellText(r, PlayListExtension);
+            rec.lengthMs = EntryLength(r);
+            rec.playOrder = EntryOrder(r);
+        }
+        bytes = SerializePlayList(records, g_playList.nowPlaying);
+    } catch (const std::bad_alloc&) {
+        ShowInformation(L"Not enough memory to save PlayList.dcp: the file on disk was left as it was.");
+        return;
     }
     // Written beside the old file and put in its place in one step: a failed
     // save leaves the previous playlist whole.
     SetLastError(0);
-    if (!ReplaceFileContents(PlayListPath(), SerializePlayList(records, g_playList.nowPlaying))) {
+    if (!ReplaceFileContents(path, bytes)) {
         DWORD code = GetLastError();
         ShowOsError(code ? code : ERROR_WRITE_FAULT);
     }
+}
+
+static void SayNotAllRead(size_t kept) {
+    wchar_t text[200];
+    if (kept)
+        _snwprintf(text, 200, L"Not enough memory to read all of PlayList.dcp: the first %u entries were kept.",
+                   (unsigned)kept);
+    else
+        _snwprintf(text, 200, L"Not enough memory to read PlayList.dcp.");
+    text[199] = 0;
+    ShowInformation(text);
 }
 
 bool LoadPlayList() {
@@ -487,30 +511,48 @@ bool LoadPlayList() {
     if (!l) return false;
     PlayListState& p = g_playList;
     p.totalLength = p.playedLength = 0;
+    std::wstring path = PlayListPath();
+    g_playListKept.pending = false;
     std::string bytes;
-    if (!ReadWholeFile(PlayListPath().c_str(), &bytes, kMaxPlayListFile)) return false;
+    if (!ReadWholeFile(path.c_str(), &bytes, kMaxPlayListFile)) {
+        DWORD error = GetLastError();
+        // There but not read (too large, no memory, locked): the save keeps it aside.
+        g_playListKept.pending = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (error == ERROR_NOT_ENOUGH_MEMORY) SayNotAllRead(0);
+        KeepAside(&g_playListKept, path);
+        return false;
+    }
     EmptyPlayList();
     PlayListFile file;
     bool ok = ParsePlayList(bytes.data(), bytes.size(), &file);
     bytes.clear();
     bytes.shrink_to_fit();
+    bool outOfMemory = file.outOfMemory;
     if (ok) {
         for (const PlayListRecord& r : file.records) {
             if (!AddEntryRow(r.folder.c_str(), r.name.c_str(), r.extension.c_str(), r.lengthMs, r.playOrder)) break;
-            SetEntryLook(l->rowCount - 1, r.playOrder == -1 ? LookUnplayed : LookPlayed);
         }
-        if ((size_t)l->rowCount == file.records.size()) {
-            p.nowPlaying = file.nowPlaying;
-            p.playedCount = file.playedCount;
-            p.totalLength = file.totalLength;
-            p.playedLength = file.playedLength;
-        } else {
-            EmptyPlayList();  // out of memory half-way: nothing half-read stays
+        // Out of memory in the list half-way: the rows so far stay, with counts to match.
+        if ((size_t)l->rowCount < file.records.size()) {
+            outOfMemory = true;
+            KeepFirstRecords(&file, (size_t)l->rowCount);
         }
+        for (int r = 0; r < l->rowCount; r++) {
+            int32_t order = file.records[(size_t)r].playOrder;
+            SetEntryOrder(r, order);
+            SetEntryLook(r, order == -1 ? LookUnplayed : LookPlayed);
+        }
+        p.nowPlaying = file.nowPlaying;
+        p.playedCount = file.playedCount;
+        p.totalLength = file.totalLength;
+        p.playedLength = file.playedLength;
     }
+    g_playListKept.pending = !ok || !file.whole || outOfMemory;
     FitColumns();
     RepaintPlayList();
     RefreshStatusLine();
+    if (outOfMemory) SayNotAllRead((size_t)l->rowCount);
+    KeepAside(&g_playListKept, path);
     return ok;
 }
 

@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <algorithm>
+#include <new>
 
 static const char kHeader[] = "\xEF\xBB\xBF[Sonvale 1.0 PlayList]";  // 25 bytes, then a NUL
 
@@ -57,6 +58,36 @@ std::string SerializePlayList(const std::vector<PlayListRecord>& records, uint32
     return s;
 }
 
+// Counts, lengths, play orders and the now-playing entry from the records.
+static void Settle(PlayListFile* f) {
+    f->playedCount = 0;
+    f->totalLength = f->playedLength = 0;
+    // The play order walks the history by these numbers: a hand-edited or damaged
+    // file with gaps or repeats is renumbered 0..n-1, keeping its order.
+    std::vector<size_t> played;
+    try {
+        for (size_t i = 0; i < f->records.size(); i++)
+            if (f->records[i].playOrder != -1) played.push_back(i);
+    } catch (const std::bad_alloc&) {
+        // No room to renumber: the pass starts afresh rather than walk a broken history.
+        f->outOfMemory = true;
+        f->whole = false;
+        played.clear();
+        for (PlayListRecord& r : f->records) r.playOrder = -1;
+    }
+    for (const PlayListRecord& r : f->records) {
+        f->totalLength += r.lengthMs;
+        if (r.playOrder != -1) f->playedLength += r.lengthMs;
+    }
+    std::stable_sort(played.begin(), played.end(), [&](size_t a, size_t b) {
+        return f->records[a].playOrder < f->records[b].playOrder;
+    });
+    for (size_t k = 0; k < played.size(); k++) f->records[played[k]].playOrder = (int32_t)k;
+    f->playedCount = (uint32_t)played.size();
+    int32_t n = f->nowPlayingRead;
+    f->nowPlaying = n >= 0 && (size_t)n < f->records.size() && f->records[(size_t)n].playOrder != -1 ? (uint32_t)n : 0;
+}
+
 bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
     *out = PlayListFile{};
     const size_t headerLen = sizeof(kHeader) - 1;
@@ -68,42 +99,48 @@ bool ParsePlayList(const char* data, size_t size, PlayListFile* out) {
     int32_t count = DecimalAt(nul + 13, end);
     nul = NulFrom(nul + 1, end);
     if (!nul || end - nul <= 15) return true;
-    int32_t nowPlaying = DecimalAt(nul + 15, end);
+    out->nowPlayingRead = DecimalAt(nul + 15, end);
     nul = NulFrom(nul + 1, end);
     if (!nul) return true;
-    const char* rec = nul + 3;
-    // A record takes at least 8 bytes: a hostile count reserves no more than the file holds.
-    if (count > 0) out->records.reserve((size_t)count < size / 8 ? (size_t)count : size / 8);
-    while ((int32_t)out->records.size() < count && rec < end) {
-        const char* pathEnd = NulFrom(rec, end);
-        if (!pathEnd) break;
-        const char* lenEnd = NulFrom(pathEnd + 1, end);
-        if (!lenEnd) break;
-        const char* orderEnd = NulFrom(lenEnd + 1, end);
-        if (!orderEnd) break;
-        PlayListRecord r;
-        SplitEntryPath(Utf8ToWide(rec, (size_t)(pathEnd - rec)), &r);
-        r.lengthMs = DecimalAt(pathEnd + 1, lenEnd);
-        r.playOrder = DecimalAt(lenEnd + 1, orderEnd);
-        if (r.playOrder < 0) r.playOrder = -1;
-        out->totalLength += r.lengthMs;
-        if (r.playOrder != -1) {
-            out->playedLength += r.lengthMs;
-            out->playedCount++;
+    size_t next = (size_t)(nul - data) + 3;  // where the next record starts, maybe past the end
+    // Reserve no more memory than the file itself takes: a hostile count in a
+    // large file must not ask for many times that at once. More room comes as
+    // records are really read.
+    if (count > 0) {
+        size_t ahead = size / sizeof(PlayListRecord);
+        try {
+            out->records.reserve((size_t)count < ahead ? (size_t)count : ahead);
+        } catch (const std::bad_alloc&) {
         }
-        out->records.push_back(std::move(r));
-        rec = orderEnd + 3;
     }
-    // The play order walks the history by these numbers: a hand-edited or damaged
-    // file with gaps or repeats is renumbered 0..n-1, keeping its order.
-    std::vector<size_t> played;
-    for (size_t i = 0; i < out->records.size(); i++)
-        if (out->records[i].playOrder != -1) played.push_back(i);
-    std::stable_sort(played.begin(), played.end(), [&](size_t a, size_t b) {
-        return out->records[a].playOrder < out->records[b].playOrder;
-    });
-    for (size_t k = 0; k < played.size(); k++) out->records[played[k]].playOrder = (int32_t)k;
-    if (nowPlaying >= 0 && (size_t)nowPlaying < out->records.size() && out->records[nowPlaying].playOrder != -1)
-        out->nowPlaying = (uint32_t)nowPlaying;
+    try {
+        while ((int32_t)out->records.size() < count && next < size) {
+            const char* rec = data + next;
+            const char* pathEnd = NulFrom(rec, end);
+            if (!pathEnd) break;
+            const char* lenEnd = NulFrom(pathEnd + 1, end);
+            if (!lenEnd) break;
+            const char* orderEnd = NulFrom(lenEnd + 1, end);
+            if (!orderEnd) break;
+            PlayListRecord r;
+            SplitEntryPath(Utf8ToWide(rec, (size_t)(pathEnd - rec)), &r);
+            r.lengthMs = DecimalAt(pathEnd + 1, lenEnd);
+            r.playOrder = DecimalAt(lenEnd + 1, orderEnd);
+            if (r.playOrder < 0) r.playOrder = -1;
+            out->records.push_back(std::move(r));
+            next = (size_t)(orderEnd - data) + 3;
+        }
+    } catch (const std::bad_alloc&) {
+        out->outOfMemory = true;
+    }
+    out->whole = !out->outOfMemory && count >= 0 && out->records.size() == (size_t)count && next == size;
+    Settle(out);
     return true;
+}
+
+void KeepFirstRecords(PlayListFile* f, size_t n) {
+    if (n >= f->records.size()) return;
+    f->records.resize(n);
+    f->whole = false;
+    Settle(f);
 }

@@ -1,5 +1,6 @@
 #include "library/statistics.h"
 #include "library/bounded_text.h"
+#include "library/kept_aside.h"
 #include "app/disk_file.h"
 #include "app/general_settings.h"
 #include "app/messages.h"
@@ -10,6 +11,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include <string.h>
+#include <new>
 
 ListenStats g_stats;
 
@@ -83,7 +85,14 @@ static uint64_t HexAt(const char* at, const char* end) {
     return v;
 }
 
-bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out) {
+// Empty records that stand for a count larger than the records present: a
+// few, never a number that only a damaged count asks for.
+static const size_t kMostEmptyRecords = 4096;
+
+bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out, StatisticsRead* read) {
+    StatisticsRead ignored;
+    if (!read) read = &ignored;
+    *read = StatisticsRead{};
     out->clear();
     const size_t headerLen = sizeof(kHeader) - 1;
     if (size < headerLen || memcmp(data, kHeader, headerLen) != 0) return false;
@@ -92,31 +101,52 @@ bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* o
     if (!nul || end - nul <= 13) return true;
     int32_t count = DecimalAt(nul + 13, end);
     nul = NulFrom(nul + 1, end);
-    if (!nul || count <= 0) return true;
-    const char* rec = nul + 3;
-    // A hostile count makes no more records than the rest of the file could hold.
-    size_t room = rec < end ? (size_t)(end - rec) / kSmallestRecord : 0;
-    out->resize((size_t)count < room ? (size_t)count : room);
-    for (ListenRecord& r : *out) {
-        if (rec >= end) break;
-        const char* field[8];
-        field[0] = rec;
-        bool whole = true;
-        for (int i = 0; i < 7 && whole; i++) {
-            const char* n = NulFrom(field[i], end);
-            if (!n) whole = false;
-            else field[i + 1] = n + 1;
+    if (!nul) return true;
+    size_t next = (size_t)(nul - data) + 3;  // where the next record starts, maybe past the end
+    if (count <= 0) {
+        read->whole = count == 0 && next == size;
+        return true;
+    }
+    // A hostile count makes no more records than the rest of the file could hold,
+    // and no more memory is reserved ahead than the file itself takes.
+    size_t room = next < size ? (size - next) / kSmallestRecord : 0;
+    size_t wanted = (size_t)count < room ? (size_t)count : room;
+    size_t ahead = size / sizeof(ListenRecord);
+    try {
+        out->reserve(wanted < ahead ? wanted : ahead);
+    } catch (const std::bad_alloc&) {
+    }
+    try {
+        while (out->size() < wanted && next < size) {
+            const char* field[8];
+            field[0] = data + next;
+            bool whole = true;
+            for (int i = 0; i < 7 && whole; i++) {
+                const char* n = NulFrom(field[i], end);
+                if (!n) whole = false;
+                else field[i + 1] = n + 1;
+            }
+            if (!whole) break;  // the file ends inside this record
+            auto text = [&](int i) { return Utf8ToWide(field[i], (size_t)(field[i + 1] - 1 - field[i])); };
+            ListenRecord r;
+            r.artist = text(0);
+            r.title = text(1);
+            r.album = text(2);
+            r.genre = text(3);
+            r.year = text(4);
+            r.lengthMs = DecimalAt(field[5], field[6] - 1);
+            r.listenMs = (int64_t)HexAt(field[6], field[7] - 1);
+            out->push_back(std::move(r));
+            next = (size_t)(field[7] - data) + 2;  // past the NUL of the number and CR LF
         }
-        if (!whole) break;  // the file ends inside this record: it stays empty
-        auto text = [&](int i) { return Utf8ToWide(field[i], (size_t)(field[i + 1] - 1 - field[i])); };
-        r.artist = text(0);
-        r.title = text(1);
-        r.album = text(2);
-        r.genre = text(3);
-        r.year = text(4);
-        r.lengthMs = DecimalAt(field[5], field[6] - 1);
-        r.listenMs = (int64_t)HexAt(field[6], field[7] - 1);
-        rec = field[7] + 2;  // past the NUL of the number and CR LF
+        read->whole = out->size() == (size_t)count && next == size;
+        // A count larger than the records present leaves empty records after them.
+        size_t empty = wanted - out->size();
+        if (empty > kMostEmptyRecords) empty = kMostEmptyRecords;
+        out->resize(out->size() + empty);
+    } catch (const std::bad_alloc&) {
+        read->outOfMemory = true;
+        read->whole = false;
     }
     return true;
 }
@@ -125,15 +155,31 @@ bool LoadStatistics() {
     std::string bytes;
     std::wstring path = StatisticsPath();
     g_stats.keepFile = false;
+    g_stats.kept.pending = false;
     if (!ReadWholeFile(path.c_str(), &bytes, kMaxStatisticsFile)) {
+        DWORD error = GetLastError();
         // A file that is there but could not be read keeps its history: this
         // run's listens are not worth more than every earlier one.
         g_stats.keepFile = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (g_stats.keepFile && error == ERROR_NOT_ENOUGH_MEMORY)
+            ShowInformation(L"Not enough memory to read Scrobbler.dcp: it is left as it is.");
         return false;
     }
     g_stats.current = -1;
     g_stats.listening = g_stats.counting = false;
-    return ParseStatistics(bytes.data(), bytes.size(), &g_stats.records);
+    StatisticsRead read;
+    bool ok = ParseStatistics(bytes.data(), bytes.size(), &g_stats.records, &read);
+    // Read in part, or not ours: the first save keeps a copy of it first.
+    g_stats.kept.pending = !ok || !read.whole;
+    if (read.outOfMemory) {
+        wchar_t text[200];
+        _snwprintf(text, 200, L"Not enough memory to read all of Scrobbler.dcp: the first %u records were kept.",
+                   (unsigned)g_stats.records.size());
+        text[199] = 0;
+        ShowInformation(text);
+    }
+    KeepAside(&g_stats.kept, path);
+    return ok;
 }
 
 // Adds the running stretch to the current record; the stretch goes on from now when `goOn`.
@@ -152,8 +198,17 @@ static void AddStretch(bool goOn) {
 bool SaveStatistics() {
     if (g_stats.keepFile) return false;
     AddStretch(true);
+    std::wstring path = StatisticsPath();
+    if (!KeepAside(&g_stats.kept, path)) return false;  // no copy: the old file stays as it is
+    std::string bytes;
+    try {
+        bytes = SerializeStatistics(g_stats.records);
+    } catch (const std::bad_alloc&) {
+        ShowInformation(L"Not enough memory to save Scrobbler.dcp: the file on disk was left as it was.");
+        return false;
+    }
     SetLastError(0);
-    if (!ReplaceFileContents(StatisticsPath(), SerializeStatistics(g_stats.records))) {
+    if (!ReplaceFileContents(path, bytes)) {
         DWORD code = GetLastError();
         ShowOsError(code ? code : ERROR_WRITE_FAULT);
         return false;

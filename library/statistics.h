@@ -5,6 +5,7 @@
 #include <stdint.h>
 #include <string>
 #include <vector>
+#include "library/kept_aside.h"
 
 struct TagRecord;
 
@@ -21,15 +22,25 @@ struct ListenStats {
     bool listening = false;             // a listen is prepared or counted for `current`
     bool counting = false;              // a stretch runs since startTime
     bool keepFile = false;              // the file exists but could not be read: never overwrite it
+    KeptAside kept;                     // the file read in part: copied aside before the first save
 };
 extern ListenStats g_stats;
 
 // Scrobbler.dcp: NUL-terminated UTF-8 fields under a bracketed header line.
 std::string SerializeStatistics(const std::vector<ListenRecord>& records);
+struct StatisticsRead {
+    // Every record the header announced was read and the data ended right
+    // after the last one: a save loses nothing of this file.
+    bool whole = false;
+    // Memory ran out while reading: the records complete so far are kept.
+    bool outOfMemory = false;
+};
 // False when the header does not match (no records then). A short or damaged
 // file keeps the records complete so far; a count larger than the records
-// present leaves empty records, as many as the rest of the file could hold.
-bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out);
+// present leaves a few empty records, no more than the rest of the file could
+// hold. What is reserved ahead is bounded by the file's own size, and a failed
+// allocation stops the reading with outOfMemory set instead of ending the program.
+bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out, StatisticsRead* read = nullptr);
 // At start-up: false when the file is missing or foreign (records as they are, or none).
 bool LoadStatistics();
 // Writes beside the old file and replaces it in one step; a failure shows the

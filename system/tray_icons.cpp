@@ -2,6 +2,7 @@
 #include "app/general_settings.h"
 
 std::vector<TrayIcon*> g_trayIcons;
+BOOL(WINAPI* g_notifyIcon)(DWORD message, NOTIFYICONDATAW* data) = Shell_NotifyIconW;
 
 static int g_lastLevel = -1;
 static uint16_t g_lastLanguage;
@@ -58,9 +59,9 @@ std::vector<uint8_t> CpuIconImage(int level) {
 
 static void Notify(NOTIFYICONDATAW* d, DWORD flags) {
     d->uFlags = flags;
-    if (!Shell_NotifyIconW(NIM_MODIFY, d)) {
+    if (!g_notifyIcon(NIM_MODIFY, d)) {
         d->uFlags = flags | NIF_MESSAGE;
-        Shell_NotifyIconW(NIM_ADD, d);
+        g_notifyIcon(NIM_ADD, d);
     }
 }
 
@@ -75,7 +76,8 @@ CpuTrayIcon::CpuTrayIcon(HWND owner) {
     data.uCallbackMessage = WM_APP;
     data.hIcon = icons[0];
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    if (g_general.isShowCPU) Shell_NotifyIconW(NIM_ADD, &data);
+    shown = g_general.isShowCPU != 0;
+    if (shown) g_notifyIcon(NIM_ADD, &data);
     FILETIME i, k, u;
     if (SystemTimes() && SystemTimes()(&i, &k, &u)) {
         idle = (uint64_t)i.dwHighDateTime << 32 | i.dwLowDateTime;
@@ -90,10 +92,18 @@ CpuTrayIcon::~CpuTrayIcon() {
         if (i) DestroyIcon(i);
 }
 
-int CpuTrayIcon::Remove() { return Shell_NotifyIconW(NIM_DELETE, &data); }
+int CpuTrayIcon::Remove() {
+    shown = false;
+    g_lastLevel = -1;  // shown again, it shows its level at the next measurement
+    return g_notifyIcon(NIM_DELETE, &data);
+}
 
 int CpuTrayIcon::Update(bool force) {
-    if (!g_general.isShowCPU) return 0;
+    if (!g_general.isShowCPU) {
+        // Switched off (also by the settings read after the icon was made): it goes.
+        if (shown) Remove();
+        return 0;
+    }
     int every = g_general.isTrayUpdateLow ? 50 : 10;
     if (!force && skip < every) {
         skip++;
@@ -115,6 +125,7 @@ int CpuTrayIcon::Update(bool force) {
     data.hIcon = icons[level];
     swprintf(data.szTip, 128, L"CPU Usage: %i%%", CpuPercent(busy, total));
     Notify(&data, NIF_ICON | NIF_TIP);
+    shown = true;
     return 1;
 }
 
@@ -137,7 +148,8 @@ LanguageTrayIcon::LanguageTrayIcon(HWND owner) {
     data.uCallbackMessage = WM_APP;
     data.hIcon = icons[0];
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    if (g_general.isShowLanguage) Shell_NotifyIconW(NIM_ADD, &data);
+    shown = g_general.isShowLanguage != 0;
+    if (shown) g_notifyIcon(NIM_ADD, &data);
 }
 
 LanguageTrayIcon::~LanguageTrayIcon() {
@@ -146,10 +158,17 @@ LanguageTrayIcon::~LanguageTrayIcon() {
         if (i) DestroyIcon(i);
 }
 
-int LanguageTrayIcon::Remove() { return Shell_NotifyIconW(NIM_DELETE, &data); }
+int LanguageTrayIcon::Remove() {
+    shown = false;
+    g_lastLanguage = 0;  // shown again, it shows the language at once
+    return g_notifyIcon(NIM_DELETE, &data);
+}
 
 int LanguageTrayIcon::Update(bool force) {
-    if (!g_general.isShowLanguage) return 0;
+    if (!g_general.isShowLanguage) {
+        if (shown) Remove();
+        return 0;
+    }
     HWND fg = GetForegroundWindow();
     uint16_t language = LOWORD((ULONG_PTR)GetKeyboardLayout(GetWindowThreadProcessId(fg, nullptr)));
     if (language == g_lastLanguage && !force) return 0;
@@ -159,6 +178,7 @@ int LanguageTrayIcon::Update(bool force) {
     data.hIcon = icon >= 0 ? icons[icon] : nullptr;
     lstrcpynW(data.szTip, tip, 128);
     Notify(&data, NIF_ICON | NIF_TIP);
+    shown = true;
     return 1;
 }
 

@@ -20,6 +20,7 @@ public:
     int32_t skip = 0;
     NOTIFYICONDATAW data{};
     uint64_t idle = 0, kernel = 0, user = 0;
+    bool shown = false;  // in the notification area (added and not removed)
     CpuTrayIcon(HWND owner);
     ~CpuTrayIcon() override;
     int Update(bool force) override;
@@ -30,6 +31,7 @@ class LanguageTrayIcon : public TrayIcon {
 public:
     HICON icons[3] = {};
     NOTIFYICONDATAW data{};
+    bool shown = false;
     LanguageTrayIcon(HWND owner);
     ~LanguageTrayIcon() override;
     int Update(bool force) override;
@@ -37,8 +39,12 @@ public:
 };
 
 extern std::vector<TrayIcon*> g_trayIcons;
+// Shell_NotifyIconW; tests put a recorder in its place.
+extern BOOL(WINAPI* g_notifyIcon)(DWORD message, NOTIFYICONDATAW* data);
 
-// Start-up: the CPU icon, then the language icon; exit: every icon goes.
+// Start-up, once the settings are read: the CPU icon, then the language icon;
+// exit: every icon goes. An icon whose flag is off is not added, and one
+// switched off later goes at its next update.
 void CreateTrayIcons(HWND owner);
 // The icons by their place in g_trayIcons.
 enum TrayIconIndex { TrayCpu = 0, TrayLanguage = 1 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include "app/general_settings.h"
+#include "app/disk_file.h"
+#include "app/main_frame.h"
+#include "ui/list_view.h"
 #include "app/main_window.h"
 #include "app/paths.h"
 #include "app/settings_store.h"
@@ -136,8 +139,30 @@ TEST_F(GeneralSettingsTest, ASectionWithoutPlacementStillGivesAUsableWindow) {
 TEST_F(GeneralSettingsTest, UnwritableFolderSavesNothing) {
     std::string before = "\xEF\xBB\xBF[General]\r\nTheme = 1101\r\n";
     WriteFileBytes(ini, before);
-    CreateDirectoryW((ini + L".new").c_str(), nullptr);
+    CreateDirectoryW(SaveTempPath(ini).c_str(), nullptr);
     SaveAllSettings();
-    RemoveDirectoryW((ini + L".new").c_str());
+    RemoveDirectoryW(SaveTempPath(ini).c_str());
     EXPECT_EQ(ReadFileBytes(ini), before);
+}
+
+TEST_F(GeneralSettingsTest, TheFocusedControlIsSavedAndFocusedAgain) {
+    ASSERT_TRUE(CreateMainWindow());
+    UiWindow* ui = g_mainFrame.window;
+    int playList = g_mainFrame.playList->index, fileList = g_mainFrame.fileList->index;
+    SetFocusIndex(ui, playList, false);
+    SaveAllSettings();
+    EXPECT_NE(ReadFileBytes(ini).find("\r\nFocus = " + std::to_string(playList) + "\r\n"), std::string::npos);
+
+    SetFocusIndex(ui, fileList, false);
+    SetGeneralDefaults();
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(ui->focusIndex, playList);
+    EXPECT_EQ(g_general.Focus, playList);
+
+    // A number that names no control that takes the focus leaves the focus where it is.
+    std::string bytes = ReadFileBytes(ini);
+    bytes.replace(bytes.find("Focus = "), 8 + std::to_string(playList).size(), "Focus = 9999");
+    WriteFileBytes(ini, bytes);
+    LoadGeneralSettings(true, false);
+    EXPECT_EQ(ui->focusIndex, playList);
 }

@@ -7,6 +7,7 @@
 #include "library/playlist_file.h"
 #include "library/file_groups.h"
 #include "library/file_browser.h"
+#include "app/disk_file.h"
 #include "app/general_settings.h"
 #include "app/paths.h"
 #include "ui/theme.h"
@@ -84,6 +85,7 @@ TEST_F(PlayListTest, SaveAfterLoadGivesTheSameBytesAndTheRowsShowTheirState) {
 
 TEST_F(PlayListTest, BadFilesLeaveAnEmptyOrUnchangedPlaylist) {
     LoadSix({-1, -1, -1, -1, -1, -1}, 0);
+    AnyBoxCatcher boxes;  // each damaged file is kept aside, and that is said
     // A missing file: false, and the rows stay.
     ASSERT_TRUE(DeleteFileW(File().c_str()));
     EXPECT_FALSE(LoadPlayList());
@@ -119,7 +121,7 @@ TEST_F(PlayListTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
     std::string before = ReadFileBytes(File());
     EmptyPlayList();
     // The new file cannot be made beside the old one.
-    ASSERT_TRUE(CreateDirectoryW((File() + L".new").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(SaveTempPath(File()).c_str(), nullptr));
     {
         AnyBoxCatcher boxes;
         SavePlayList();
@@ -128,7 +130,95 @@ TEST_F(PlayListTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
         EXPECT_EQ(seen[0].rfind(L"Error occurred|Error code \"", 0), 0u) << seen[0];
     }
     EXPECT_EQ(ReadFileBytes(File()), before);
-    RemoveDirectoryW((File() + L".new").c_str());
+    RemoveDirectoryW(SaveTempPath(File()).c_str());
+}
+
+TEST_F(PlayListTest, AFileThatDidNotReadWholeIsKeptAsideOnceBeforeTheFirstSave) {
+    std::vector<std::wstring> paths = {L"C:\\Music\\a.mp3", L"C:\\Music\\b.mp3", L"C:\\Music\\c.mp3"};
+    std::string good = PlayListBytes(paths, {1000, 2000, 3000}, {0, -1, 1}, 2);
+    // A bad header byte: nothing reads, the next save would have lost all three.
+    std::string badHeader = good;
+    badHeader[5] ^= 0x20;
+    ASSERT_TRUE(WriteFileBytes(File(), badHeader));
+    {
+        AnyBoxCatcher boxes;
+        EXPECT_FALSE(LoadPlayList());
+        EXPECT_EQ(PlayListCount(), 0);
+        SavePlayList();
+        SavePlayList();
+        std::vector<std::wstring> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 1u);  // said once
+        EXPECT_EQ(seen[0], L"Information|PlayList.dcp could not be read whole, so it was kept as PlayList.dcp.bad "
+                           L"before being saved again.");
+    }
+    EXPECT_EQ(ReadFileBytes(File() + L".bad"), badHeader);
+    EXPECT_EQ(ReadFileBytes(File()), PlayListBytes({}, {}, {}, 0));
+
+    // A cut in the last entry: two entries read, the copy under the next free name.
+    std::string cut = good.substr(0, good.size() - 4);
+    ASSERT_TRUE(WriteFileBytes(File(), cut));
+    {
+        AnyBoxCatcher boxes;
+        EXPECT_TRUE(LoadPlayList());
+        EXPECT_EQ(PlayListCount(), 2);
+        SavePlayList();
+        EXPECT_EQ(boxes.Seen().size(), 1u);
+    }
+    EXPECT_EQ(ReadFileBytes(File() + L".bad2"), cut);
+    EXPECT_EQ(ReadFileBytes(File() + L".bad"), badHeader);
+
+    // A whole file is saved over without a copy or a word.
+    ASSERT_TRUE(WriteFileBytes(File(), good));
+    {
+        AnyBoxCatcher boxes;
+        EXPECT_TRUE(LoadPlayList());
+        SavePlayList();
+        EXPECT_TRUE(boxes.Seen().empty());
+    }
+    EXPECT_EQ(ReadFileBytes(File()), good);
+    EXPECT_EQ(GetFileAttributesW((File() + L".bad3").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PlayListTest, RunningOutOfMemoryKeepsTheEntriesReadAndSaysSo) {
+    std::vector<std::wstring> paths(60000, L"C:\\Music\\song.mp3");
+    std::vector<int> lengths(paths.size(), 1000), orders(paths.size(), -1);
+    std::string big = PlayListBytes(paths, lengths, orders, 0);
+    ASSERT_TRUE(WriteFileBytes(File(), big));
+    {
+        AnyBoxCatcher boxes;
+        {
+            AllocationLimit limit(2 << 20);
+            EXPECT_TRUE(LoadPlayList());
+        }
+        // What was not read is kept aside before a save writes fewer entries.
+        std::vector<std::wstring> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0].rfind(L"Information|Not enough memory to read all of PlayList.dcp: the first ", 0), 0u)
+            << seen[0];
+        EXPECT_EQ(seen[1].rfind(L"Information|PlayList.dcp could not be read whole", 0), 0u) << seen[1];
+        EXPECT_GT(PlayListCount(), 1000);
+        EXPECT_LT(PlayListCount(), 60000);
+        EXPECT_EQ(g_playList.totalLength, 1000 * (int64_t)PlayListCount());
+        SavePlayList();
+        EXPECT_EQ(boxes.Seen().size(), 2u);
+    }
+    EXPECT_EQ(ReadFileBytes(File() + L".bad"), big);
+    // Too little memory for the file itself: nothing read, the file kept aside all the same.
+    ASSERT_TRUE(WriteFileBytes(File(), big));
+    {
+        AnyBoxCatcher boxes;
+        {
+            AllocationLimit limit(64 << 10);
+            EXPECT_FALSE(LoadPlayList());
+        }
+        SavePlayList();
+        std::vector<std::wstring> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0], L"Information|Not enough memory to read PlayList.dcp.");
+        EXPECT_EQ(seen[1], L"Information|PlayList.dcp could not be read whole, so it was kept as PlayList.dcp.bad2 "
+                           L"before being saved again.");
+    }
+    EXPECT_EQ(ReadFileBytes(File() + L".bad2"), big);
 }
 
 TEST_F(PlayListTest, RemovingRenumbersThePlayOrdersAndNowPlayingFollowsItsEntry) {

@@ -43,63 +43,6 @@ std::wstring LibraryWindow::StatusText(int row) const {
     return t ? t : L"";
 }
 
-static CRITICAL_SECTION g_lock;
-static std::vector<std::wstring> g_seen;
-
-static BOOL CALLBACK FindAnyBox(HWND hwnd, LPARAM found) {
-    wchar_t cls[16];
-    GetClassNameW(hwnd, cls, 16);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && IsWindowVisible(hwnd)) {
-        *(HWND*)found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static DWORD WINAPI CatchAny(void* arg) {
-    AnyBoxCatcher* c = (AnyBoxCatcher*)arg;
-    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
-        HWND box = nullptr;
-        EnumWindows(FindAnyBox, (LPARAM)&box);
-        if (box) {
-            wchar_t caption[256] = {}, text[1024] = {};
-            GetWindowTextW(box, caption, 256);
-            GetDlgItemTextW(box, 0xFFFF, text, 1024);
-            EnterCriticalSection(&g_lock);
-            g_seen.push_back(std::wstring(caption) + L"|" + text);
-            LeaveCriticalSection(&g_lock);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            while (IsWindow(box)) Sleep(5);
-        }
-        Sleep(5);
-    }
-    return 0;
-}
-
-AnyBoxCatcher::AnyBoxCatcher() {
-    static bool ready = (InitializeCriticalSection(&g_lock), true);
-    (void)ready;
-    EnterCriticalSection(&g_lock);
-    g_seen.clear();
-    LeaveCriticalSection(&g_lock);
-    thread = CreateThread(nullptr, 0, CatchAny, this, 0, nullptr);
-}
-
-AnyBoxCatcher::~AnyBoxCatcher() {
-    InterlockedExchange(&stop, 1);
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
-}
-
-std::vector<std::wstring> AnyBoxCatcher::Seen() {
-    EnterCriticalSection(&g_lock);
-    std::vector<std::wstring> copy = g_seen;
-    LeaveCriticalSection(&g_lock);
-    return copy;
-}
-
 std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vector<int>& lengths,
                           const std::vector<int>& orders, int nowPlaying) {
     std::vector<PlayListRecord> records(paths.size());

@@ -25,16 +25,6 @@ struct LibraryWindow {
 // Fresh settings and an empty playlist state, the program folder being `folder`.
 void ResetLibraryState(const std::wstring& folder);
 
-// Answers every message box of the process from another thread while alive
-// and keeps "caption|text" of each.
-struct AnyBoxCatcher {
-    AnyBoxCatcher();
-    ~AnyBoxCatcher();
-    std::vector<std::wstring> Seen();
-    HANDLE thread = nullptr;
-    volatile LONG stop = 0;
-};
-
 // Writes a PlayList.dcp of these paths, lengths and play orders.
 std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vector<int>& lengths,
                           const std::vector<int>& orders, int nowPlaying);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include "library/playlist_file.h"
+#include "tests/test_support.h"
 
 static PlayListRecord Rec(const wchar_t* path, int len, int order) {
     PlayListRecord r;
@@ -113,4 +114,74 @@ TEST(PlayListFile, EveryTruncationAndByteFlipIsSafe) {
             EXPECT_TRUE(f.records.empty() || f.nowPlaying < f.records.size());
         }
     }
+}
+
+TEST(PlayListFile, OnlyAFileReadToItsLastByteIsWhole) {
+    std::vector<PlayListRecord> recs = {Rec(L"C:\\Music\\a.mp3", 1000, 0), Rec(L"C:\\Music\\b.ogg", 2000, -1)};
+    std::string bytes = SerializePlayList(recs, 0);
+    PlayListFile f;
+    ASSERT_TRUE(Parse(bytes, &f));
+    EXPECT_TRUE(f.whole);
+    ASSERT_TRUE(Parse(SerializePlayList({}, 0), &f));
+    EXPECT_TRUE(f.whole);
+    // A cut anywhere, a smaller or larger count, bytes after the last record: not whole.
+    for (size_t n = 0; n < bytes.size(); n++) {
+        Parse(bytes.substr(0, n), &f);
+        EXPECT_FALSE(f.whole) << n;
+    }
+    std::string more = bytes, fewer = bytes;
+    more.replace(more.find("#Elements: 2"), 12, "#Elements: 3");
+    fewer.replace(fewer.find("#Elements: 2"), 12, "#Elements: 1");
+    ASSERT_TRUE(Parse(more, &f));
+    EXPECT_EQ(f.records.size(), 2u);
+    EXPECT_FALSE(f.whole);
+    ASSERT_TRUE(Parse(fewer, &f));
+    EXPECT_EQ(f.records.size(), 1u);
+    EXPECT_FALSE(f.whole);
+    EXPECT_TRUE(Parse(bytes + "x", &f));
+    EXPECT_FALSE(f.whole);
+}
+
+// A crafted file with a huge count: the reader reserves no more than the
+// file's own size (1 MB here; a 1 GiB file once asked for more than 10 GB and
+// the failed allocation ended the program).
+TEST(PlayListFile, AHugeCountReservesNoMoreThanTheFileHolds) {
+    std::string bytes = SerializePlayList({Rec(L"C:\\a.mp3", 5, 0)}, 0);
+    bytes.replace(bytes.find("#Elements: 1"), 12, "#Elements: 2000000000");
+    bytes.append(1 << 20, 'x');  // a path that never ends
+    PlayListFile f;
+    {
+        AllocationLimit limit(4 << 20);
+        ASSERT_TRUE(ParsePlayList(bytes.data(), bytes.size(), &f));
+    }
+    EXPECT_FALSE(f.outOfMemory);
+    EXPECT_EQ(f.records.size(), 1u);
+    EXPECT_LE(f.records.capacity() * sizeof(PlayListRecord), bytes.size());
+    EXPECT_FALSE(f.whole);
+}
+
+TEST(PlayListFile, RunningOutOfMemoryKeepsWhatWasRead) {
+    std::vector<PlayListRecord> recs;
+    for (int i = 0; i < 100000; i++) recs.push_back(Rec(L"C:\\a.mp3", 1000, i % 2 ? i / 2 : -1));
+    std::string bytes = SerializePlayList(recs, 7);
+    PlayListFile f;
+    {
+        AllocationLimit limit(1 << 20);  // room for about ten thousand records
+        ASSERT_TRUE(ParsePlayList(bytes.data(), bytes.size(), &f));
+    }
+    EXPECT_TRUE(f.outOfMemory);
+    EXPECT_FALSE(f.whole);
+    ASSERT_GT(f.records.size(), 1000u);
+    ASSERT_LT(f.records.size(), recs.size());
+    // Complete records with counts and play orders that agree with them.
+    EXPECT_EQ(EntryPath(f.records.back()), L"C:\\a.mp3");
+    EXPECT_EQ(f.totalLength, 1000 * (int64_t)f.records.size());
+    EXPECT_EQ(f.playedCount, (uint32_t)(f.records.size() / 2));
+    EXPECT_EQ(f.nowPlaying, 7u);
+    // Fewer rows than records (the list ran out): the counts follow.
+    KeepFirstRecords(&f, 4);
+    EXPECT_EQ(f.records.size(), 4u);
+    EXPECT_EQ(f.playedCount, 2u);
+    EXPECT_EQ(f.records[3].playOrder, 1);
+    EXPECT_EQ(f.nowPlaying, 0u);  // entry 7 is gone
 }

@@ -123,7 +123,7 @@ TEST_F(SettingsFileTest, WritesTheFormatByteForByte) {
         h.Close();
     }
     EXPECT_EQ(ReadFileBytes(ini), kBom + "[General]\r\na = 1\r\n\r\n[HotKeys]\r\nk = 10\r\n");
-    EXPECT_EQ(GetFileAttributesW((ini + L".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(SaveTempPath(ini).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(SettingsFileTest, ReadsByNameCaseInsensitivelyFirstWins) {
@@ -164,12 +164,12 @@ TEST_F(SettingsFileTest, AFailedSaveKeepsThePreviousFile) {
     std::string before = kBom + "[General]\r\nTheme = 1101\r\n";
     WriteFileBytes(ini, before);
     // The new file cannot be created beside the old one: nothing changes.
-    CreateDirectoryW((ini + L".new").c_str(), nullptr);
+    CreateDirectoryW(SaveTempPath(ini).c_str(), nullptr);
     SettingsStore s;
     EXPECT_FALSE(s.Open(SettingsKeyRewrite, L"Settings.ini\\General", KEY_WRITE));
     s.Close();
     EXPECT_EQ(ReadFileBytes(ini), before);
-    RemoveDirectoryW((ini + L".new").c_str());
+    RemoveDirectoryW(SaveTempPath(ini).c_str());
 
     // Inside a save, the file on disk stays the old one until the whole save lands.
     BeginSettingsSave();
@@ -184,6 +184,44 @@ TEST_F(SettingsFileTest, AFailedSaveKeepsThePreviousFile) {
     EXPECT_EQ(ReadFileBytes(ini), before);
     EXPECT_TRUE(EndSettingsSave());
     EXPECT_EQ(ReadFileBytes(ini), kBom + "[General]\r\nTheme = 1104\r\n\r\n[HotKeys]\r\nk = 1\r\n");
+}
+
+// Another player saving into the same folder at the same moment.
+static DWORD WINAPI HoldBriefly(void* handle) {
+    Sleep(400);
+    CloseHandle((HANDLE)handle);
+    return 0;
+}
+
+TEST_F(SettingsFileTest, TwoWritersNeverShareATemporaryFileAndTheReplaceWaitsItsTurn) {
+    std::string before = kBom + "[General]\r\nTheme = 1101\r\n";
+    WriteFileBytes(ini, before);
+    // Each process has a temporary name of its own.
+    std::wstring temp = SaveTempPath(ini);
+    EXPECT_EQ(temp.rfind(ini + L".", 0), 0u);
+    EXPECT_NE(temp.find(std::to_wstring(GetCurrentProcessId())), std::wstring::npos);
+    EXPECT_EQ(temp.substr(temp.size() - 4), L".new");
+    // The other writer is busy with the temporary file of the old single name,
+    // and then holds Settings.ini itself for a moment, as a replace does.
+    HANDLE other = CreateFileW((ini + L".new").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE release = CreateThread(nullptr, 0, HoldBriefly, held, 0, nullptr);
+    BeginSettingsSave();
+    {
+        SettingsStore g;
+        ASSERT_TRUE(g.Open(SettingsKeyRewrite, L"Settings.ini\\General", KEY_WRITE));
+        g.WriteDword(L"Theme", 1105);
+    }
+    EXPECT_TRUE(EndSettingsSave());
+    WaitForSingleObject(release, 5000);
+    CloseHandle(release);
+    CloseHandle(other);
+    DeleteFileW((ini + L".new").c_str());
+    EXPECT_EQ(ReadFileBytes(ini), kBom + "[General]\r\nTheme = 1105\r\n");
+    EXPECT_EQ(GetFileAttributesW(temp.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(SettingsFileTest, HiddenFileKeepsItsAttribute) {

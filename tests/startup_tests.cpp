@@ -246,6 +246,120 @@ TEST_F(HandOffTest, ForceStartRunsASecondPlayer) {
     EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The running player has begun closing when a new process arrives with a
+// file: it takes no record, and the new process becomes the player.
+TEST_F(HandOffTest, AClosingPlayerRefusesAndTheNewProcessStartsInItsPlace) {
+    std::wstring title = InstanceTitle();
+    std::wstring before = LastHandOff().path;
+    SendMessageW(g_mainWindow, WM_CLOSE, 0, 0);
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    ASSERT_TRUE(IsPlayerClosing(g_mainWindow));
+    // Found closing: not taken for the running player.
+    {
+        Process p;
+        ASSERT_TRUE(p.Start(second, L"\"" + song + L"\"", dir.path));
+        HWND w = WaitForWindow(p, title.c_str(), title.c_str());
+        ASSERT_TRUE(w);
+        EXPECT_NE(w, g_mainWindow);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.Wait(20000), 0u);
+    }
+    // Found just before it began closing: the record is refused all the same.
+    UnmarkPlayerClosing(g_mainWindow);
+    {
+        Process p;
+        ASSERT_TRUE(p.Start(second, L"/add \"" + song + L"\"", dir.path));
+        HWND w = WaitForWindow(p, title.c_str(), title.c_str());
+        ASSERT_TRUE(w);
+        EXPECT_NE(w, g_mainWindow);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.Wait(20000), 0u);
+    }
+    EXPECT_EQ(LastHandOff().path, before);
+}
+
+static HANDLE g_deafReady;
+static HWND g_deafWindow;
+static DWORD WINAPI DeafWindowThread(void*) {
+    g_deafWindow = CreateWindowExW(0, L"STATIC", L"deaf", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(g_deafReady);
+    Sleep(1000);  // answers nothing meanwhile
+    DestroyWindow(g_deafWindow);
+    return 0;
+}
+
+TEST(HandOffSend, APlayerThatDoesNotAnswerTakesNoRecord) {
+    g_deafReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE t = CreateThread(nullptr, 0, DeafWindowThread, nullptr, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(g_deafReady, 5000), WAIT_OBJECT_0);
+    HandOffRecord r{};
+    r.path[0] = L'x';
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(SendHandOff(g_deafWindow, r, 300));
+    EXPECT_LT(GetTickCount() - start, 2500u);
+    WaitForSingleObject(t, 10000);
+    CloseHandle(t);
+    CloseHandle(g_deafReady);
+}
+
+// A save that fails on the way out is no box that keeps the closing player open.
+TEST(Startup, AFailedSaveOnTheWayOutShowsNoBoxAndThePlayerEnds) {
+    ScratchFolder dir(L"closefail");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    Process p;
+    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    std::wstring list = dir.File(L"PlayList.dcp");
+    ASSERT_TRUE(WaitForFile(list));
+    // PlayList.dcp cannot be replaced any more: a folder has its name.
+    ASSERT_TRUE(DeleteFileW(list.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(list.c_str(), nullptr));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    RemoveDirectoryW(list.c_str());
+    EXPECT_NE(ReadFileBytes(dir.File(L"Settings.ini")).find("[HotKeys]"), std::string::npos);
+}
+
+static bool NoTemporaryFilesLeft(const ScratchFolder& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(dir.File(L"*.new").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return true;
+    FindClose(h);
+    return false;
+}
+
+// Two players in one folder (the second started with /fs) closing together:
+// both end, and each file is one whole version, the last writer's.
+TEST(Startup, TwoPlayersClosingTogetherBothEndAndLeaveWholeFiles) {
+    ScratchFolder dir(L"twoclose");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    std::wstring ini = dir.File(L"Settings.ini");
+    for (int round = 0; round < 2; round++) {
+        Process a, b;
+        ASSERT_TRUE(a.Start(exe, L"/fs /ns", dir.path));
+        ASSERT_TRUE(b.Start(exe, L"/fs /ns", dir.path));
+        HWND wa = WaitForWindow(a, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        HWND wb = WaitForWindow(b, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        ASSERT_TRUE(wa && wb);
+        ASSERT_TRUE(WaitForFile(dir.File(L"Scrobbler.dcp"), 100) || WaitForFile(ini));
+        Sleep(500);
+        PostMessageW(wa, WM_CLOSE, 0, 0);
+        PostMessageW(wb, WM_CLOSE, 0, 0);
+        EXPECT_EQ(a.Wait(20000), 0u) << round;
+        EXPECT_EQ(b.Wait(20000), 0u) << round;
+        std::string settings = ReadFileBytes(ini);
+        EXPECT_EQ(settings.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0), 0u);
+        EXPECT_EQ(settings.find("[General]", 4), std::string::npos);
+        EXPECT_NE(settings.find("\r\n\r\n[HotKeys]\r\n"), std::string::npos);
+        EXPECT_EQ(settings.substr(settings.size() - 2), "\r\n");
+        EXPECT_EQ(ReadFileBytes(dir.File(L"PlayList.dcp")).substr(0, 26), std::string("\xEF\xBB\xBF[Sonvale 1.0 PlayList]\0", 26));
+        EXPECT_EQ(ReadFileBytes(dir.File(L"Scrobbler.dcp")).substr(0, 27), std::string("\xEF\xBB\xBF[Sonvale 1.0 Scrobbler]\0", 27));
+        EXPECT_TRUE(NoTemporaryFilesLeft(dir));
+    }
+}
+
 static int32_t SavedInt(const std::string& ini, const char* key) {
     std::string k = std::string("\r\n") + key + " = ";
     size_t at = ini.find(k);

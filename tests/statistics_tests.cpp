@@ -11,6 +11,7 @@
 #include "library/statistics.h"
 #include "media/tags.h"
 #include "tests/test_support.h"
+#include "app/disk_file.h"
 
 using namespace std::string_literals;
 
@@ -131,7 +132,8 @@ TEST(StatisticsFile, SavedBesideTheExecutableAndAFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(g_stats.records[0].listenMs, 2500);
 
     // The file cannot be written beside the old one: the box names the failure, the old file stays.
-    ASSERT_TRUE(CreateDirectoryW(dir.File(L"Scrobbler.dcp.new").c_str(), nullptr));
+    std::wstring temp = SaveTempPath(dir.File(L"Scrobbler.dcp"));
+    ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     g_stats.records.push_back(Rec(L"c", L"d", 1, 1));
     wchar_t text[512] = {};
     HANDLE answer = CreateThread(nullptr, 0, AnswerErrorBox, text, 0, nullptr);
@@ -140,7 +142,7 @@ TEST(StatisticsFile, SavedBesideTheExecutableAndAFailedSaveKeepsTheOldFile) {
     CloseHandle(answer);
     EXPECT_EQ(wcsncmp(text, L"Error code \"", 12), 0) << text;
     EXPECT_EQ(ReadFileBytes(dir.File(L"Scrobbler.dcp")), saved);
-    RemoveDirectoryW(dir.File(L"Scrobbler.dcp.new").c_str());
+    RemoveDirectoryW(temp.c_str());
 
     // A file that is there but cannot be read at start-up is never overwritten.
     HANDLE lock = CreateFileW(dir.File(L"Scrobbler.dcp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -153,6 +155,98 @@ TEST(StatisticsFile, SavedBesideTheExecutableAndAFailedSaveKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(dir.File(L"Scrobbler.dcp")), saved);
     ResetStatistics();
     EXPECT_TRUE(LoadStatistics());
+    SetProgramFolder(ScratchFolder::Root());
+}
+
+TEST(StatisticsFile, WholeOnlyToTheLastByteAndMemoryRunningOutKeepsWhatWasRead) {
+    std::string two = SerializeStatistics({Rec(L"a", L"b", 10, 20), Rec(L"c", L"d", 30, 40)});
+    std::vector<ListenRecord> out;
+    StatisticsRead read;
+    std::string copy = two;
+    ASSERT_TRUE(ParseStatistics(copy.data(), copy.size(), &out, &read));
+    EXPECT_TRUE(read.whole);
+    for (size_t n = 0; n < two.size(); n++) {
+        copy = two.substr(0, n);
+        ParseStatistics(copy.data(), copy.size(), &out, &read);
+        EXPECT_FALSE(read.whole) << n;
+    }
+    copy = two;
+    copy.replace(copy.find("#Elements: 2"), 12, "#Elements: 3");
+    ASSERT_TRUE(ParseStatistics(copy.data(), copy.size(), &out, &read));
+    EXPECT_FALSE(read.whole);
+
+    // A crafted count over a megabyte of one endless text: nothing near the
+    // records such a size could hold is reserved ahead.
+    std::string crafted = two;
+    crafted.replace(crafted.find("#Elements: 2"), 12, "#Elements: 2000000000");
+    crafted.append(1 << 20, 'x');
+    {
+        AllocationLimit limit(4 << 20);
+        ASSERT_TRUE(ParseStatistics(crafted.data(), crafted.size(), &out, &read));
+    }
+    EXPECT_FALSE(read.outOfMemory);
+    EXPECT_GE(out.size(), 2u);
+    EXPECT_LE(out.capacity() * sizeof(ListenRecord), crafted.size());
+
+    // Memory runs out half-way: the records so far stay, complete.
+    std::vector<ListenRecord> many(50000, Rec(L"Artist", L"Title", 1000, 5));
+    std::string big = SerializeStatistics(many);
+    {
+        AllocationLimit limit(1 << 20);
+        ASSERT_TRUE(ParseStatistics(big.data(), big.size(), &out, &read));
+    }
+    EXPECT_TRUE(read.outOfMemory);
+    EXPECT_FALSE(read.whole);
+    ASSERT_GT(out.size(), 1000u);
+    ASSERT_LT(out.size(), many.size());
+    EXPECT_TRUE(Same(out.back(), many[0]));
+}
+
+TEST(StatisticsFile, ADamagedFileIsKeptAsideOnceBeforeTheFirstSave) {
+    ScratchFolder dir(L"stats-damaged");
+    SetProgramFolder(dir.path);
+    std::wstring file = dir.File(L"Scrobbler.dcp");
+    std::string good = SerializeStatistics({Rec(L"a", L"b", 1000, 2500), Rec(L"c", L"d", 2000, 9)});
+    // A cut in the second record: the first one reads, the rest is in the copy.
+    std::string cut = good.substr(0, good.size() - 6);
+    ASSERT_TRUE(WriteFileBytes(file, cut));
+    ResetStatistics();
+    {
+        // Kept and said as soon as it is read (at start-up), not at the save on the way out.
+        AnyBoxCatcher boxes;
+        EXPECT_TRUE(LoadStatistics());
+        ASSERT_GE(g_stats.records.size(), 1u);
+        EXPECT_EQ(g_stats.records[0].listenMs, 2500);
+        EXPECT_EQ(ReadFileBytes(file + L".bad"), cut);
+        std::vector<std::wstring> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0], L"Information|Scrobbler.dcp could not be read whole, so it was kept as "
+                           L"Scrobbler.dcp.bad before being saved again.");
+        // Said once: the saves say nothing and keep the copy as it is.
+        EXPECT_TRUE(SaveStatistics());
+        EXPECT_TRUE(SaveStatistics());
+        EXPECT_EQ(boxes.Seen().size(), 1u);
+    }
+    EXPECT_EQ(ReadFileBytes(file + L".bad"), cut);
+    EXPECT_EQ(ReadFileBytes(file), SerializeStatistics(g_stats.records));
+
+    // A foreign header: no records, the file kept aside under the next free name.
+    std::string foreign = "\xEF\xBB\xBF[Sonvale 1.0 Scrobblor]\0\r\n#Elements: 0\0\r\n"s;
+    ASSERT_TRUE(WriteFileBytes(file, foreign));
+    {
+        AnyBoxCatcher boxes;
+        EXPECT_FALSE(LoadStatistics());
+        EXPECT_TRUE(SaveStatistics());
+        EXPECT_EQ(boxes.Seen().size(), 1u);
+    }
+    EXPECT_EQ(ReadFileBytes(file + L".bad2"), foreign);
+    EXPECT_EQ(ReadFileBytes(file + L".bad"), cut);
+
+    // A whole file is saved over without a copy.
+    EXPECT_TRUE(LoadStatistics());
+    EXPECT_TRUE(SaveStatistics());
+    EXPECT_EQ(GetFileAttributesW((file + L".bad3").c_str()), INVALID_FILE_ATTRIBUTES);
+    ResetStatistics();
     SetProgramFolder(ScratchFolder::Root());
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include "system/system_volume.h"
 #include "system/tray_icons.h"
+#include "app/general_settings.h"
 
 TEST(SystemVolume, BalanceStepsAndTheirChannels) {
     EXPECT_EQ(BalanceOf(40000, 40000), 0);
@@ -48,4 +49,59 @@ TEST(TrayIcons, CpuLevelsLanguagesAndTheBarPictures) {
         if (icon) DestroyIcon(icon);
         before = img;
     }
+}
+
+// What the icons asked of the notification area.
+static std::vector<std::pair<DWORD, UINT>> g_notified;  // message, icon id
+static BOOL WINAPI RecordNotify(DWORD message, NOTIFYICONDATAW* data) {
+    g_notified.push_back({message, data->uID});
+    return TRUE;
+}
+
+TEST(TrayIcons, AnIconSwitchedOffIsNeverShownOrGoesAtItsNextUpdate) {
+    g_notifyIcon = RecordNotify;
+    SetGeneralDefaults();
+    // Made with its flag off (the settings read first): never added.
+    g_general.isShowCPU = 0;
+    g_general.isShowLanguage = 0;
+    {
+        CpuTrayIcon cpu(nullptr);
+        LanguageTrayIcon language(nullptr);
+        for (int i = 0; i < 30; i++) {
+            cpu.Update(false);
+            language.Update(i == 0);
+        }
+        for (auto& n : g_notified) EXPECT_NE(n.first, (DWORD)NIM_ADD);
+        EXPECT_FALSE(cpu.shown);
+        EXPECT_FALSE(language.shown);
+    }
+    // Made while on, then the flag goes off (a saved "off" read after the icon
+    // was made, or the settings page): the icon goes at once, not frozen.
+    g_notified.clear();
+    g_general.isShowCPU = 1;
+    g_general.isShowLanguage = 1;
+    {
+        CpuTrayIcon cpu(nullptr);
+        LanguageTrayIcon language(nullptr);
+        ASSERT_EQ(g_notified.size(), 2u);
+        EXPECT_EQ(g_notified[0], std::make_pair((DWORD)NIM_ADD, 0u));
+        EXPECT_EQ(g_notified[1], std::make_pair((DWORD)NIM_ADD, 1u));
+        g_general.isShowCPU = 0;
+        g_general.isShowLanguage = 0;
+        g_notified.clear();
+        cpu.Update(false);
+        language.Update(false);
+        ASSERT_EQ(g_notified.size(), 2u);
+        EXPECT_EQ(g_notified[0], std::make_pair((DWORD)NIM_DELETE, 0u));
+        EXPECT_EQ(g_notified[1], std::make_pair((DWORD)NIM_DELETE, 1u));
+        cpu.Update(true);
+        language.Update(true);
+        EXPECT_EQ(g_notified.size(), 2u);  // gone once, then left alone
+        // Switched on again: the language shows at once.
+        g_general.isShowLanguage = 1;
+        language.Update(false);
+        EXPECT_TRUE(language.shown);
+        EXPECT_EQ(g_notified.back().first, (DWORD)NIM_MODIFY);
+    }
+    g_notifyIcon = Shell_NotifyIconW;
 }

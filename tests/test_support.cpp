@@ -40,17 +40,33 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
            (bytes.empty() || f.Write(bytes.data(), (DWORD)bytes.size()));
 }
 
+// Walks the tree itself: the shell's delete overflows the stack on folders
+// deeper than MAX_PATH. The "\\?\" form reaches such paths.
+static bool RemoveLongTree(const std::wstring& longPath) {
+    DWORD attrs = GetFileAttributesW(longPath.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES) return true;
+    if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(longPath.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
+    if (!(attrs & FILE_ATTRIBUTE_DIRECTORY) || (attrs & FILE_ATTRIBUTE_REPARSE_POINT))
+        return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(longPath.c_str()) : DeleteFileW(longPath.c_str());
+    bool ok = true;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((longPath + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+            ok = RemoveLongTree(longPath + L"\\" + fd.cFileName) && ok;
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    return RemoveDirectoryW(longPath.c_str()) && ok;
+}
+
 bool RemoveTree(const std::wstring& path) {
     std::wstring p = path;
     while (!p.empty() && p.back() == L'\\') p.pop_back();
-    if (GetFileAttributesW(p.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-    p.push_back(L'\0');
-    p.push_back(L'\0');
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = p.c_str();
-    op.fFlags = FOF_NO_UI;
-    return SHFileOperationW(&op) == 0;
+    if (p.empty()) return false;
+    if (p.compare(0, 4, L"\\\\?\\") != 0) p = L"\\\\?\\" + p;
+    return RemoveLongTree(p);
 }
 
 std::wstring TestExeFolder() {
@@ -136,3 +152,61 @@ bool WriteTinyModule(const std::wstring& path, int seconds) {
     for (int i = 0; i < sampleWords * 2; i++) s.push_back((char)(i < sampleWords ? 100 : -100));
     return WriteFileBytes(path, s);
 }
+
+static CRITICAL_SECTION g_lock;
+static std::vector<std::wstring> g_seen;
+
+static BOOL CALLBACK FindAnyBox(HWND hwnd, LPARAM found) {
+    wchar_t cls[16];
+    GetClassNameW(hwnd, cls, 16);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && IsWindowVisible(hwnd)) {
+        *(HWND*)found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static DWORD WINAPI CatchAny(void* arg) {
+    AnyBoxCatcher* c = (AnyBoxCatcher*)arg;
+    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
+        HWND box = nullptr;
+        EnumWindows(FindAnyBox, (LPARAM)&box);
+        if (box) {
+            wchar_t caption[256] = {}, text[1024] = {};
+            GetWindowTextW(box, caption, 256);
+            GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            EnterCriticalSection(&g_lock);
+            g_seen.push_back(std::wstring(caption) + L"|" + text);
+            LeaveCriticalSection(&g_lock);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            while (IsWindow(box)) Sleep(5);
+        }
+        Sleep(5);
+    }
+    return 0;
+}
+
+AnyBoxCatcher::AnyBoxCatcher() {
+    static bool ready = (InitializeCriticalSection(&g_lock), true);
+    (void)ready;
+    EnterCriticalSection(&g_lock);
+    g_seen.clear();
+    LeaveCriticalSection(&g_lock);
+    thread = CreateThread(nullptr, 0, CatchAny, this, 0, nullptr);
+}
+
+AnyBoxCatcher::~AnyBoxCatcher() {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
+
+std::vector<std::wstring> AnyBoxCatcher::Seen() {
+    EnterCriticalSection(&g_lock);
+    std::vector<std::wstring> copy = g_seen;
+    LeaveCriticalSection(&g_lock);
+    return copy;
+}
+

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 struct ScratchFolder {
     // A fresh folder under the process's scratch root, removed at destruction.
@@ -26,3 +27,21 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, doubl
 // A small four-channel tracker module (ProTracker "M.K." layout) with one
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);
+
+// Answers every message box of the process from another thread while alive
+// and keeps "caption|text" of each.
+struct AnyBoxCatcher {
+    AnyBoxCatcher();
+    ~AnyBoxCatcher();
+    std::vector<std::wstring> Seen();
+    HANDLE thread = nullptr;
+    volatile LONG stop = 0;
+};
+
+// In the test programs that link allocation_limit.cpp: while one lives, any
+// single allocation through operator new larger than `bytes` fails with
+// std::bad_alloc, as it would on a machine short of memory.
+struct AllocationLimit {
+    explicit AllocationLimit(size_t bytes);
+    ~AllocationLimit();
+};
