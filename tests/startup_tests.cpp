@@ -6,9 +6,13 @@
 #include "app/hand_off.h"
 #include "app/main_window.h"
 #include "audio/engine.h"
+#include "library/playlist_file.h"
+#include "library/statistics.h"
 #include "tests/http_test_server.h"
+#include "tests/soak.h"
 #include "tests/test_support.h"
 #include <algorithm>
+#include <random>
 
 static std::wstring BuiltPlayer() { return TestExeFolder() + L"..\\dist\\Sonvale.exe"; }
 
@@ -491,4 +495,98 @@ TEST(Startup, HostileRadioServersNeverHoldTheWindowOrTheExit) {
         EXPECT_LT(closing, 5000u);
     }
     server.Stop();
+}
+
+// Saves that survive a kill: the player is ended with TerminateProcess at a
+// random moment while it saves Settings.ini, PlayList.dcp and Scrobbler.dcp
+// over and over (each WM_QUERYENDSESSION saves all three); afterwards each
+// file is one whole version, never a cut one, and the next start finds
+// nothing damaged to keep aside. SONVALE_SOAK=n kills it 30 * n times.
+TEST(Startup, SavesSurviveAKillAtAnyMoment) {
+    ScratchFolder dir(L"killed");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    // Files large enough that a save takes a while: 20,000 entries and 5,000 records.
+    std::vector<PlayListRecord> entries(20000);
+    for (size_t i = 0; i < entries.size(); i++) {
+        SplitEntryPath(L"C:\\Music\\Some Artist\\Some Album\\" + std::to_wstring(i) + L" Track.mp3", &entries[i]);
+        entries[i].lengthMs = (int32_t)(i * 1000);
+    }
+    std::vector<ListenRecord> listens(5000);
+    for (size_t i = 0; i < listens.size(); i++) {
+        listens[i].artist = L"Artist " + std::to_wstring(i);
+        listens[i].title = L"Title";
+        listens[i].lengthMs = 1000;
+        listens[i].listenMs = 5000;
+    }
+    // A first run writes Settings.ini: a playlist is read only along with its General section.
+    {
+        Process first;
+        ASSERT_TRUE(first.Start(exe, L"/ns", dir.path));
+        HWND w = WaitForWindow(first, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        ASSERT_TRUE(w);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        ASSERT_EQ(first.Wait(20000), 0u);
+    }
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"PlayList.dcp"), SerializePlayList(entries, 0)));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"Scrobbler.dcp"), SerializeStatistics(listens)));
+    auto whole = [&](std::string* why) {
+        std::string list = ReadFileBytes(dir.File(L"PlayList.dcp"));
+        PlayListFile f;
+        if (!ParsePlayList(list.data(), list.size(), &f) || f.records.size() != entries.size() ||
+            list.substr(list.size() - 2) != "\r\n")
+            return *why = "PlayList.dcp cut at " + std::to_string(list.size()), false;
+        std::string stats = ReadFileBytes(dir.File(L"Scrobbler.dcp"));
+        std::vector<ListenRecord> read;
+        if (!ParseStatistics(stats.data(), stats.size(), &read) || read.size() != listens.size() ||
+            read.back().artist != listens.back().artist)
+            return *why = "Scrobbler.dcp cut at " + std::to_string(stats.size()), false;
+        std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
+        if ((ini.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0) != 0 ||
+                             ini.find("\r\n\r\n[HotKeys]\r\n") == std::string::npos || ini.substr(ini.size() - 2) != "\r\n"))
+            return *why = "Settings.ini cut at " + std::to_string(ini.size()), false;
+        return true;
+    };
+    std::string why;
+    ASSERT_TRUE(whole(&why)) << why;
+    std::mt19937 rng(17);
+    int kills = SoakFactor() > 1 ? 30 * SoakFactor() : 6;
+    int lateKills = 0, midSave = 0;
+    for (int i = 0; i < kills; i++) {
+        Process p;
+        ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+        // Half the kills come during the start (its own save included), half
+        // after the window is there, while the saves asked for run back to back.
+        if (i % 2) {
+            Sleep(rng() % 1500);
+        } else if (HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5")) {
+            for (int k = 0; k < 200; k++) PostMessageW(w, WM_QUERYENDSESSION, 0, 0);
+            Sleep(300 + rng() % 1200);
+            lateKills++;
+        }
+        TerminateProcess(p.pi.hProcess, 9);
+        WaitForSingleObject(p.pi.hProcess, 10000);
+        ASSERT_TRUE(whole(&why)) << why << " after kill " << i;
+        WIN32_FIND_DATAW fd;
+        HANDLE bad = FindFirstFileW(dir.File(L"*.bad").c_str(), &fd);
+        EXPECT_EQ(bad, INVALID_HANDLE_VALUE) << "a file was kept aside as damaged, kill " << i;
+        if (bad != INVALID_HANDLE_VALUE) FindClose(bad);
+        // A temporary file left behind: this kill came in the middle of a save.
+        HANDLE temp = FindFirstFileW(dir.File(L"*.new").c_str(), &fd);
+        if (temp != INVALID_HANDLE_VALUE) {
+            midSave++;
+            do DeleteFileW(dir.File(fd.cFileName).c_str());
+            while (FindNextFileW(temp, &fd));
+            FindClose(temp);
+        }
+    }
+    printf("killed the player %d times (%d after start-up, %d in the middle of a save): every file whole\n", kills,
+           lateKills, midSave);
+    // A last clean run starts on what the kills left and closes normally.
+    Process p;
+    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_TRUE(whole(&why)) << why;
 }
