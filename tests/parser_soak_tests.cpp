@@ -69,6 +69,7 @@ bool SoakTagBlock(const char* name, int type, const std::vector<std::string>& sa
     SoakOptions o;
     o.seed = 100 + (uint32_t)type;
     o.lengthFields = std::move(lengths);
+    size_t filled = 0;  // inputs that still gave a field: the damage is not all fatal
     size_t ran = Soak(name, samples, SoakInputs(15000), [&](const std::string& in) {
         Exact b(in);
         TagRecord r;
@@ -78,8 +79,10 @@ bool SoakTagBlock(const char* name, int type, const std::vector<std::string>& sa
         bool sane = TextWithin(r.title, b.size) && TextWithin(r.artist, b.size) && TextWithin(r.album, b.size) &&
                     TextWithin(r.comment, b.size) && TextWithin(r.genre, b.size) && r.cueText.size() <= b.size;
         EXPECT_TRUE(sane) << name;
+        if (!r.title.empty() || !r.artist.empty() || !r.album.empty()) filled++;
         return sane;
     }, o);
+    EXPECT_GT(filled, ran / 10) << name;
     return ran == SoakInputs(15000);
 }
 
@@ -123,6 +126,7 @@ TEST(ParserSoak, CueSheetsAndM3uLists) {
     SoakOptions o;
     o.seed = 200;
     o.hotBytes = 200;
+    size_t withFiles = 0;
     size_t ran = Soak("CUE sheet", {album, twoFiles, utf16, m3u}, SoakInputs(15000), [&](const std::string& in) {
         TagRecord sheet;
         sheet.cueText = SheetTextFromFile(in);
@@ -131,6 +135,7 @@ TEST(ParserSoak, CueSheetsAndM3uLists) {
         sheet.path.Set(L"C:\\Rips\\Album.cue");
         sheet.lengthMs = 600000;
         int files = CountSheetFiles(sheet);
+        if (files > 0) withFiles++;
         bool ok = files >= 0 && (size_t)files <= sheet.cueText.size() / 4 + 1;
         for (const wchar_t* name : names) {
             std::wstring audio = SheetAudioFile(sheet, name);
@@ -151,6 +156,7 @@ TEST(ParserSoak, CueSheetsAndM3uLists) {
         return ok;
     }, o);
     EXPECT_EQ(ran, SoakInputs(15000));
+    EXPECT_GT(withFiles, ran / 2);
     EXPECT_EQ(CueTimeMs("99999999999:99999999999:99999999999"), INT32_MAX);
 }
 
@@ -183,10 +189,12 @@ TEST(ParserSoak, PlayListAndScrobblerFiles) {
     o.seed = 300;
     size_t count = list.find("#Elements: ") + 11;
     o.lengthFields = {count, list.find(':', count) + 2};  // the digits of the count and of the entry playing
+    size_t withRecords = 0;
     size_t ran = Soak("PlayList.dcp", {list, SerializePlayList({}, 0)}, SoakInputs(15000), [&](const std::string& in) {
         Exact b(in);
         PlayListFile f;
         ParsePlayList(b.data(), b.size, &f);
+        if (!f.records.empty()) withRecords++;
         bool ok = f.records.size() <= b.size / 5 + 1 && f.playedCount <= f.records.size() &&
                   (f.records.empty() || f.nowPlaying < f.records.size());
         for (const PlayListRecord& r : f.records) ok = ok && r.playOrder >= -1 && r.playOrder < (int32_t)f.records.size();
@@ -194,20 +202,24 @@ TEST(ParserSoak, PlayListAndScrobblerFiles) {
         return ok;
     }, o);
     EXPECT_EQ(ran, SoakInputs(15000));
+    EXPECT_GT(withRecords, ran / 8);
 
     std::string stats = SerializeStatistics({Listen(L"Artist", L"Title", 2000, 4500), Listen(L"b", L"\u041f", 3, 0xFFFF),
                                              Listen(L"", L"", 0, INT64_MAX)});
     o.seed = 301;
+    withRecords = 0;
     o.lengthFields = {stats.find("#Elements: ") + 11};
     ran = Soak("Scrobbler.dcp", {stats, SerializeStatistics({})}, SoakInputs(15000), [&](const std::string& in) {
         Exact b(in);
         std::vector<ListenRecord> out;
         ParseStatistics(b.data(), b.size, &out);
+        if (!out.empty()) withRecords++;
         bool ok = out.size() <= b.size / 11;
         EXPECT_TRUE(ok) << out.size();
         return ok;
     }, o);
     EXPECT_EQ(ran, SoakInputs(15000));
+    EXPECT_GT(withRecords, ran / 8);
 }
 
 TEST(ParserSoak, SettingsIni) {
@@ -217,13 +229,16 @@ TEST(ParserSoak, SettingsIni) {
     std::string plain = "[General]\r\nvol = 4294967296\r\nx=a = b\r\n[General]\r\ny = 2";
     SoakOptions o;
     o.seed = 400;
+    size_t withEntries = 0;
     size_t ran = Soak("Settings.ini", {ini, plain}, SoakInputs(15000), [&](const std::string& in) {
         Exact b(in);
         bool ok = true;
+        size_t found = 0;
         for (const char* header : {"[General]", "[HotKeys]", "[KeyboardLayoutSwitcher]"}) {
             std::vector<SettingsEntry> entries;
             ParseSettingsSection(b.data(), b.size, header, &entries);
             ok = ok && entries.size() <= b.size;
+            found += entries.size();
             for (const SettingsEntry& e : entries) {
                 ParseDecimal32(e.value.c_str());
                 ParseHex64(e.value.c_str());
@@ -231,7 +246,9 @@ TEST(ParserSoak, SettingsIni) {
             }
         }
         EXPECT_TRUE(ok);
+        if (found) withEntries++;
         return ok;
     }, o);
     EXPECT_EQ(ran, SoakInputs(15000));
+    EXPECT_GT(withEntries, ran / 2);
 }

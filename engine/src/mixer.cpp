@@ -90,7 +90,7 @@ void MixBlock(float* out, int frames, int chans, int rate, int64_t nowUs) {
     memset(out, 0, sizeof(float) * frames * chans);
     for (ChannelPtr& ch : AllChannels()) {
         if (ch->decodeOnly) continue;
-        std::lock_guard<std::recursive_mutex> lock(ch->mu);
+        std::lock_guard<RecursiveLock> lock(ch->mu);
         // Slides run on the clock whether the channel plays or not.
         if (ch->slide.active && nowUs >= ch->slide.startUs + ch->slide.durationUs) {
             ch->volume = ch->slide.to;
