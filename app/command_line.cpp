@@ -3,7 +3,6 @@
 #include <string.h>
 #include <wchar.h>
 
-bool fileOperationsAllowed = true;
 
 const char kHelpText[] =
     "Sonvale is lightweight and powerful audio player.\r\n"

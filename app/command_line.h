@@ -28,7 +28,6 @@ struct CommandLine {
     std::wstring tooLongPath; // a path that does not fit the record (refused)
 };
 
-extern bool fileOperationsAllowed;
 
 // Splits the text in place into zero-terminated words (quotes toggle quoting and are dropped).
 std::vector<wchar_t*> SplitCommandLine(wchar_t* text);

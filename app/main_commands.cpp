@@ -13,7 +13,7 @@
 #include "ui/button.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
-#include "ui/settings_window.h"
+#include "app/settings/settings_window.h"
 #include "ui/slider.h"
 #include <stdio.h>
 #include <string>

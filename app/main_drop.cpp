@@ -4,7 +4,7 @@
 #include "app/hand_off.h"
 #include "app/main_frame.h"
 #include "library/adding.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/playlist.h"
 #include "ui/list_view.h"
 #include <ole2.h>

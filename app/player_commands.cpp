@@ -13,7 +13,7 @@
 #include "system/hot_keys_manager.h"
 #include "system/system_actions.h"
 #include "system/system_volume.h"
-#include "ui/osd.h"
+#include "app/osd.h"
 #include "ui/slider.h"
 
 static bool TrackOpen() {

@@ -1,7 +1,7 @@
 #include "app/shell_integration.h"
 #include "app/general_settings.h"
-#include "app/settings_store.h"
-#include "library/file_groups.h"
+#include "base/settings_store.h"
+#include "media/file_groups.h"
 #include <windows.h>
 
 static const wchar_t* const kProgIds[3] = {L"Sonvale.Lossless", L"Sonvale.Lossy", L"Sonvale.Music"};

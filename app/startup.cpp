@@ -1,11 +1,13 @@
 #include "app/startup.h"
+#include "app/notifications.h"
 #include "app/command_line.h"
+#include "library/file_actions.h"
 #include "app/general_settings.h"
 #include "app/hand_off.h"
 #include "app/main_drop.h"
 #include "app/main_window.h"
-#include "app/messages.h"
-#include "app/paths.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "app/shell_integration.h"
 #include "app/main_frame.h"
 #include "audio/engine.h"
@@ -21,7 +23,7 @@
 #include "system/layout_switcher.h"
 #include "system/system_actions.h"
 #include "library/statistics.h"
-#include "ui/osd.h"
+#include "app/osd.h"
 #include <shellapi.h>
 #include <ole2.h>
 #include <stdint.h>
@@ -36,6 +38,7 @@ static std::wstring CurrentFolder() {
 
 int RunPlayer() {
     g_random.Seed(GetTickCount());
+    InstallNotifications();
     SetGeneralDefaults();
 
     CommandLine cl;

@@ -1,11 +1,9 @@
 #include "audio/devices.h"
-#include "app/general_settings.h"
-#include "app/main_view.h"
-#include "app/main_window.h"
-#include "app/string_buffer.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
+#include "base/string_buffer.h"
 #include "audio/engine.h"
 #include "audio/plugins.h"
-#include "library/statistics.h"
 #include "ui/list_view.h"
 #include "ui/theme.h"
 #include <math.h>
@@ -26,20 +24,20 @@ void ReinitAudio(int device) {
     int current = AudioCurrentDevice();
     AudioFree();
     if (device == kKeepDevice) device = current;
-    if (!AudioInit(device, 44100, g_mainWindow)) {
-        MessageBoxW(g_mainWindow, L"Failed to initialize output device", L"Information",
+    if (!AudioInit(device, 44100, g_playerEvents.mainWindow())) {
+        MessageBoxW(g_playerEvents.mainWindow(), L"Failed to initialize output device", L"Information",
                     MB_OK | MB_ICONINFORMATION | MB_SYSTEMMODAL);
-        AudioInit(current, 44100, g_mainWindow);
+        AudioInit(current, 44100, g_playerEvents.mainWindow());
     }
     LoadPlugins();
-    StatsAccountListened();
+    g_playerEvents.listenPaused();
     OpenCurrent(true);
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     SeekTo(position > 0 ? (uint32_t)position : 0);
     if (status == StatusPlaying) {
-        if (g_general.isScrobblerEnabled) StatsStampResume();
+        if (g_general.isScrobblerEnabled) g_playerEvents.listenResumed();
         Resume();
-        ShowPlayButtonState(GetStatus() == StatusPlaying);
+        g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     }
     g_general.OSDView = osdView;
     g_engine.scanBusy = false;

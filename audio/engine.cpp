@@ -1,19 +1,14 @@
 #include "audio/engine.h"
-#include "app/general_settings.h"
-#include "app/main_view.h"
-#include "app/main_window.h"
-#include "app/string_buffer.h"
+#include "audio/cue_playback.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
+#include "base/string_buffer.h"
 #include "audio/net_stream.h"
 #include "audio/overview.h"
 #include "audio/plugins.h"
 #include "audio/track_display.h"
-#include "library/file_groups.h"
-#include "library/play_order.h"
-#include "library/playlist.h"
-#include "library/statistics.h"
 #include "media/cue_sheet.h"
-#include "ui/osd.h"
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 #include <shlwapi.h>
 #include <stdio.h>
 
@@ -44,7 +39,7 @@ bool InitAudio() {
     if (HIWORD(AudioVersion()) != 0x0204)
         MessageBoxW(nullptr, L"An incorrect version of BASS.DLL was loaded.", nullptr, MB_OK | MB_ICONERROR);
     g_engine.playState = PlayStateStopped;
-    if (!AudioInit(-1, 192000, g_mainWindow)) {
+    if (!AudioInit(-1, 192000, g_playerEvents.mainWindow())) {
         int devices = 0;
         std::wstring name;
         while (AudioDeviceName(devices + 1, &name)) devices++;
@@ -60,7 +55,7 @@ bool InitAudio() {
     LoadPlugins();
     g_engine.scanThread = nullptr;
     g_engine.initialised = true;
-    RepaintSpectrum();
+    g_playerEvents.repaintSpectrum();
     return true;
 }
 
@@ -102,9 +97,9 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     channel = ch;
     if (!ch) {
         g_engine.scanBusy = false;
-        RepaintSeekPanel();
-        if (!PlayingFromPlayList() && !g_quietOpen)
-            MessageBoxW(g_mainWindow, L"Can't play file", path, MB_OK);
+        g_playerEvents.repaintSeekPanel();
+        if (!g_playerEvents.playingFromPlayList() && !g_quietOpen)
+            MessageBoxW(g_playerEvents.mainWindow(), L"Can't play file", path, MB_OK);
         return false;
     }
     wcsncpy(realPath, path, MAX_PATH - 1);
@@ -123,13 +118,20 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     }
     if (updateUi) {
         RefreshTrackDisplay();
-        UpdateTitleAndTime();
-        SetNowPlayingPattern(path);
-        RepaintPlayList();
-        RepaintSeekPanel();
+        g_playerEvents.updateTitleAndTime();
+        g_playerEvents.showNowPlaying(path);
+        g_playerEvents.repaintSeekPanel();
     }
-    if (g_general.OSDView != 2) ShowOsd(200);
+    g_playerEvents.trackOpened();
     return true;
+}
+
+bool OpenTrackQuietly(const wchar_t* path, bool updateUi, bool noScan) {
+    bool wasQuiet = g_quietOpen;
+    g_quietOpen = true;
+    bool opened = OpenTrack(path, updateUi, noScan);
+    g_quietOpen = wasQuiet;
+    return opened;
 }
 
 std::wstring JoinListFileLines(const std::wstring& text) {
@@ -173,9 +175,8 @@ bool OpenCurrent(bool updateUi) {
     } else if (IsCueTrackPath(path)) {
         opened = PlayCueTrack(path);
         if (opened && updateUi) {
-            UpdateTitleAndTime();
-            SetNowPlayingPattern(path);
-            RepaintPlayList();
+            g_playerEvents.updateTitleAndTime();
+            g_playerEvents.showNowPlaying(path);
         }
     } else if (IsListFile(path) && IsExistingFile(path)) {
         std::string bytes;
@@ -189,7 +190,7 @@ bool OpenCurrent(bool updateUi) {
     } else {
         opened = OpenTrack(path, updateUi, false);
     }
-    RepaintSeekPanel();
+    g_playerEvents.repaintSeekPanel();
     return opened;
 }
 
@@ -229,20 +230,20 @@ void Pause() {
 void TogglePlay() {
     switch (GetStatus()) {
     case StatusPlaying:
-        StatsAccountListened();
+        g_playerEvents.listenPaused();
         Pause();
         break;
     case StatusPaused:
-        if (g_general.isScrobblerEnabled) StatsStampResume();
+        if (g_general.isScrobblerEnabled) g_playerEvents.listenResumed();
         Resume();
         break;
     case StatusStopped:
-        PlayCurrentEntry();
+        g_playerEvents.playCurrentEntry();
         break;
     default:
         break;
     }
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
 }
 
 void StopTrack() {
@@ -287,7 +288,7 @@ void SeekByPercent(uint32_t percent, bool forward) {
     uint32_t target = SeekByPercentTarget(seekLength, seekPosition, percent, forward);
     SeekTo(target);
     seekPosition = target;
-    UpdatePositionDisplay();
+    g_playerEvents.updatePositionDisplay();
 }
 
 int32_t GetPosition() {
@@ -348,8 +349,8 @@ int32_t PositionToRemember() {
 }
 
 void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList) {
-    if (fromPlayList) MarkNowPlayingEntry();
-    StatsStopListen();
+    if (fromPlayList) g_playerEvents.markNowPlayingEntry();
+    g_playerEvents.listenStopped();
     currentPath.Set(path);
     g_quietOpen = true;
     bool opened = OpenCurrent(true);
@@ -359,14 +360,14 @@ void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList)
         seekPosition = (uint32_t)(positionMs < 0 ? 0 : positionMs);
         // The position tick sees no change from here: the seek panel and the
         // time display take the position now.
-        UpdatePositionDisplay();
+        g_playerEvents.updatePositionDisplay();
     }
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
-    RefreshStatusLine();
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.refreshStatusLine();
 }
 
 void StopPlayback() {
     StopTrack();
-    ShowPlayButtonState(false);
-    RefreshStatusLine();
+    g_playerEvents.showPlayButtonState(false);
+    g_playerEvents.refreshStatusLine();
 }

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stdint.h>
 #include <atomic>
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 #include "audio/audio_library.h"
 #include "audio/plugins.h"
 
@@ -41,6 +41,8 @@ extern uint32_t seekPosition;
 bool InitAudio();
 void ShutdownAudio();
 bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan);
+// The same without the "Can't play file" box (a CUE track's audio file).
+bool OpenTrackQuietly(const wchar_t* path, bool updateUi, bool noScan);
 bool OpenCurrent(bool updateUi);
 void TogglePlay();
 void Resume();

@@ -1,14 +1,12 @@
 #include "audio/net_stream.h"
+#include "audio/player_events.h"
 #include <stdio.h>
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
-#include "app/general_settings.h"
-#include "app/main_frame.h"
-#include "app/main_view.h"
-#include "app/main_window.h"
+#include "base/general_settings.h"
 #include "audio/engine.h"
 #include "audio/track_display.h"
 #include "ui/list_view.h"
@@ -80,7 +78,7 @@ void Connect(std::wstring path, LONG start) {
 }
 
 void ShowStatus(const wchar_t* text) {
-    ListView* panel = g_mainFrame.info;
+    ListView* panel = g_playerEvents.infoPanel();
     if (!panel || panel->rowCount < 6) return;
     SetCellText(panel, 0, text, 5);
     Redraw(panel);
@@ -90,7 +88,7 @@ void ShowStatus(const wchar_t* text) {
 
 bool StartNetStream(const wchar_t* urls) {
     LONG start = ++S().start;
-    S().window = g_mainWindow;
+    S().window = g_playerEvents.mainWindow();
     g_engine.netState = 1;
     std::thread(Connect, std::wstring(urls), start).detach();
     return true;
@@ -132,7 +130,7 @@ void OnNetStreamMessage(WPARAM wp, LPARAM lp) {
         }
         channel = stream;
         currentPath.Set(url.c_str());
-        UpdateTitleAndTime();
+        g_playerEvents.updateTitleAndTime();
         ShowStatus(L"Buffering...");
         g_engine.netState = 3;
         break;

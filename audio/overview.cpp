@@ -1,7 +1,6 @@
 #include "audio/overview.h"
-#include "app/general_settings.h"
-#include "app/main_frame.h"
-#include "app/main_window.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
 #include "audio/engine.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
@@ -99,8 +98,9 @@ static void BuildPalette() {
 }
 
 static void RequestSeekRepaint() {
-    Slider* seek = g_mainFrame.seek;
-    if (g_mainWindow && seek && g_general.isSeekGraphical) PostMessageW(g_mainWindow, kMsgRepaintControl, seek->index, 0);
+    HWND main = g_playerEvents.mainWindow();
+    Slider* seek = g_playerEvents.seekPanel();
+    if (main && seek && g_general.isSeekGraphical) PostMessageW(main, kMsgRepaintControl, seek->index, 0);
 }
 
 void ResizeOverview(int width, int height) {
@@ -275,7 +275,7 @@ void StartOverviewScan() {
         ClearOverview();
         return;
     }
-    HWND main = g_mainWindow;
+    HWND main = g_playerEvents.mainWindow();
     if (!g_general.isSeekGraphical || !main || !IsWindowVisible(main) || g_general.isSmall) return;
     if (g_engine.scanComplete || g_engine.scanThread.load() || g_engine.scanBusy || !g_overview.bitmap) return;
     if (GetStatus() == StatusStopped) return;

@@ -1,7 +1,7 @@
 #include "audio/plugins.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include <windows.h>
 
 static std::wstring FromCodePage(const std::string& s) {

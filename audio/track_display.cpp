@@ -1,11 +1,8 @@
 #include "audio/track_display.h"
-#include "app/general_settings.h"
-#include "app/main_frame.h"
-#include "app/main_layout.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
 #include "audio/engine.h"
-#include "library/statistics.h"
 #include "ui/list_view.h"
-#include "ui/osd.h"
 #include <math.h>
 
 static ShownTrackText g_shown;
@@ -27,6 +24,17 @@ std::wstring FormatName(uint32_t type, bool loaded) {
     case 0x20002: return L"ScreamTracker 3";
     case 0x20003: return L"FastTracker 2";
     case 0x20004: return L"Impulse Tracker";
+    }
+    // A compressed WAVE: the library puts the codec's format tag in the low word.
+    if ((type & 0xFFFF0000u) == 0x40000) {
+        switch (type & 0xFFFF) {
+        case 0x0002: return L"Generic WAVE (Microsoft ADPCM)";
+        case 0x0006: return L"Generic WAVE (A-law)";
+        case 0x0007: return L"Generic WAVE (u-law)";
+        case 0x0011: return L"Generic WAVE (IMA ADPCM)";
+        case 0x0055: return L"Generic WAVE (MPEG layer 3)";
+        }
+        return L"Generic WAVE (Unknown)";
     }
     return loaded ? L"Unknown" : L"Audio Codec";
 }
@@ -73,7 +81,7 @@ static void SetCell(ListView* l, int column, int row, const std::wstring& text) 
 }
 
 void ShowStreamInfo(bool repaint) {
-    ListView* panel = g_mainFrame.info;
+    ListView* panel = g_playerEvents.infoPanel();
     AudioChannel ch = channel.load();
     AudioChannelFormat f{};
     bool have = ch && AudioGetFormat(ch, &f);
@@ -115,14 +123,14 @@ void ShowStreamInfo(bool repaint) {
     swprintf(t, 64, L"%i Channel%ls", (int)f.channels, f.channels == 1 ? L"" : L"s");
     SetCell(panel, 1, 3, t);
     SetCell(panel, 1, 5, L"");
-    FitInfoColumns();
+    g_playerEvents.fitInfoColumns();
     if (repaint) Redraw(panel);
 }
 
 void ShowTagRecord(const TagRecord& tags) {
     g_shown = ShownTrackText{tags.title.text, tags.artist.text, tags.album.text};
-    RepaintShownOsd();
-    ListView* panel = g_mainFrame.info;
+    g_playerEvents.trackTextsChanged();
+    ListView* panel = g_playerEvents.infoPanel();
     if (!panel) return;
     int focused = panel->currentRow;
     while (panel->rowCount < 6 && AddRow(panel)) {}
@@ -144,11 +152,11 @@ void RefreshTrackDisplay() {
     if (ch && (AudioIsActive(ch) != AudioStopped || g_engine.playState == PlayStateLoaded)) {
         tags.path.Set(currentPath.c_str());
         ReadChannelTags(ch, &tags);
-        StatsNowPlaying(tags);
+        g_playerEvents.nowPlaying(tags);
     } else {
         FillCaptions(&tags);
     }
     ShowTagRecord(tags);
     ShowStreamInfo(false);
-    if (g_mainFrame.info) Redraw(g_mainFrame.info);
+    if (g_playerEvents.infoPanel()) Redraw(g_playerEvents.infoPanel());
 }

@@ -1,6 +1,6 @@
 #include "audio/visualization.h"
-#include "app/general_settings.h"
-#include "app/main_frame.h"
+#include "audio/player_events.h"
+#include "base/general_settings.h"
 #include "audio/engine.h"
 #include "ui/list_view.h"
 #include <math.h>
@@ -115,7 +115,7 @@ void PaintVis(HDC dc, int mode) {
                     for (int row = 0; row < v->height; row++) PutPixel(v, marker, row, Pixel(k.grid));
             }
         }
-        ListView* info = g_mainFrame.info;
+        ListView* info = g_playerEvents.infoPanel();
         const wchar_t* title = info && info->rowCount > 0 ? info->rows[0].cells[0].text : nullptr;
         bool noBars = title && wcscmp(title, L"Title.") == 0;
         float fft[512];

@@ -36,6 +36,16 @@ ref[layer2.mp2]=$(native layer2.mp2 2.5 mpg123 -q -s "$media/layer2.mp2")
 ref[music.ogg]=$(native music.ogg 6 oggdec -Q -R -o - "$media/music.ogg")
 ref[t.flac]=$(native t.flac 2.5 flac -s -d -c "$media/t.flac")
 ref[t.oga]=$(native t.oga 1 flac -s -d --ogg -c "$media/t.oga")
+for f in ima.wav msadpcm.wav ulaw.wav; do
+  ref[$f]=$(native $f "$(seconds "$media/$f")" sox "$media/$f" -t f32 -)
+done
+ref[t.opus]=$(native t.opus 3 opusdec --quiet --rate 48000 --float "$media/t.opus" -)
+ref[t.wv]=$(native t.wv 2.5 wvunpack -q -y --raw "$media/t.wv" -o -)
+ref[hybrid.wv]=$(native hybrid.wv 1 wvunpack -q -y --raw "$media/hybrid.wv" -o -)
+for f in t.m4a t.aac alac.m4a t.wma; do
+  ref[$f]=$(native $f "$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$media/$f")" \
+    ffmpeg -nostdin -v error -threads 1 -i "$media/$f" -f f32le -)
+done
 for m in t.mod t.it t.s3m; do
   ref[$m]=$(native $m 10 openmpt123 --batch --quiet --stdout --float --end-time 10 "$media/$m")
 done

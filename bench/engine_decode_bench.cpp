@@ -51,8 +51,10 @@ static float PlayingCpu(int device, const std::wstring& path) {
 
 int wmain() {
     std::wstring media = Folder() + L"..\\tests\\media\\";
-    std::wstring addon = Folder() + L"..\\tests\\Plugins\\bassflac.dll";
-    BASS_PluginLoad((const char*)addon.c_str(), BASS_UNICODE);
+    for (const wchar_t* name : {L"bassflac.dll", L"bassopus.dll", L"basswv.dll", L"bass_aac.dll", L"basswma.dll"}) {
+        std::wstring addon = Folder() + L"..\\tests\\Plugins\\" + name;
+        BASS_PluginLoad((const char*)addon.c_str(), BASS_UNICODE);
+    }
     struct {
         const char* format;
         const wchar_t* file;
@@ -61,6 +63,10 @@ int wmain() {
         {"WAVE 16-bit", L"s16.wav", false}, {"WAVE 24-bit", L"s24.wav", false}, {"AIFF", L"s16.aiff", false},
         {"MP3 CBR", L"cbr.mp3", false},     {"MP3 VBR", L"vbr.mp3", false},     {"MP2", L"layer2.mp2", false},
         {"Ogg Vorbis", L"music.ogg", false}, {"FLAC", L"t.flac", false},        {"Ogg FLAC", L"t.oga", false},
+        {"IMA ADPCM", L"ima.wav", false},   {"MS ADPCM", L"msadpcm.wav", false}, {"u-law", L"ulaw.wav", false},
+        {"Opus", L"t.opus", false},          {"WavPack", L"t.wv", false},       {"WavPack hyb", L"hybrid.wv", false},
+        {"AAC (MP4)", L"t.m4a", false},      {"AAC (ADTS)", L"t.aac", false},   {"ALAC", L"alac.m4a", false},
+        {"WMA 2", L"t.wma", false},
         {"MOD", L"t.mod", true},             {"IT", L"t.it", true},             {"S3M", L"t.s3m", true},
     };
     printf("%-12s %-11s %10s\n", "format", "file", "ours (x rt)");

@@ -6,11 +6,11 @@
 #include <stdio.h>
 #include <string>
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
 #include "library/playlist_file.h"
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 #include "ui/list_view.h"
 #include "ui/theme.h"
 #include "ui/ui_window.h"

@@ -1,5 +1,6 @@
 #include "library/adding.h"
-#include "library/file_groups.h"
+#include "library/cue_lists.h"
+#include "media/file_groups.h"
 #include "library/playlist.h"
 #include "audio/track_display.h"
 #include "media/cue_sheet.h"

@@ -1,15 +1,16 @@
 #include "library/file_actions.h"
+#include "audio/player_events.h"
 #include "library/file_browser.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/open_outside.h"
 #include "library/play_order.h"
-#include "app/command_line.h"
-#include "app/general_settings.h"
-#include "app/main_window.h"
-#include "app/messages.h"
+#include "base/general_settings.h"
+#include "base/messages.h"
 #include "audio/engine.h"
 #include "media/cue_sheet.h"
 #include "ui/list_view.h"
+
+bool fileOperationsAllowed = true;
 
 static int ShellFileOperation(SHFILEOPSTRUCTW* op) { return SHFileOperationW(op); }
 int (*g_fileOperation)(SHFILEOPSTRUCTW*) = ShellFileOperation;
@@ -78,7 +79,7 @@ void OpenFileListEntry(OpenMode how, bool alt) {
         PlayFileNow(path.c_str(), alt);
         return;
     }
-    ShellExecuteW(g_mainWindow, L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+    ShellExecuteW(g_playerEvents.mainWindow(), L"open", path.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void FileListEnter() { OpenFileListEntry(OpenEnter, false); }
@@ -136,7 +137,7 @@ void DeleteMarkedEntries() {
     }
     if (list.empty()) return;
     SHFILEOPSTRUCTW op{};
-    op.hwnd = g_mainWindow;
+    op.hwnd = g_playerEvents.mainWindow();
     op.wFunc = FO_DELETE;
     op.pFrom = list.c_str();  // c_str() adds the closing NUL
     g_fileOperation(&op);

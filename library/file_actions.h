@@ -25,5 +25,8 @@ void DeleteMarkedEntries();
 // one; empty when there is none.
 std::wstring PathRoot(const std::wstring& path);
 
+// Deleting through the shell is allowed (the command line's /afo sets it).
+extern bool fileOperationsAllowed;
+
 // The shell's file operation; tests replace it.
 extern int (*g_fileOperation)(SHFILEOPSTRUCTW* op);

@@ -1,14 +1,17 @@
 #include "library/file_browser.h"
+#include "library/cue_lists.h"
+#include "audio/player_events.h"
 #include "library/adding.h"
 #include "library/file_actions.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
+#include "library/group_looks.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
-#include "app/general_settings.h"
-#include "app/main_frame.h"
-#include "app/messages.h"
+#include "base/general_settings.h"
+#include "base/messages.h"
 #include "media/cue_sheet.h"
 #include "ui/list_view.h"
+#include "ui/ui_window.h"
 #include "ui/edit_box.h"
 #include "ui/natural_order.h"
 #include <shlwapi.h>
@@ -520,8 +523,8 @@ void FileListReplacePlayList() {
 }
 
 void FocusFileList() {
-    UiWindow* ui = g_mainFrame.window;
-    if (ui && g_fileList && g_mainFrame.fileList == g_fileList && g_fileList->visible)
+    UiWindow* ui = g_playerEvents.mainUi();
+    if (ui && g_fileList && g_playerEvents.mainFileList() == g_fileList && g_fileList->visible)
         SetFocusIndex(ui, g_fileList->index, true);
 }
 

@@ -1,5 +1,5 @@
 #include "library/kept_aside.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include <windows.h>
 
 static std::wstring FileName(const std::wstring& path) {

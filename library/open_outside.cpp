@@ -1,5 +1,5 @@
 #include "library/open_outside.h"
-#include "app/general_settings.h"
+#include "base/general_settings.h"
 #include <windows.h>
 #include <shellapi.h>
 

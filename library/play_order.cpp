@@ -1,13 +1,12 @@
 #include "library/play_order.h"
+#include "audio/player_events.h"
 #include "library/playlist.h"
 #include "library/play_history.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/file_browser.h"
 #include "library/statistics.h"
-#include "app/general_settings.h"
-#include "app/main_view.h"
-#include "app/main_window.h"
-#include "app/messages.h"
+#include "base/general_settings.h"
+#include "base/messages.h"
 #include "audio/engine.h"
 #include "audio/overview.h"
 #include "audio/track_display.h"
@@ -64,7 +63,7 @@ bool PlayEntry(uint32_t n, bool keepPosition, bool seekToOld) {
     StatsStopListen();
     uint32_t oldPosition = seekPosition;
     bool opened = OpenCurrent(true);
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     RefreshStatusLine();
     RepaintPlayList();
     if (!opened) return false;
@@ -74,7 +73,7 @@ bool PlayEntry(uint32_t n, bool keepPosition, bool seekToOld) {
     }
     StatsStampResume();
     Resume();
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     RefreshFileListLooks();
     return true;
 }
@@ -122,7 +121,7 @@ void PlayCurrentFile(bool seekToOld) {
     uint32_t oldPosition = seekPosition;
     StatsStopListen();
     bool opened = OpenCurrent(true);
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     if (opened) {
         if (seekToOld) {
             SeekTo(oldPosition);
@@ -132,7 +131,7 @@ void PlayCurrentFile(bool seekToOld) {
         Resume();
         RefreshFileListLooks();  // the file now playing shows it in the file list
     }
-    ShowPlayButtonState(GetStatus() == StatusPlaying);
+    g_playerEvents.showPlayButtonState(GetStatus() == StatusPlaying);
     RepaintPlayList();
     RefreshStatusLine();
 }
@@ -147,10 +146,10 @@ void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {
     if (!keepDisplay) {
         seekLength = 1;
         seekPosition = 0;
-        UpdateTitleAndTime();
-        RepaintSeekPanel();
+        g_playerEvents.updateTitleAndTime();
+        g_playerEvents.repaintSeekPanel();
         ClearOverview();
-        RepaintSpectrum();
+        g_playerEvents.repaintSpectrum();
         RefreshTrackDisplay();
     }
     if (g_playList.fromPlayList) {
@@ -163,7 +162,7 @@ void StopPlayOrder(bool keepDisplay, bool repaintPlaylist) {
     }
     SetNowPlayingPattern(L"");
     RefreshFileListLooks();
-    ShowPlayButtonState(false);
+    g_playerEvents.showPlayButtonState(false);
     RefreshStatusLine();
 }
 
@@ -186,7 +185,7 @@ void ShowCurrent() {
     wchar_t numbers[64];
     swprintf(numbers, 64, L"%i/%i ms", (int)seekPosition, (int)seekLength);
     std::wstring text = L"Track: " + currentPath.text + L"\nFile: " + realPath + L"\n----------\nPos/Length: " + numbers;
-    MessageBoxW(g_mainWindow, text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(g_playerEvents.mainWindow(), text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
 }
 
 void PositionTick() {
@@ -201,7 +200,7 @@ void PositionTick() {
     bool changed = moved >= step || position / 1000 != seekPosition / 1000;
     seekPosition = position;
     if (changed) {
-        UpdatePositionDisplay();
+        g_playerEvents.updatePositionDisplay();
         if (g_playList.fromPlayList) RefreshStatusTime();
     }
     // The engine stopped by itself: it was started (played state) and its channel ended.
@@ -212,8 +211,8 @@ void PositionTick() {
 void TrackEnded() {
     StatsStopListen();
     seekPosition = seekLength;
-    UpdatePositionDisplay();
-    ShowPlayButtonState(false);
+    g_playerEvents.updatePositionDisplay();
+    g_playerEvents.showPlayButtonState(false);
     const PlayListState& p = g_playList;
     int count = PlayListCount();
     if (count > 0 && p.fromPlayList && (p.nowPlaying < (uint32_t)count || g_general.isLoopPlayList))

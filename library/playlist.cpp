@@ -1,17 +1,18 @@
 #include "library/playlist.h"
+#include "audio/player_events.h"
 #include "ui/ui_window.h"
-#include "app/main_frame.h"
 #include "library/playlist_file.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
+#include "library/group_looks.h"
 #include "library/play_order.h"
 #include "library/adding.h"
 #include "library/file_browser.h"
 #include "library/open_outside.h"
 #include "library/kept_aside.h"
-#include "app/disk_file.h"
-#include "app/general_settings.h"
-#include "app/messages.h"
-#include "app/paths.h"
+#include "base/disk_file.h"
+#include "base/general_settings.h"
+#include "base/messages.h"
+#include "base/paths.h"
 #include "audio/engine.h"
 #include "ui/list_view.h"
 #include "ui/list_view_parts.h"
@@ -445,8 +446,8 @@ void PlayListSelectFirst() {
 
 // The focus is the main window's: it moves it with its own focus index.
 void FocusPlayList() {
-    UiWindow* ui = g_mainFrame.window;
-    if (ui && g_playListView && g_mainFrame.playList == g_playListView && g_playListView->visible)
+    UiWindow* ui = g_playerEvents.mainUi();
+    if (ui && g_playListView && g_playerEvents.mainPlayList() == g_playListView && g_playListView->visible)
         SetFocusIndex(ui, g_playListView->index, true);
 }
 

@@ -1,6 +1,6 @@
 #include "library/playlist_file.h"
 #include "library/bounded_text.h"
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 #include <stdio.h>
 #include <string.h>
 #include <algorithm>

@@ -1,16 +1,14 @@
 #include "media/cue_sheet.h"
-#include "app/general_settings.h"
-#include "audio/engine.h"
-#include "audio/overview.h"
-#include "audio/track_display.h"
-#include "library/file_browser.h"
-#include "library/file_groups.h"
-#include "library/playlist.h"
-#include "library/statistics.h"
-#include "ui/list_view.h"
+#include "base/general_settings.h"
+#include "media/file_groups.h"
 #include <windows.h>
+#include <shlwapi.h>
 #include <algorithm>
 #include <memory>
+
+static bool NoTags(const wchar_t*, TagRecord*) { return false; }
+static int32_t NoLength(const wchar_t*) { return 0; }
+CueProbes g_cueProbes = {NoTags, NoLength};
 
 // ---- the sheet read in one pass ------------------------------------------------
 //
@@ -206,7 +204,7 @@ bool LoadSheet(const wchar_t* path, TagRecord* sheet) {
         return true;
     }
     TagRecord tags;
-    if (!ProbeTags(path, &tags) || !tags.hasCue || tags.cueText.size() > kMaxCueSheetBytes) return false;
+    if (!g_cueProbes.tags(path, &tags) || !tags.hasCue || tags.cueText.size() > kMaxCueSheetBytes) return false;
     sheet->cueText = tags.cueText;
     sheet->hasCue = true;
     sheet->cueEmbedded = true;
@@ -321,44 +319,25 @@ static void ForEachTrack(const TagRecord& sheet, const ParsedSheet& s, Visit vis
     }
 }
 
-int ImportSheetToPlayList(const TagRecord& sheet) {
+bool ListSheetTracks(const TagRecord& sheet, std::vector<SheetTrackRow>* rows, std::wstring* extension,
+                     std::wstring* albumPerformer) {
     ParsedSheet s = ParseSheet(sheet.cueText);
-    std::wstring extension;
-    if (!SheetExtension(sheet, s, &extension)) return 0;
-    std::wstring folder = sheet.path.text + L"\\";
-    int added = 0;
-    ForEachTrack(sheet, s, [&](const SheetTrack& track) {
-        int32_t start = 0, length = 0;
-        if (!TimesOf(sheet.cueText, s, track.index, sheet.lengthMs, &start, &length)) length = 0;
-        if (length < 0) length = 0;
-        if (AppendEntry(folder.c_str(), (track.number + track.title).c_str(), extension.c_str(), length)) added++;
-    });
-    return added;
-}
-
-int ImportSheetToFileList(const TagRecord& sheet) {
-    BeginFileListRows();
-    ParsedSheet s = ParseSheet(sheet.cueText);
-    std::wstring extension;
-    if (!SheetExtension(sheet, s, &extension)) return 0;
+    if (!SheetExtension(sheet, s, extension)) return false;
     const KeyLine& performer = s.album[KeyPerformer];
-    std::wstring albumPerformer = performer.Found() ? Decode(sheet, Value(sheet.cueText, performer)) : L"";
-    int added = 0;
+    *albumPerformer = performer.Found() ? Decode(sheet, Value(sheet.cueText, performer)) : L"";
     ForEachTrack(sheet, s, [&](const SheetTrack& track) {
-        std::wstring name = track.number + track.title;
-        if (!track.performer.empty() && lstrcmpiW(track.performer.c_str(), albumPerformer.c_str()) != 0)
-            name += L" [" + track.performer + L"]";
-        name += L"." + extension;
-        if (AddFileListFileRow(name.c_str())) added++;
+        SheetTrackRow row{track.number, track.title, track.performer, false, 0, 0};
+        row.timed = TimesOf(sheet.cueText, s, track.index, sheet.lengthMs, &row.startMs, &row.lengthMs);
+        rows->push_back(std::move(row));
     });
-    return added;
+    return true;
 }
 
 static bool IsAbsolute(const std::wstring& name) {
     return name.size() > 3 && ((name[0] == L'\\' && name[1] == L'\\') || (name[1] == L':' && name[2] == L'\\'));
 }
 
-bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
+bool SheetTrackFields(TagRecord* sheet, const wchar_t* trackName, std::wstring* audio, size_t* trackIndex) {
     const std::string& t = sheet->cueText;
     ParsedSheet s = ParseSheet(t);
     int n = LeadingNumber(trackName);
@@ -368,48 +347,40 @@ bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
         {KeyTitle, &sheet->album}, {KeyPerformer, &sheet->artist}};
     for (auto& a : album)
         if (s.album[a.key].Found()) a.field->Set(Decode(*sheet, Value(t, s.album[a.key])).c_str());
-    bool opened = false;
+    audio->clear();
     int track = FindTrack(t, s, n);
-    if (track >= 0) {
-        const ParsedTrack& k = s.tracks[(size_t)track];
-        std::wstring audio;
-        if (sheet->cueEmbedded) {
-            audio = sheet->path.text;
-        } else if (k.file >= 0) {
-            audio = Decode(*sheet, Value(t, s.files[(size_t)k.file]), true);
-            if (!IsAbsolute(audio)) audio = FolderOf(sheet->path.text) + audio;
-        }
-        if (k.title.Found()) sheet->title.Set(Decode(*sheet, Value(t, k.title)).c_str());
-        if (k.performer.Found()) sheet->artist.Set(Decode(*sheet, Value(t, k.performer)).c_str());
-        bool wasFromPlayList = g_playList.fromPlayList;
-        g_playList.fromPlayList = true;  // no "Can't play file" box for a track
-        opened = !audio.empty() && FindAudioFile(&audio) && OpenTrack(audio.c_str(), false, true);
-        g_playList.fromPlayList = wasFromPlayList;
-        int32_t start = 0, length = 0;
-        if (opened && TimesOf(t, s, (size_t)track, (int32_t)seekLength, &start, &length)) {
-            SetTrackBounds(start, length);
-            bool complete = g_engine.scanComplete;
-            g_engine.scanBusy = false;
-            if (!complete) StartOverviewScan();
-        } else {
-            g_engine.scanBusy = false;
-        }
+    if (track < 0) return false;
+    const ParsedTrack& k = s.tracks[(size_t)track];
+    if (sheet->cueEmbedded) {
+        *audio = sheet->path.text;
+    } else if (k.file >= 0) {
+        *audio = Decode(*sheet, Value(t, s.files[(size_t)k.file]), true);
+        if (!IsAbsolute(*audio)) *audio = FolderOf(sheet->path.text) + *audio;
     }
-    ShowTagRecord(*sheet);
-    // A track that did not open is no listen.
-    if (opened) StatsNowPlaying(*sheet);
-    ShowStreamInfo(true);
-    return opened;
+    if (k.title.Found()) sheet->title.Set(Decode(*sheet, Value(t, k.title)).c_str());
+    if (k.performer.Found()) sheet->artist.Set(Decode(*sheet, Value(t, k.performer)).c_str());
+    *trackIndex = (size_t)track;
+    return true;
+}
+
+bool SheetTrackTimes(const TagRecord& sheet, size_t track, int32_t totalMs, int32_t* startMs, int32_t* lengthMs) {
+    ParsedSheet s = ParseSheet(sheet.cueText);
+    return track < s.tracks.size() && TimesOf(sheet.cueText, s, track, totalMs, startMs, lengthMs);
 }
 
 // ---- the player's uses ------------------------------------------------------------
 
-bool HasEmbeddedCueSheet(const wchar_t* path) {
-    TagRecord tags;
-    return ProbeTags(path, &tags) && tags.hasCue;
+bool IsListFile(const wchar_t* path) {
+    const wchar_t* ext = PathFindExtensionW(path);
+    return lstrcmpiW(ext, L".cue") == 0 || lstrcmpiW(ext, L".m3u") == 0;
 }
 
-static bool SplitTrackPath(const wchar_t* trackPath, std::wstring* container, std::wstring* name) {
+bool HasEmbeddedCueSheet(const wchar_t* path) {
+    TagRecord tags;
+    return g_cueProbes.tags(path, &tags) && tags.hasCue;
+}
+
+bool SplitTrackPath(const wchar_t* trackPath, std::wstring* container, std::wstring* name) {
     std::wstring p = trackPath;
     size_t slash = p.rfind(L'\\');
     if (slash == std::wstring::npos) return false;
@@ -418,86 +389,9 @@ static bool SplitTrackPath(const wchar_t* trackPath, std::wstring* container, st
     return true;
 }
 
-bool PlayCueTrack(const wchar_t* trackPath) {
-    std::wstring container, name;
-    TagRecord sheet;
-    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    return PlaySheetTrack(&sheet, name.c_str());
-}
-
 bool IsMergedCueName(const wchar_t* name) {
     const wchar_t* bar = wcsrchr(name, L'|');
     return bar && lstrcmpiW(bar, L"| cue") == 0;
-}
-
-static const wchar_t* CellName(const ListView* l, int row) {
-    const wchar_t* t = l->rows[row].cells[FileListName].text;
-    return t ? t : L"";
-}
-
-static bool StartsWithNoCase(const wchar_t* text, const std::wstring& prefix) {
-    return _wcsnicmp(text, prefix.c_str(), prefix.size()) == 0;
-}
-
-// The row of the audio file beside a sheet's row: first upwards, then
-// downwards, each way only while the names begin with the sheet's base name.
-static int FindAudioRow(const ListView* l, int sheetRow, const std::wstring& base, const std::wstring& audioName) {
-    for (int step : {-1, 1})
-        for (int r = sheetRow + step; r >= 0 && r < l->rowCount && StartsWithNoCase(CellName(l, r), base); r += step)
-            if (!l->rows[r].cells[FileListName].value && lstrcmpiW(CellName(l, r), audioName.c_str()) == 0) return r;
-    return -1;
-}
-
-static bool NeighbourNamedLike(const ListView* l, int sheetRow, const std::wstring& base) {
-    for (int r : {sheetRow - 1, sheetRow + 1})
-        if (r >= 0 && r < l->rowCount && StartsWithNoCase(CellName(l, r), base))
-            return true;
-    return false;
-}
-
-void MergeCueSheets(ListView* l, const wchar_t* folder) {
-    if (!l || l->columnCount <= FileListName) return;
-    std::vector<char> gone((size_t)l->rowCount);
-    int focus = l->currentRow;
-    bool any = false;
-    for (int r = 0; r < l->rowCount; r++) {
-        const wchar_t* name = CellName(l, r);
-        const wchar_t* dot = wcsrchr(name, L'.');
-        if (l->rows[r].cells[FileListName].value || !dot || lstrcmpiW(dot + 1, L"cue") != 0) continue;
-        std::wstring base(name, (size_t)(dot - name));
-        // The audio row can only be a neighbour named like the sheet: without
-        // one, the sheet is not even read (a refresh stays cheap however many
-        // sheets a folder holds).
-        if (!NeighbourNamedLike(l, r, base)) continue;
-        CueSheet sheet;
-        std::wstring audio;
-        if (!ReadCueSheet((std::wstring(folder) + name).c_str(), &sheet) || !SingleAudioFile(sheet, &audio)) continue;
-        std::wstring audioName = audio.substr(audio.rfind(L'\\') + 1);
-        int row = FindAudioRow(l, r, base, audioName);
-        if (row < 0) continue;
-        size_t audioDot = audioName.rfind(L'.');
-        std::wstring merged = base + (audioDot == std::wstring::npos ? L"" : audioName.substr(audioDot)) + L" | cue";
-        SetCellText(l, FileListName, merged.c_str(), row);
-        gone[(size_t)r] = 1;
-        any = true;
-        if (focus == r) focus = row;  // a focused sheet hands the focus to its audio row
-    }
-    if (!any) return;
-    // The rows go with the list's own removal of selected rows; the marks of
-    // the rows that stay come back afterwards.
-    std::vector<char> marks;
-    int removedBeforeFocus = 0;
-    for (int r = 0; r < l->rowCount; r++) {
-        if (!gone[(size_t)r]) marks.push_back(l->rows[r].selected);
-        else if (r < focus) removedBeforeFocus++;
-        l->rows[r].selected = gone[(size_t)r] != 0;
-    }
-    DeleteSelected(l, true);
-    for (int r = 0; r < l->rowCount; r++) l->rows[r].selected = marks[(size_t)r] != 0;
-    if (focus >= 0 && l->rowCount > 0) {
-        focus -= removedBeforeFocus;
-        l->currentRow = focus < l->rowCount ? focus : l->rowCount - 1;
-    }
 }
 
 static void FillAudioFiles(CueSheet* sheet) {
@@ -554,7 +448,7 @@ bool CueTrackLengths::Length(const wchar_t* trackPath, int32_t* lengthMs) {
             auto known = std::find_if(last->audioLengths.begin(), last->audioLengths.end(),
                                       [&](const auto& a) { return _wcsicmp(a.first.c_str(), audio.c_str()) == 0; });
             if (known == last->audioLengths.end()) {
-                int32_t probed = ProbeLength(audio.c_str());
+                int32_t probed = g_cueProbes.length(audio.c_str());
                 last->audioLengths.emplace_back(audio, probed > 0 ? probed : 0);
                 known = last->audioLengths.end() - 1;
             }
@@ -569,12 +463,6 @@ bool CueTrackLengths::Length(const wchar_t* trackPath, int32_t* lengthMs) {
 bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
     CueTrackLengths lengths;
     return lengths.Length(trackPath, lengthMs);
-}
-
-int AppendCueTracks(const CueSheet& sheet, int32_t audioLengthMs) {
-    TagRecord record = sheet.record;
-    record.lengthMs = audioLengthMs;
-    return ImportSheetToPlayList(record);
 }
 
 bool SingleAudioFile(const CueSheet& sheet, std::wstring* audioPath) {

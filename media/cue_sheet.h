@@ -9,8 +9,6 @@
 #include <vector>
 #include "media/tags.h"
 
-class ListView;
-
 // No sheet is larger: a bigger file is no sheet at all.
 constexpr size_t kMaxCueSheetBytes = 1 << 20;
 
@@ -30,25 +28,44 @@ bool FindAudioFile(std::wstring* path);
 bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_t* startMs, int32_t* lengthMs);
 // A track's length; 0 when the sheet has no such track.
 int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName);
-// Appends the sheet's tracks to the playlist; returns how many.
-int ImportSheetToPlayList(const TagRecord& sheet);
-// Fills the file list with the sheet's tracks: ".." back to the folder, then
-// one row per track ("01 Intro.flac", "02 Duet [Guest].flac" when the track's
-// performer is not the album's). Returns how many tracks.
-int ImportSheetToFileList(const TagRecord& sheet);
-// Opens a track's audio file within the track's bounds and shows the sheet's tags.
-bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName);
+// What playing a track takes from the sheet: the sheet's album fields and the
+// track's own (number, title, performer) go into the record; the audio file the
+// track plays (empty when the sheet names none) and its place in the sheet.
+// False when the sheet has no such track.
+bool SheetTrackFields(TagRecord* sheet, const wchar_t* trackName, std::wstring* audio, size_t* trackIndex);
+// Start and length of the track at that place, its audio file being totalMs long.
+bool SheetTrackTimes(const TagRecord& sheet, size_t trackIndex, int32_t totalMs, int32_t* startMs, int32_t* lengthMs);
+// One track as the lists show it.
+struct SheetTrackRow {
+    std::wstring number;     // "01 ": the number and the space after it
+    std::wstring title;      // its TITLE, else "Track 01"
+    std::wstring performer;  // its own PERFORMER; empty when none
+    bool timed;              // start and length are known (against the sheet's lengthMs)
+    int32_t startMs, lengthMs;
+};
+// The sheet's tracks in order, but those whose block holds REM SKIP; the
+// extension of its first FILE name and the album's performer. False when the
+// sheet names no file.
+bool ListSheetTracks(const TagRecord& sheet, std::vector<SheetTrackRow>* rows, std::wstring* extension,
+                     std::wstring* albumPerformer);
 // mm:ss:ff (75 frames a second) in milliseconds; missing fields count 0.
 int32_t CueTimeMs(const std::string& text);
 
 // ---- what the rest of the player calls ----
+// What reading sheets asks of the audio layer: a file's tags (for an embedded
+// sheet) and an audio file's length. Start-up puts the track display's probes
+// here; until then no file has either.
+struct CueProbes {
+    bool (*tags)(const wchar_t* path, TagRecord* out);
+    int32_t (*length)(const wchar_t* path);
+};
+extern CueProbes g_cueProbes;
+// A virtual track path split at its last backslash: the sheet and the track's name.
+bool SplitTrackPath(const wchar_t* trackPath, std::wstring* container, std::wstring* name);
+// A list file (the file groups' group 18) by its extension: "cue" or "m3u".
+bool IsListFile(const wchar_t* path);
 // True when the file's tags carry a CUE sheet.
 bool HasEmbeddedCueSheet(const wchar_t* path);
-// Plays a virtual CUE track path within its bounds; false when it cannot.
-bool PlayCueTrack(const wchar_t* trackPath);
-// The file list's CUE merge: a sheet naming one audio file beside it joins
-// that file's row ("Album.ape | cue"). The list shows the folder given.
-void MergeCueSheets(ListView* fileList, const wchar_t* folder);
 // A file-list name of a merged row: the part from its last "|" is "| cue".
 bool IsMergedCueName(const wchar_t* name);
 
@@ -79,6 +96,3 @@ private:
     struct Sheet;
     std::unique_ptr<Sheet> last;
 };
-// Appends the sheet's tracks as playlist entries (the window's thread only),
-// the audio file being audioLengthMs long; returns how many were appended.
-int AppendCueTracks(const CueSheet& sheet, int32_t audioLengthMs);

@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <stddef.h>
 #include <string>
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 // The audio library's tag block types.
 enum TagBlockType { TagId3 = 0, TagId3v2 = 1, TagOgg = 2, TagHttp = 3, TagIcy = 4, TagMeta = 5, TagApe = 6,

@@ -9,9 +9,12 @@
 # repo. The result lands in a cache outside the repo:
 #
 #   ${SONVALE_CACHE:-$HOME/.cache/sonvale}/deps-<key>/
-#     include/   mpg123.h fmt123.h ogg/ vorbis/ FLAC/ libopenmpt/ soxr.h
+#     include/   mpg123.h fmt123.h ogg/ vorbis/ FLAC/ libopenmpt/ soxr.h opus/
+#                wavpack/
 #     lib/       libogg.a libvorbis.a libvorbisfile.a libFLAC.a libopenmpt.a
-#                libsoxr.a libmpg123.dll.a (import lib) pkgconfig/*.pc
+#                libsoxr.a libopus.a libopusfile.a libwavpack.a libavformat.a
+#                libavcodec.a libavutil.a (LGPL parts of FFmpeg only)
+#                libmpg123.dll.a (import lib) pkgconfig/*.pc
 #     bin/       libmpg123-0.dll
 #     licenses/  <package>/: Debian's copyright file and upstream's licence
 #     logs/      one build log per package
@@ -54,9 +57,10 @@ logs=$dest/logs
 
 trap 'say "error at line $LINENO; partial build left in $dest"' ERR
 
-# Source packages, in build order (vorbis and flac need ogg, openmpt needs
-# mpg123/ogg/vorbis).
-packages=(libogg libvorbis flac mpg123 libopenmpt libsoxr)
+# Source packages, in build order (vorbis, flac and opusfile need ogg, openmpt
+# needs mpg123/ogg/vorbis, opusfile needs opus). ffmpeg is built down to the
+# AAC, ALAC and WMA decoders with the MP4, ADTS and ASF demuxers.
+packages=(libogg libvorbis flac mpg123 libopenmpt libsoxr opus opusfile wavpack ffmpeg)
 
 say() { printf '[build-deps] %s\n' "$*" >&2; }
 die() { say "error: $*"; exit 1; }
@@ -303,6 +307,54 @@ build_libsoxr() {
     run "$log" make -C build install
 }
 
+build_opus() {
+    local log=$1
+    regen_if_patched "$log"
+    # Float decoder with run-time SSE/AVX selection; no programs, no libssp.
+    # Its configure adds _FORTIFY_SOURCE unless it is already defined, and
+    # MinGW's fortified calls live in libssp.
+    run "$log" ./configure "${common_configure[@]}" --disable-shared --enable-static \
+        --disable-doc --disable-extra-programs --disable-stack-protector --disable-hardening \
+        CPPFLAGS="$CPPFLAGS -D_FORTIFY_SOURCE=0"
+    run "$log" make -j"$jobs" V=1
+    run "$log" make install
+}
+
+build_opusfile() {
+    local log=$1
+    regen_if_patched "$log"
+    # Files only: no HTTP (which would pull in OpenSSL).
+    run "$log" ./configure "${common_configure[@]}" --disable-shared --enable-static \
+        --disable-http --disable-examples --disable-doc
+    run "$log" make -j"$jobs" V=1
+    run "$log" make install
+}
+
+build_wavpack() {
+    local log=$1
+    regen_if_patched "$log"
+    run "$log" ./configure "${common_configure[@]}" --disable-shared --enable-static \
+        --disable-apps --disable-libcrypto --disable-rpath
+    run "$log" make -j"$jobs" V=1
+    run "$log" make install
+}
+
+build_ffmpeg() {
+    local log=$1
+    # Nothing but what the AAC/ALAC/WMA add-ons use, static, LGPL only (no
+    # --enable-gpl, no external libraries), without programs, assembly,
+    # threads or devices. About a minute.
+    run "$log" ./configure --prefix="$dest" --enable-cross-compile --arch=x86_64 --target-os=mingw32 \
+        --cross-prefix="$host-" --cc="$CC" --cxx="$CXX" --ar="$AR" --ranlib="$RANLIB" --nm="$NM" \
+        --strip="$STRIP" --pkg-config=false --disable-everything --disable-autodetect \
+        --disable-programs --disable-doc --disable-network --disable-avdevice --disable-swscale \
+        --disable-swresample --disable-avfilter --disable-postproc --disable-x86asm --disable-debug \
+        --enable-static --disable-shared \
+        --enable-demuxer=mov,aac,asf --enable-decoder=aac,alac,wmav1,wmav2 --enable-parser=aac
+    run "$log" make -j"$jobs" V=1
+    run "$log" make install
+}
+
 for pkg in "${packages[@]}"; do
     t0=$SECONDS
     say "$pkg ${version[$pkg]}"
@@ -320,7 +372,7 @@ done
 # --- tidy the prefix ------------------------------------------------------------------
 
 cd "$dest"
-rm -rf share doc lib/*.la
+rm -rf share doc lib/*.la lib/libopusurl.a lib/pkgconfig/opusurl.pc
 # No debug info is wanted; some upstream builds add -g on their own.
 "$STRIP" --strip-debug lib/*.a
 "$STRIP" --strip-unneeded bin/*.dll
@@ -345,6 +397,10 @@ cat >"$work/linkcheck.c" <<'EOF'
 #include <FLAC/stream_decoder.h>
 #include <libopenmpt/libopenmpt.h>
 #include <soxr.h>
+#include <opus/opusfile.h>
+#include <wavpack/wavpack.h>
+#include <libavformat/avformat.h>
+#include <libavcodec/avcodec.h>
 int main(void)
 {
     OggVorbis_File vf;
@@ -353,16 +409,18 @@ int main(void)
         "", 0, 0, 0, 0, 0, 0, 0, 0);
     soxr_t rs = soxr_create(44100, 48000, 2, 0, 0, 0, 0);
     return mpg123_init() + (ov_open_callbacks(0, &vf, 0, 0, cb) != 0) +
-           (FLAC__stream_decoder_new() != 0) + (mod != 0) + (rs != 0);
+           (FLAC__stream_decoder_new() != 0) + (mod != 0) + (rs != 0) +
+           (op_test_memory("", 0, 0) != 0) + (WavpackGetLibraryVersion() == 0) +
+           (avformat_alloc_context() == 0) + (avcodec_find_decoder(AV_CODEC_ID_ALAC) == 0);
 }
 EOF
 # This is the recommended consumer link: everything static (libstdc++, libgcc,
 # winpthread included) except libmpg123, whose import library is named by path
 # because -static makes ld ignore *.dll.a for -lmpg123.
-run "$logs/linkcheck.log" "$CXX" -O2 -DFLAC__NO_DLL -I"$dest/include" \
+run "$logs/linkcheck.log" "$CXX" -O2 -DFLAC__NO_DLL -I"$dest/include" -I"$dest/include/opus" \
     -x c "$work/linkcheck.c" -x none -o "$work/linkcheck.exe" -static -L"$dest/lib" \
-    -lopenmpt -lvorbisfile -lvorbis -lFLAC -logg -lsoxr "$dest/lib/libmpg123.dll.a" \
-    -lole32 -lrpcrt4
+    -lopenmpt -lvorbisfile -lvorbis -lFLAC -lopusfile -lopus -lwavpack -logg -lsoxr "$dest/lib/libmpg123.dll.a" \
+    -lavformat -lavcodec -lavutil -lole32 -lrpcrt4 -luser32 -lbcrypt
 imports=$("$OBJDUMP" -p "$work/linkcheck.exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
 [[ $imports == *libmpg123-0.dll* ]] || die "link check: libmpg123-0.dll not imported ($imports)"
 for dll in libstdc++ libgcc_s libwinpthread; do

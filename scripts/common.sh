@@ -20,7 +20,7 @@ SONVALE_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   googletest
   fonts-wine fonts-liberation fonts-dejavu-core
-  sox lame twolame vorbis-tools flac mpg123 openmpt123
+  sox lame twolame vorbis-tools flac mpg123 openmpt123 opus-tools wavpack ffmpeg
   nsis zip unzip
 )
 

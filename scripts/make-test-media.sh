@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the audio library's test media with the native encoders, and reference
 # decodes of each file made by independent native decoders (sox, mpg123,
-# oggdec, flac, openmpt123). Tracker modules come from Debian packages of game
+# oggdec, flac, opusdec, wvunpack, ffmpeg, openmpt123). Tracker modules come from Debian packages of game
 # music. Everything lands in a cache folder keyed by this script; its path is
 # the last line printed. A second run reuses it.
 set -euo pipefail
@@ -63,6 +63,56 @@ flac -s -5 --tag=TITLE="Flac Title" --tag=ARTIST="Flac Artist" --tag-from-file=C
 flac -s -5 --ogg -o t.oga s24.wav 2>/dev/null  # the same warning
 sox s16.wav -t f32 -e floating-point t.flac.f32
 sox s24.wav -t f32 -e floating-point t.oga.f32
+
+# ---- Compressed WAVE (for bass.dll's own reader): sox encodes and decodes ----
+sox s16.wav -e ima-adpcm ima.wav
+sox u8.wav -e ima-adpcm ima_mono.wav
+sox s16.wav -e ms-adpcm msadpcm.wav
+sox s16.wav -e u-law ulaw.wav
+sox u8.wav -e a-law alaw.wav
+for f in ima.wav ima_mono.wav msadpcm.wav ulaw.wav alaw.wav; do
+  sox "$f" -t f32 -e floating-point "$f.f32"
+done
+
+# ---- Opus (for the add-on): opusdec decodes the reference at 48 kHz ----
+sox -n -r 48000 -c 2 -b 16 s48.wav synth 3 sine 440 sine 660 gain -6
+sox -n -r 48000 -c 2 -b 16 s48b.wav synth 1.3 sine 550 sine 770 gain -8
+opusenc --quiet --serial 1 --bitrate 128 --title "Opus Title" --artist "Opus Artist" \
+  --comment "COMMENT=two words" s48.wav t.opus
+opusenc --quiet --serial 2 --bitrate 96 s48b.wav b.opus
+opusenc --quiet --serial 3 --bitrate 32 --downmix-mono music.wav mono.opus
+cat t.opus b.opus > chain.opus
+for f in t.opus b.opus mono.opus; do
+  opusdec --quiet --rate 48000 --float "$f" "$f.f32"
+done
+cat t.opus.f32 b.opus.f32 > chain.opus.f32
+
+# ---- WavPack (for the add-on): lossless against the source; hybrid against wvunpack ----
+wavpack -q -y -h -w "Title=Wv Title" -w "Artist=Wv Artist" -w "Year=2021" s16.wav -o t.wv
+wavpack -q -y f32.wav -o f32.wv
+wavpack -q -y -b160 -c s24.wav -o hybrid.wv            # hybrid.wv + hybrid.wvc: lossless together
+cp hybrid.wv lossy.wv                                   # no correction file beside it: lossy
+sox s16.wav -t f32 -e floating-point t.wv.f32
+sox f32.wav -t f32 -e floating-point f32.wv.f32
+sox s24.wav -t f32 -e floating-point hybrid.wv.f32
+wvunpack -q -y --raw lossy.wv -o lossy.raw
+sox -t raw -r 48000 -c 2 -b 24 -e signed-integer lossy.raw -t f32 -e floating-point lossy.wv.f32
+rm lossy.raw
+
+# ---- AAC, ALAC and WMA (for the FFmpeg add-ons): ffmpeg encodes and decodes ----
+ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+ff -i s16.wav -c:a aac -b:a 128k -metadata title="Aac Title" -metadata artist="Aac Artist" \
+  -metadata album="Aac Album" -metadata date=2022 -metadata genre=Jazz -metadata track=3 \
+  -metadata comment="two words" t.m4a
+ff -i s16.wav -c:a aac -b:a 96k -f adts t.aac
+ff -i s24.wav -c:a alac -metadata title="Alac Title" alac.m4a
+ff -i s16.wav -c:a wmav2 -b:a 128k -metadata title="Wma Title" -metadata artist="Wma Artist" \
+  -metadata album="Wma Album" -metadata genre=Rock -metadata date=2020 t.wma
+ff -i u8.wav -c:a wmav1 -b:a 64k t1.wma
+for f in t.m4a t.aac alac.m4a t.wma t1.wma; do
+  ff -i "$f" -f f32le "$f.f32"
+done
+sox s24.wav -t f32 -e floating-point alac.m4a.src.f32
 
 # ---- Tracker modules from Debian's game music; openmpt123 renders the reference ----
 if mkdir debs && (cd debs && apt-get download -q tecnoballz-data pingus-data njam-data >/dev/null 2>&1); then

@@ -1,5 +1,5 @@
 #include "system/hot_keys.h"
-#include "app/settings_store.h"
+#include "base/settings_store.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"
 #include <stdio.h>

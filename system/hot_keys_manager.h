@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <stdint.h>
 #include <vector>
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 const int kManagerFirstId = 0xFFFF;
 // A hand-edited Number above this loads this many entries.

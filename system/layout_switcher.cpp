@@ -1,6 +1,6 @@
 #include "system/layout_switcher.h"
-#include "app/messages.h"
-#include "app/settings_store.h"
+#include "base/messages.h"
+#include "base/settings_store.h"
 #include "system/hot_keys.h"
 #include "system/system_actions.h"
 

@@ -1,13 +1,15 @@
 #include "system/system_actions.h"
-#include "app/general_settings.h"
-#include "app/messages.h"
-#include "ui/settings_window.h"
+#include "base/general_settings.h"
+#include "base/messages.h"
 #include <tlhelp32.h>
 #include <stdio.h>
 #include <string>
 
 // user32 exports it; the headers declare it only for WINNT builds.
 extern "C" __declspec(dllimport) BOOL WINAPI EndTask(HWND wnd, BOOL shutDown, BOOL force);
+
+static HWND NoSettingsWindow() { return nullptr; }
+HWND (*g_settingsWindowHandle)() = NoSettingsWindow;
 
 HWND(WINAPI* g_getForegroundWindow)() = GetForegroundWindow;
 BOOL(WINAPI* g_endTask)(HWND, BOOL, BOOL) = EndTask;
@@ -143,7 +145,7 @@ void ToggleProcessSuspend(DWORD processId) {
 
 void ToggleForegroundSuspend(HWND mainWindow) {
     HWND fg = g_getForegroundWindow();
-    if (!fg || fg == mainWindow || fg == SettingsWindowHandle()) return;
+    if (!fg || fg == mainWindow || fg == g_settingsWindowHandle()) return;
     DWORD processId = 0;
     GetWindowThreadProcessId(fg, &processId);
     ToggleProcessSuspend(processId);

@@ -10,6 +10,9 @@ extern BOOL(WINAPI* g_endTask)(HWND wnd, BOOL shutDown, BOOL force);
 // DwmEnableComposition when Dwmapi.dll was loaded at start-up, else null.
 typedef HRESULT(WINAPI* DwmEnableCompositionFn)(UINT);
 extern DwmEnableCompositionFn g_dwmEnableComposition;
+// The settings window, which suspending leaves alone as it does the main
+// window; app/ sets it at start-up, until then there is none.
+extern HWND (*g_settingsWindowHandle)();
 
 // Looks DwmEnableComposition up, only in a Dwmapi.dll that is loaded already.
 void LookUpDwmComposition();

@@ -1,5 +1,5 @@
 #include "system/system_volume.h"
-#include "app/general_settings.h"
+#include "base/general_settings.h"
 #include <windows.h>
 #include <initguid.h>
 #include <mmdeviceapi.h>

@@ -1,5 +1,5 @@
 #include "system/tray_icons.h"
-#include "app/general_settings.h"
+#include "base/general_settings.h"
 
 std::vector<TrayIcon*> g_trayIcons;
 BOOL(WINAPI* g_notifyIcon)(DWORD message, NOTIFYICONDATAW* data) = Shell_NotifyIconW;

@@ -3,6 +3,7 @@
 // channel information, lengths, positions, tags, levels, spectra and errors.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <algorithm>
 #include <string.h>
 #include "bass.h"
 #include <atomic>
@@ -642,6 +643,473 @@ TEST(EngineAddons, ReloadsWhileAnotherThreadProbesNeverPullTheCodeAway) {
     EXPECT_GT(DecodeFloat(h).size(), 1000u);
     BASS_StreamFree(h);
     EXPECT_TRUE(BASS_PluginFree(0));
+}
+
+// ---- compressed WAVE in bass.dll's own reader --------------------------------
+
+namespace {
+
+// Signal-to-noise ratio in dB of ours against a reference, over the common part.
+double Snr(const std::vector<float>& ours, const std::vector<float>& ref) {
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < ours.size() && i < ref.size(); i++) {
+        signal += (double)ref[i] * ref[i];
+        noise += ((double)ours[i] - ref[i]) * ((double)ours[i] - ref[i]);
+    }
+    return noise == 0 ? 200 : 10 * log10(signal / noise);
+}
+
+std::string Le32Bytes(uint32_t v) { return std::string{(char)v, (char)(v >> 8), (char)(v >> 16), (char)(v >> 24)}; }
+
+// A WAVE file of MPEG layer 3 data (format tag 0x55) around the given frames.
+std::string Mp3InWave(const std::string& frames) {
+    std::string fmt = std::string("\x55\x00\x02\x00", 4) + Le32Bytes(44100) + Le32Bytes(16000) +
+                      std::string("\x01\x00\x00\x00\x0c\x00", 6) + std::string("\x01\x00\x02\x00\x00\x00", 6) +
+                      std::string("\xa1\x01\x01\x00\x71\x05", 6);
+    std::string body = "WAVEfmt " + Le32Bytes((uint32_t)fmt.size()) + fmt + "data" +
+                       Le32Bytes((uint32_t)frames.size()) + frames;
+    return "RIFF" + Le32Bytes((uint32_t)body.size()) + body;
+}
+
+}  // namespace
+
+// ADPCM and G.711 decode to sox's very samples, with the exact count of the
+// fact chunk (sox itself pads to whole blocks), and seek to the frame.
+TEST(EngineWaveCodecs, MatchSoxWithTheFactCount) {
+    struct {
+        const char* file;
+        DWORD ctype, freq, chans, origres;
+        size_t frames;
+    } cases[] = {
+        {"ima.wav", BASS_CTYPE_STREAM_WAV | 0x11, 44100, 2, 4, 110250},
+        {"ima_mono.wav", BASS_CTYPE_STREAM_WAV | 0x11, 22050, 1, 4, 22050},
+        {"msadpcm.wav", BASS_CTYPE_STREAM_WAV | 0x02, 44100, 2, 4, 110250},
+        {"ulaw.wav", BASS_CTYPE_STREAM_WAV | 0x07, 44100, 2, 8, 110250},
+        {"alaw.wav", BASS_CTYPE_STREAM_WAV | 0x06, 22050, 1, 8, 22050},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, c.ctype);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        EXPECT_EQ(info.origres, c.origres);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        ASSERT_GE(ref.size(), c.frames * c.chans);
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), c.frames * c.chans * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), c.frames * c.chans);
+        EXPECT_EQ(MaxDiff(ours, ref, ours.size()), 0.0);
+        // Into the middle of a block, and back to the start.
+        for (size_t frame : {c.frames / 2 + 3, (size_t)0, c.frames - 10}) {
+            ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * c.chans * 2, BASS_POS_BYTE));
+            float f[20] = {};
+            DWORD got = BASS_ChannelGetData(h, f, (DWORD)(10 * c.chans * 4) | BASS_DATA_FLOAT);
+            ASSERT_EQ(got, 10 * c.chans * 4);
+            for (size_t i = 0; i < 10 * c.chans; i++) ASSERT_EQ(f[i], ref[frame * c.chans + i]) << frame;
+        }
+        BASS_StreamFree(h);
+    }
+}
+
+// MPEG layer 3 inside WAVE decodes to the samples of the same frames on their
+// own, with the WAVE type and the codec's tag; a cut-off data chunk still opens.
+TEST(EngineWaveCodecs, Mp3InsideWave) {
+    std::string frames = RadioFrames();
+    ASSERT_GT(frames.size(), 20000u);
+    std::string wave = Mp3InWave(frames);
+    HSTREAM plain = BASS_StreamCreateFile(TRUE, frames.data(), 0, frames.size(), BASS_STREAM_DECODE);
+    HSTREAM wrapped = BASS_StreamCreateFile(TRUE, wave.data(), 0, wave.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(plain, 0u);
+    ASSERT_NE(wrapped, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO info{};
+    BASS_ChannelGetInfo(wrapped, &info);
+    EXPECT_EQ(info.ctype, (DWORD)(BASS_CTYPE_STREAM_WAV | 0x55));
+    EXPECT_EQ(info.freq, 44100u);
+    EXPECT_EQ(info.chans, 2u);
+    EXPECT_EQ(BASS_ChannelGetLength(wrapped, BASS_POS_BYTE), BASS_ChannelGetLength(plain, BASS_POS_BYTE));
+    std::vector<float> a = DecodeFloat(plain), b = DecodeFloat(wrapped);
+    ASSERT_GT(a.size(), 44100u);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_EQ(MaxDiff(a, b, a.size()), 0.0);
+    BASS_StreamFree(plain);
+    BASS_StreamFree(wrapped);
+    std::string cut = wave.substr(0, wave.size() / 2);
+    HSTREAM half = BASS_StreamCreateFile(TRUE, cut.data(), 0, cut.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(half, 0u);
+    EXPECT_GT(DecodeFloat(half).size(), a.size() / 3);
+    BASS_StreamFree(half);
+}
+
+// ---- the Opus and WavPack add-ons -------------------------------------------
+
+namespace {
+
+HPLUGIN LoadTestAddon(const wchar_t* name) {
+    std::wstring path = TestExeFolder() + L"Plugins\\" + name;
+    return BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE);
+}
+
+std::vector<std::string> TagEntries(const char* block) {
+    std::vector<std::string> entries;
+    for (const char* q = block; q && *q; q += strlen(q) + 1) entries.push_back(q);
+    return entries;
+}
+
+bool Has(const std::vector<std::string>& v, const char* s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+
+uint32_t OggCrc(const std::string& page) {
+    uint32_t crc = 0;
+    for (unsigned char b : page) {
+        crc ^= (uint32_t)b << 24;
+        for (int k = 0; k < 8; k++) crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+    }
+    return crc;
+}
+
+// The Opus file with its header's output gain set (Q7.8 dB) and the first
+// page's checksum made good again.
+std::string WithOutputGain(std::string file, int16_t gainQ8) {
+    size_t head = file.find("OpusHead");
+    size_t pageLen = 27 + (uint8_t)file[26];
+    for (size_t i = 0; i < (uint8_t)file[26]; i++) pageLen += (uint8_t)file[27 + i];
+    file[head + 16] = (char)(gainQ8 & 0xFF);
+    file[head + 17] = (char)((uint16_t)gainQ8 >> 8);
+    std::string page = file.substr(0, pageLen);
+    page.replace(22, 4, std::string(4, '\0'));
+    file.replace(22, 4, Le32Bytes(OggCrc(page)));
+    return file;
+}
+
+}  // namespace
+
+// Opus: opusdec's samples within 60 dB (the same libopus underneath) with the
+// exact count after pre-skip and end trimming, chained streams one after the
+// other, seeking to the sample (within 60 dB of a decode from the start right
+// at the new position), the header's output gain, the comments as the OGG block.
+TEST(EngineAddons, OpusAddOn) {
+    HPLUGIN p = LoadTestAddon(L"bassopus.dll");
+    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
+    ASSERT_NE(pi, nullptr);
+    EXPECT_EQ(pi->formats[0].ctype, 0x11200u);
+    EXPECT_STREQ(pi->formats[0].name, "Opus");
+    EXPECT_STREQ(pi->formats[0].exts, "*.opus");
+    struct {
+        const char* file;
+        DWORD chans;
+        size_t frames;  // the source's length
+    } cases[] = {{"t.opus", 2, 144000}, {"b.opus", 2, 62400}, {"mono.opus", 1, 0}, {"chain.opus", 2, 206400}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, 0x11200u);
+        EXPECT_EQ(info.plugin, p);
+        EXPECT_EQ(info.freq, 48000u);
+        EXPECT_EQ(info.chans, c.chans);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        if (c.frames) EXPECT_EQ(ref.size(), c.frames * c.chans);
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        EXPECT_GT(Snr(ours, ref), 60.0);
+        size_t frame = ref.size() / c.chans * 2 / 3 + 7;
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * c.chans * 2, BASS_POS_BYTE));
+        std::vector<float> part(4800 * c.chans);
+        ASSERT_EQ(BASS_ChannelGetData(h, part.data(), (DWORD)(part.size() * 4) | BASS_DATA_FLOAT), part.size() * 4);
+        std::vector<float> want(ref.begin() + frame * c.chans, ref.begin() + frame * c.chans + part.size());
+        EXPECT_GT(Snr(part, want), 60.0);
+        BASS_StreamFree(h);
+    }
+    HSTREAM t = OpenDecode("t.opus");
+    std::vector<std::string> tags = TagEntries(BASS_ChannelGetTags(t, BASS_TAG_OGG));
+    EXPECT_TRUE(Has(tags, "title=Opus Title") || Has(tags, "TITLE=Opus Title"));
+    EXPECT_TRUE(Has(tags, "artist=Opus Artist") || Has(tags, "ARTIST=Opus Artist"));
+    EXPECT_TRUE(Has(tags, "COMMENT=two words"));
+    std::vector<float> plain = DecodeFloat(t);
+    BASS_StreamFree(t);
+
+    // -6.02 dB in the header halves every sample.
+    std::string quiet = WithOutputGain(MediaBytes("t.opus"), -1541);
+    HSTREAM q = BASS_StreamCreateFile(TRUE, quiet.data(), 0, quiet.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(q, 0u) << BASS_ErrorGetCode();
+    std::vector<float> halved = DecodeFloat(q);
+    ASSERT_EQ(halved.size(), plain.size());
+    for (float& f : plain) f *= (float)pow(10.0, -1541 / 256.0 / 20.0);
+    EXPECT_LT(MaxDiff(halved, plain, plain.size()), 1e-4);
+    BASS_StreamFree(q);
+
+    // Links of different channel counts come out as stereo: the mono link in
+    // both channels, then the stereo one as it is.
+    std::string mixed = MediaBytes("mono.opus") + MediaBytes("b.opus");
+    HSTREAM x = BASS_StreamCreateFile(TRUE, mixed.data(), 0, mixed.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(x, 0u) << BASS_ErrorGetCode();
+    BASS_CHANNELINFO xi{};
+    BASS_ChannelGetInfo(x, &xi);
+    EXPECT_EQ(xi.chans, 2u);
+    std::vector<float> mono = ReferenceF32("mono.opus.f32"), stereo = ReferenceF32("b.opus.f32");
+    std::vector<float> both = DecodeFloat(x);
+    ASSERT_EQ(both.size(), mono.size() * 2 + stereo.size());
+    std::vector<float> left, right;
+    for (size_t i = 0; i < mono.size(); i++) {
+        left.push_back(both[2 * i]);
+        right.push_back(both[2 * i + 1]);
+    }
+    EXPECT_GT(Snr(left, mono), 60.0);
+    EXPECT_EQ(left, right);
+    EXPECT_GT(Snr(std::vector<float>(both.begin() + mono.size() * 2, both.end()), stereo), 60.0);
+    BASS_StreamFree(x);
+
+    // An Ogg Vorbis file is not taken for Opus, nor Opus for Vorbis.
+    HSTREAM v = OpenDecode("t.ogg");
+    BASS_CHANNELINFO vi{};
+    BASS_ChannelGetInfo(v, &vi);
+    EXPECT_EQ(vi.ctype, (DWORD)BASS_CTYPE_STREAM_OGG);
+    BASS_StreamFree(v);
+    EXPECT_TRUE(BASS_PluginFree(p));
+    EXPECT_EQ(OpenDecode("t.opus"), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+// WavPack: lossless integer and float files give the source exactly; a hybrid
+// file with its correction file beside it too, and without one (a copy, or
+// the bytes in memory) the lossy part, as wvunpack decodes it; APE tags; seeks.
+TEST(EngineAddons, WavPackAddOn) {
+    HPLUGIN p = LoadTestAddon(L"basswv.dll");
+    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
+    ASSERT_NE(pi, nullptr);
+    EXPECT_EQ(pi->formats[0].ctype, 0x10500u);
+    EXPECT_STREQ(pi->formats[0].exts, "*.wv");
+    struct {
+        const char* file;
+        const char* ref;
+        DWORD freq, chans, origres;
+    } cases[] = {{"t.wv", "t.wv.f32", 44100, 2, 16},
+                 {"f32.wv", "f32.wv.f32", 44100, 2, 32 | BASS_ORIGRES_FLOAT},
+                 {"hybrid.wv", "hybrid.wv.f32", 48000, 2, 24},
+                 {"lossy.wv", "lossy.wv.f32", 48000, 2, 24}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, 0x10500u);
+        EXPECT_EQ(info.plugin, p);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        EXPECT_EQ(info.origres, c.origres);
+        std::vector<float> ref = ReferenceF32(c.ref);
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), ref.size() * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        EXPECT_EQ(MaxDiff(ours, ref, ref.size()), 0.0);
+        size_t frame = ref.size() / c.chans / 2 + 11;
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * c.chans * 2, BASS_POS_BYTE));
+        float f[64];
+        ASSERT_EQ(BASS_ChannelGetData(h, f, sizeof(f) | BASS_DATA_FLOAT), sizeof(f));
+        for (int i = 0; i < 64; i++) ASSERT_EQ(f[i], ref[frame * c.chans + i]) << i;
+        BASS_StreamFree(h);
+    }
+    // The lossy part alone is still close to the source.
+    EXPECT_GT(Snr(ReferenceF32("lossy.wv.f32"), ReferenceF32("hybrid.wv.f32")), 30.0);
+    std::string bytes = MediaBytes("hybrid.wv");
+    HSTREAM m = BASS_StreamCreateFile(TRUE, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(m, 0u);
+    std::vector<float> fromMemory = DecodeFloat(m);
+    EXPECT_EQ(fromMemory, ReferenceF32("lossy.wv.f32"));
+    BASS_StreamFree(m);
+
+    HSTREAM t = OpenDecode("t.wv");
+    std::vector<std::string> tags = TagEntries(BASS_ChannelGetTags(t, BASS_TAG_APE));
+    EXPECT_TRUE(Has(tags, "Title=Wv Title"));
+    EXPECT_TRUE(Has(tags, "Artist=Wv Artist"));
+    EXPECT_TRUE(Has(tags, "Year=2021"));
+    BASS_StreamFree(t);
+    EXPECT_TRUE(BASS_PluginFree(p));
+}
+
+// ---- the FFmpeg add-ons: AAC and ALAC, WMA ---------------------------------
+
+namespace {
+
+std::string Be32Bytes(uint32_t v) { return std::string{(char)(v >> 24), (char)(v >> 16), (char)(v >> 8), (char)v}; }
+
+std::string Atom(const char* type, const std::string& body) { return Be32Bytes((uint32_t)body.size() + 8) + type + body; }
+
+// t.m4a as iTunes writes its gapless files: no edit list, the delay and the
+// length in an iTunSMPB freeform atom (moov follows mdat, so no offset moves).
+std::string WithItunSmpb(const std::string& atoms, const std::string& parent = "") {
+    std::string out;
+    for (size_t at = 0; at + 8 <= atoms.size();) {
+        uint32_t size = (uint8_t)atoms[at] << 24 | (uint8_t)atoms[at + 1] << 16 | (uint8_t)atoms[at + 2] << 8 |
+                        (uint8_t)atoms[at + 3];
+        if (size < 8 || size > atoms.size() - at) return "";
+        std::string type = atoms.substr(at + 4, 4), body = atoms.substr(at + 8, size - 8);
+        at += size;
+        if (type == "edts") continue;
+        if (type == "moov" || type == "trak" || type == "udta" || type == "ilst") body = WithItunSmpb(body, type);
+        if (type == "meta") body = body.substr(0, 4) + WithItunSmpb(body.substr(4), type);
+        out += Atom(type.c_str(), body);
+    }
+    if (parent == "ilst") {
+        std::string zero(4, '\0');
+        std::string note = " 00000000 00000400 00000156 000000000001AEAA 00000000 00000000";
+        out += Atom("----", Atom("mean", zero + "com.apple.iTunes") + Atom("name", zero + "iTunSMPB") +
+                               Atom("data", Be32Bytes(1) + zero + note));
+    }
+    return out;
+}
+
+}  // namespace
+
+// AAC in MP4 has exactly the source's samples (the priming cut by the edit
+// list, the padding at its end); ADTS as many as ffmpeg gives (it says
+// nothing of a delay); ALAC is the source bit for bit. All match ffmpeg's own
+// decode and seek to the sample; the tags come out as the MP4 block.
+TEST(EngineAddons, AacAddOn) {
+    HPLUGIN p = LoadTestAddon(L"bass_aac.dll");
+    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
+    ASSERT_NE(pi, nullptr);
+    EXPECT_EQ(pi->formats[0].ctype, 0x10b00u);
+    EXPECT_STREQ(pi->formats[0].exts, "*.aac;*.m4a;*.mp4;*.m4b");
+    ASSERT_EQ(pi->formatc, 3u);
+    EXPECT_STREQ(pi->formats[1].name, "AAC (MP4)");
+    EXPECT_STREQ(pi->formats[2].name, "Apple Lossless");
+    struct {
+        const char* file;
+        const char* ref;
+        DWORD ctype, freq, chans, origres;
+        size_t frames;
+        double snr;
+    } cases[] = {{"t.m4a", "t.m4a.f32", 0x10b01, 44100, 2, 0, 110250, 60},
+                 {"t.aac", "t.aac.f32", 0x10b00, 44100, 2, 0, 0, 60},
+                 {"alac.m4a", "alac.m4a.src.f32", 0x10e00, 48000, 2, 24, 48000, 200}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, c.ctype);
+        EXPECT_EQ(info.plugin, p);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        EXPECT_EQ(info.origres, c.origres);
+        std::vector<float> ref = ReferenceF32(c.ref);
+        size_t frames = c.frames ? c.frames : ref.size() / c.chans;
+        ASSERT_GE(ref.size(), frames * c.chans);
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), frames * c.chans * 2);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), frames * c.chans);
+        EXPECT_GE(Snr(ours, ref), c.snr);
+        size_t frame = frames * 2 / 3 + 5;
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * c.chans * 2, BASS_POS_BYTE));
+        std::vector<float> part(2048 * c.chans);
+        ASSERT_EQ(BASS_ChannelGetData(h, part.data(), (DWORD)(part.size() * 4) | BASS_DATA_FLOAT), part.size() * 4);
+        std::vector<float> want(ref.begin() + frame * c.chans, ref.begin() + frame * c.chans + part.size());
+        EXPECT_GE(Snr(part, want), std::min(c.snr, 50.0));
+        BASS_StreamFree(h);
+    }
+    HSTREAM t = OpenDecode("t.m4a");
+    std::vector<std::string> tags = TagEntries(BASS_ChannelGetTags(t, BASS_TAG_MP4));
+    for (const char* want : {"Title=Aac Title", "Artist=Aac Artist", "Album=Aac Album", "Date=2022", "Genre=Jazz",
+                             "Track=3", "Comment=two words"})
+        EXPECT_TRUE(Has(tags, want)) << want;
+    BASS_StreamFree(t);
+    // The delay and length from iTunSMPB instead of the edit list: the same samples.
+    std::string original = MediaBytes("t.m4a");
+    ASSERT_LT(original.find("mdat"), original.find("moov"));
+    std::string itunes = WithItunSmpb(original);
+    ASSERT_EQ(itunes.find("edts"), std::string::npos);
+    ASSERT_NE(itunes.find("iTunSMPB"), std::string::npos);
+    HSTREAM g = BASS_StreamCreateFile(TRUE, itunes.data(), 0, itunes.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(g, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_ChannelGetLength(g, BASS_POS_BYTE), 110250u * 4);
+    HSTREAM e = OpenDecode("t.m4a");
+    EXPECT_EQ(DecodeFloat(g), DecodeFloat(e));
+    BASS_StreamFree(g);
+    BASS_StreamFree(e);
+
+    // Raw AAC behind an ID3v2 tag: the same stream, and the tag as the ID3v2 block.
+    std::string frame = "TIT2" + std::string("\0\0\0\x06\0\0\0", 7) + "Adts!";
+    std::string id3 = std::string("ID3\x03\0\0\0\0\0", 9) + (char)frame.size() + frame;
+    std::string tagged = id3 + MediaBytes("t.aac");
+    HSTREAM a = BASS_StreamCreateFile(TRUE, tagged.data(), 0, tagged.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(a, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_ChannelGetLength(a, BASS_POS_BYTE), ReferenceF32("t.aac.f32").size() * 2);
+    const char* v2 = BASS_ChannelGetTags(a, BASS_TAG_ID3V2);
+    ASSERT_NE(v2, nullptr);
+    EXPECT_EQ(std::string(v2, id3.size()), id3);
+    EXPECT_GE(Snr(DecodeFloat(a), ReferenceF32("t.aac.f32")), 60.0);
+    BASS_StreamFree(a);
+    // An MP3 is still the library's own, not taken by the add-on.
+    HSTREAM m = OpenDecode("cbr.mp3");
+    BASS_CHANNELINFO mi{};
+    BASS_ChannelGetInfo(m, &mi);
+    EXPECT_EQ(mi.plugin, 0u);
+    BASS_StreamFree(m);
+    EXPECT_TRUE(BASS_PluginFree(p));
+}
+
+// WMA 1 and 2: as many samples as ffmpeg gives, the same samples; the length
+// from the ASF header (milliseconds) within 50 ms; seeking lands within 50 ms
+// (ASF times are milliseconds); the tags as the WMA block.
+TEST(EngineAddons, WmaAddOn) {
+    HPLUGIN p = LoadTestAddon(L"basswma.dll");
+    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
+    ASSERT_NE(pi, nullptr);
+    EXPECT_EQ(pi->formats[0].ctype, 0x10300u);
+    EXPECT_STREQ(pi->formats[0].exts, "*.wma");
+    struct {
+        const char* file;
+        DWORD freq, chans;
+    } cases[] = {{"t.wma", 44100, 2}, {"t1.wma", 22050, 1}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        HSTREAM h = OpenDecode(c.file);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        BASS_ChannelGetInfo(h, &info);
+        EXPECT_EQ(info.ctype, 0x10300u);
+        EXPECT_EQ(info.freq, c.freq);
+        EXPECT_EQ(info.chans, c.chans);
+        std::vector<float> ref = ReferenceF32(Ref(c.file, ".f32").c_str());
+        double length = BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE));
+        EXPECT_NEAR(length, (double)ref.size() / c.chans / c.freq, 0.05);
+        std::vector<float> ours = DecodeFloat(h);
+        ASSERT_EQ(ours.size(), ref.size());
+        EXPECT_GE(Snr(ours, ref), 60.0);
+        size_t frame = ref.size() / c.chans / 2;
+        ASSERT_TRUE(BASS_ChannelSetPosition(h, frame * c.chans * 2, BASS_POS_BYTE));
+        std::vector<float> part(1024 * c.chans);
+        ASSERT_EQ(BASS_ChannelGetData(h, part.data(), (DWORD)(part.size() * 4) | BASS_DATA_FLOAT), part.size() * 4);
+        double best = -1;
+        long slack = (long)c.freq / 20;
+        for (long off = -slack; off <= slack; off++) {
+            size_t at = (size_t)((long)frame + off) * c.chans;
+            std::vector<float> want(ref.begin() + at, ref.begin() + at + part.size());
+            best = std::max(best, Snr(part, want));
+        }
+        EXPECT_GE(best, 40.0);
+        BASS_StreamFree(h);
+    }
+    HSTREAM t = OpenDecode("t.wma");
+    std::vector<std::string> tags = TagEntries(BASS_ChannelGetTags(t, BASS_TAG_WMA));
+    for (const char* want : {"Title=Wma Title", "Author=Wma Artist", "WM/AlbumTitle=Wma Album", "WM/Genre=Rock",
+                             "WM/Year=2020"})
+        EXPECT_TRUE(Has(tags, want)) << want;
+    BASS_StreamFree(t);
+    EXPECT_TRUE(BASS_PluginFree(p));
 }
 
 // ---- internet streams, decoded as they download ----------------------------

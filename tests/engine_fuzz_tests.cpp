@@ -173,6 +173,41 @@ TEST(EngineBadInput, FlacAddOn) {
     BASS_PluginFree(0);
 }
 
+TEST(EngineBadInput, CompressedWave) {
+    Hammer("IMA ADPCM WAVE", {"ima.wav", "msadpcm.wav"}, false, 600, 21);
+    Hammer("MS ADPCM WAVE", {"msadpcm.wav", "ima.wav"}, false, 600, 22);
+    Hammer("u-law WAVE", {"ulaw.wav", "s16.wav"}, false, 300, 23);
+}
+
+TEST(EngineBadInput, OpusAddOn) {
+    std::wstring path = TestExeFolder() + L"Plugins\\bassopus.dll";
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    Hammer("Opus", {"t.opus", "chain.opus"}, false, 600, 24);
+    Hammer("chained Opus", {"chain.opus", "t.opus"}, false, 300, 25);
+    BASS_PluginFree(0);
+}
+
+TEST(EngineBadInput, WavPackAddOn) {
+    std::wstring path = TestExeFolder() + L"Plugins\\basswv.dll";
+    ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    Hammer("WavPack", {"t.wv", "f32.wv"}, false, 600, 26);
+    Hammer("WavPack float", {"f32.wv", "t.wv"}, false, 300, 27);
+    Hammer("WavPack hybrid", {"hybrid.wv", "t.wv"}, false, 300, 28);
+    BASS_PluginFree(0);
+}
+
+TEST(EngineBadInput, AacAndWmaAddOns) {
+    for (const wchar_t* name : {L"bass_aac.dll", L"basswma.dll"}) {
+        std::wstring path = TestExeFolder() + L"Plugins\\" + name;
+        ASSERT_NE(BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE), 0u);
+    }
+    Hammer("MP4 AAC", {"t.m4a", "alac.m4a"}, false, 400, 29);
+    Hammer("MP4 ALAC", {"alac.m4a", "t.m4a"}, false, 300, 30);
+    Hammer("ADTS AAC", {"t.aac"}, false, 300, 31);
+    Hammer("WMA", {"t.wma"}, false, 400, 32);
+    BASS_PluginFree(0);
+}
+
 // What a server sends, mutated, through a real connection.
 TEST(EngineBadInput, MutatedServersNeverCrashOrHang) {
     std::string radio = RadioFrames();

@@ -7,7 +7,7 @@
 #include "app/main_commands.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/engine.h"
 #include "library/play_order.h"
 #include "system/hot_keys.h"

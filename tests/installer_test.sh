@@ -58,7 +58,8 @@ wine reg add 'HKCR\.mp3' /ve /d OtherPlayer.mp3 /f >/dev/null 2>&1
 
 # Silent install.
 check "silent install exits 0" wine "$setup" /S
-for f in Sonvale.exe bass.dll libmpg123-0.dll Plugins/bassflac.dll Uninstall.exe licenses/mpg123/COPYING; do
+for f in Sonvale.exe bass.dll libmpg123-0.dll Plugins/bassflac.dll Plugins/bassopus.dll Plugins/basswv.dll \
+    Plugins/bass_aac.dll Plugins/basswma.dll Uninstall.exe licenses/mpg123/COPYING licenses/ffmpeg/COPYING.LGPLv2.1; do
   check "installed $f" test -f "$progfiles/$f"
 done
 check "Start menu shortcut" test -f "$shortcut"
@@ -100,7 +101,8 @@ wine reg delete 'HKCR\.mp3' /f >/dev/null 2>&1
 
 # The portable zip: the program at its top, its files kept beside it.
 listing=$(unzip -Z1 "$zipfile")
-for f in Sonvale.exe bass.dll libmpg123-0.dll Plugins/bassflac.dll licenses/mpg123/COPYING; do
+for f in Sonvale.exe bass.dll libmpg123-0.dll Plugins/bassflac.dll Plugins/bassopus.dll Plugins/basswv.dll \
+    Plugins/bass_aac.dll Plugins/basswma.dll licenses/mpg123/COPYING licenses/opus/COPYING; do
   check "zip holds $f" grep -qx "$f" <<<"$listing"
 done
 check "zip holds no settings" no grep -q 'Settings.ini\|PlayList.dcp\|Uninstall.exe' <<<"$listing"

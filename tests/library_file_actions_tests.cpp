@@ -5,13 +5,14 @@
 #include "tests/test_support.h"
 #include "library/file_actions.h"
 #include "library/file_browser.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
+#include "library/group_looks.h"
 #include "library/open_outside.h"
 #include "library/playlist.h"
 #include "app/command_line.h"
 #include "app/hand_off.h"
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/engine.h"
 #include "media/cue_sheet.h"
 
@@ -299,7 +300,8 @@ TEST_F(FileActionsTest, ALargeSheetListsAtOnceAndAnOversizedOneIsAPlainFile) {
     EXPECT_EQ(g_general.Path.text, tree.File(L"big.cue") + L"\\");
     EXPECT_EQ(w->files->rowCount, tracks + 1);
     EXPECT_EQ(Names()[1], L"01 \"t.wav");
-    EXPECT_LT(took, 3000u) << "listing " << tracks << " tracks";
+    // A guard against a frozen window (the old reading rescanned the text for every line), not a speed test.
+    EXPECT_LT(took, 20000u) << "listing " << tracks << " tracks";
     // The same sheet one byte longer is no sheet: a row of its own that
     // neither merges nor opens.
     w->Key(VK_BACK);

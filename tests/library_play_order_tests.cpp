@@ -5,10 +5,11 @@
 #include "tests/test_support.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
+#include "library/group_looks.h"
 #include "library/mt19937.h"
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
 

@@ -5,11 +5,12 @@
 #include "tests/test_support.h"
 #include "library/playlist.h"
 #include "library/playlist_file.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
+#include "library/group_looks.h"
 #include "library/file_browser.h"
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "ui/theme.h"
 
 struct PlayListTest : testing::Test {

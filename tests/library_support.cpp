@@ -1,6 +1,6 @@
 #include "tests/library_support.h"
-#include "library/file_groups.h"
-#include "app/paths.h"
+#include "media/file_groups.h"
+#include "base/paths.h"
 #include "app/general_settings.h"
 #include "library/adding.h"
 #include "library/file_browser.h"

@@ -6,7 +6,7 @@
 #include "ui/theme.h"
 #include <shlwapi.h>
 #include "ui/natural_order.h"
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 struct ListWindow {
     TestWindow win{80, 80, 360, 300, L"SonvaleListTest"};

@@ -7,12 +7,12 @@
 #include "app/main_frame.h"
 #include "app/main_view.h"
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
 #include "audio/track_display.h"
 #include "media/tags.h"
-#include "ui/osd.h"
+#include "app/osd.h"
 #include "ui/slider.h"
 #include <algorithm>
 

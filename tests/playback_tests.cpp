@@ -1,10 +1,12 @@
 // The playback engine over the real audio library and real files.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <vector>
 #include <bass.h>
 #include "app/general_settings.h"
 #include "audio/engine.h"
 #include "audio/plugins.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "tests/test_support.h"
 
 struct PlaybackTest : testing::Test {
@@ -227,26 +229,62 @@ TEST_F(PlaybackTest, VolumeAndLoopFollowTheSettings) {
     EXPECT_FALSE(BASS_ChannelFlags(channel, 0, 0) & BASS_SAMPLE_LOOP);
 }
 
-// Plug-ins: the Plugins folder beside the test program holds our FLAC decoder.
+// The extensions of one group in the supported-formats text, in order.
+static std::vector<std::wstring> GroupLine(const std::wstring& text, const wchar_t* caption) {
+    size_t at = text.find(caption);
+    if (at == std::wstring::npos) return {};
+    at += wcslen(caption);
+    std::wstring line = text.substr(at, text.find(L"\r\n", at) - at);
+    std::vector<std::wstring> exts;
+    for (size_t p = 0; p < line.size();) {
+        size_t end = line.find(L", ", p);
+        if (end == std::wstring::npos) end = line.size();
+        exts.push_back(line.substr(p, end - p));
+        p = end + 2;
+    }
+    return exts;
+}
+
+static std::vector<std::wstring> Sorted(std::vector<std::wstring> v) {
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// Plug-ins: the Plugins folder beside the test program holds our add-ons
+// (FLAC, Opus, WavPack, AAC/ALAC, WMA), found in the directory's own order.
 TEST_F(PlaybackTest, PluginsAddTheirFirstFormatAndAReloadKeepsThem) {
     for (int pass = 0; pass < 2; pass++) {  // a second load (a device switch) must not lose or repeat anything
         SCOPED_TRACE(pass);
         LoadPlugins();
         const std::vector<InputPluginRecord>& p = g_engine.plugins;
-        ASSERT_EQ(p.size(), 3u);
+        ASSERT_EQ(p.size(), 7u);
         EXPECT_EQ(p[0].name, "BASS Audio Engine");
         EXPECT_EQ(p[1].filter, L"*.mo3;*.it;*.xm;*.s3m;*.mtm;*.mod;*.umx");
-        EXPECT_EQ(p[2].name, "FLAC");  // the first of its two formats only
-        EXPECT_EQ(p[2].filter, L"*.flac;*.fla");
-        EXPECT_NE(p[2].file.find(L"\\Plugins\\bassflac.dll"), std::wstring::npos);
-        EXPECT_NE(p[2].handle, 0u);
+        const InputPluginRecord* flac = nullptr;
+        for (size_t i = 2; i < p.size(); i++) {
+            EXPECT_NE(p[i].handle, 0u);
+            if (p[i].file.find(L"\\Plugins\\bassflac.dll") != std::wstring::npos) flac = &p[i];
+        }
+        ASSERT_NE(flac, nullptr);
+        EXPECT_EQ(flac->name, "FLAC");  // the first of its two formats only
+        EXPECT_EQ(flac->filter, L"*.flac;*.fla");
         EXPECT_TRUE(IsSupportedAudio(L"C:\\a.b\\x.FLA"));
+        EXPECT_TRUE(IsSupportedAudio(L"C:\\a\\x.opus"));
+        EXPECT_TRUE(IsSupportedAudio(L"C:\\a\\x.m4a"));
         EXPECT_FALSE(IsSupportedAudio(L"C:\\music\\x.oga"));  // the second format's
         EXPECT_FALSE(IsSupportedAudio(L"C:\\music.mp3\\readme"));
         std::wstring text = SupportedFormatsText();
-        EXPECT_EQ(text, L"\r\nSupported formats (with loaded plugins):\r\n\tLossless:\r\n*.wav, *.flac"
-                        L"\r\n    Lossy:\r\n*.mp3, *.mp2, *.mp1, *.mpa, *.ogg, *.aiff, *.fla"
-                        L"\r\n    Music:\r\n*.mo3, *.it, *.xm, *.s3m, *.mtm, *.mod, *.umx\r\n    Meta: *.cue, *.m3u");
+        EXPECT_EQ(text.rfind(L"\r\nSupported formats (with loaded plugins):\r\n\tLossless:\r\n*.wav, ", 0), 0u);
+        EXPECT_EQ(Sorted(GroupLine(text, L"\tLossless:\r\n")),
+                  (std::vector<std::wstring>{L"*.flac", L"*.wav", L"*.wv"}));
+        std::vector<std::wstring> lossy = GroupLine(text, L"    Lossy:\r\n");
+        ASSERT_GE(lossy.size(), 6u);
+        EXPECT_EQ(std::vector<std::wstring>(lossy.begin(), lossy.begin() + 6),
+                  (std::vector<std::wstring>{L"*.mp3", L"*.mp2", L"*.mp1", L"*.mpa", L"*.ogg", L"*.aiff"}));
+        EXPECT_EQ(Sorted(std::vector<std::wstring>(lossy.begin() + 6, lossy.end())),
+                  (std::vector<std::wstring>{L"*.aac", L"*.fla", L"*.m4a", L"*.m4b", L"*.mp4", L"*.opus", L"*.wma"}));
+        EXPECT_NE(text.find(L"\r\n    Music:\r\n*.mo3, *.it, *.xm, *.s3m, *.mtm, *.mod, *.umx\r\n    Meta: *.cue, *.m3u"),
+                  std::wstring::npos);
     }
     // A FLAC file now plays.
     std::wstring flac = TestExeFolder() + L"media\\t.flac";
@@ -257,7 +295,12 @@ TEST_F(PlaybackTest, PluginsAddTheirFirstFormatAndAReloadKeepsThem) {
     AddFilterExtensions(L"*.aac;*.m4a;*.ape;");
     EXPECT_EQ(ExtensionKind(L"mac"), GroupLossless);
     std::wstring text = SupportedFormatsText();
-    EXPECT_NE(text.find(L"*.flac, *.ape, *.MAC\r\n"), std::wstring::npos);
-    EXPECT_NE(text.find(L"*.aiff, *.fla, *.aac, *.m4a\r\n"), std::wstring::npos);
+    std::vector<std::wstring> lossless = GroupLine(text, L"\tLossless:\r\n");
+    ASSERT_GE(lossless.size(), 2u);
+    EXPECT_EQ(lossless[lossless.size() - 2], L"*.ape");
+    EXPECT_EQ(lossless.back(), L"*.MAC");
+    std::vector<std::wstring> lossy = GroupLine(text, L"    Lossy:\r\n");
+    EXPECT_EQ(std::count(lossy.begin(), lossy.end(), L"*.aac"), 1);
+    EXPECT_EQ(std::count(lossy.begin(), lossy.end(), L"*.m4a"), 1);
     LoadPlugins();
 }

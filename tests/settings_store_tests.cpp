@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "app/paths.h"
-#include "app/settings_store.h"
+#include "base/paths.h"
+#include "base/settings_store.h"
 #include "tests/test_support.h"
 
 static const std::string kBom = "\xEF\xBB\xBF";

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include "app/general_settings.h"
 #include "app/shell_integration.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include <windows.h>
 
 static std::wstring Value(HKEY root, const std::wstring& path, const wchar_t* name, bool* found = nullptr) {

@@ -5,12 +5,15 @@
 #include "app/general_settings.h"
 #include "app/hand_off.h"
 #include "app/main_window.h"
+#include "app/notifications.h"
 #include "audio/engine.h"
+#include "audio/player_events.h"
 #include "library/playlist_file.h"
 #include "library/statistics.h"
 #include "tests/http_test_server.h"
 #include "tests/soak.h"
 #include "tests/test_support.h"
+#include <string.h>
 #include <algorithm>
 #include <random>
 
@@ -589,4 +592,18 @@ TEST(Startup, SavesSurviveAKillAtAnyMoment) {
     PostMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.Wait(20000), 0u);
     EXPECT_TRUE(whole(&why)) << why;
+}
+
+// The engine and the lists reach the window only through the table start-up
+// fills: no entry may be left doing nothing (a new entry must be wired too).
+TEST(Startup, EveryCallOfTheLowerLayersReachesTheWindow) {
+    InstallNotifications();
+    PlayerEvents silent = SilentPlayerEvents();
+    const size_t n = sizeof(PlayerEvents) / sizeof(void (*)());
+    static_assert(sizeof(PlayerEvents) % sizeof(void (*)()) == 0, "the table holds function pointers only");
+    void (*installed[n])();
+    void (*quiet[n])();
+    memcpy(installed, &g_playerEvents, sizeof(installed));
+    memcpy(quiet, &silent, sizeof(quiet));
+    for (size_t i = 0; i < n; i++) EXPECT_NE(installed[i], quiet[i]) << "entry " << i << " is not wired";
 }

@@ -2,16 +2,16 @@
 // the time counted while a real file plays on the silent device.
 #include <gtest/gtest.h>
 #include "app/general_settings.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
-#include "library/file_groups.h"
+#include "media/file_groups.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
 #include "library/statistics.h"
 #include "media/tags.h"
 #include "tests/test_support.h"
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 
 using namespace std::string_literals;
 

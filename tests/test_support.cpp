@@ -1,6 +1,6 @@
 #include "tests/test_support.h"
-#include "app/disk_file.h"
-#include "app/paths.h"
+#include "base/disk_file.h"
+#include "base/paths.h"
 #include <shellapi.h>
 
 static std::wstring g_root;

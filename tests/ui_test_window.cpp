@@ -1,6 +1,6 @@
 #include "tests/ui_test_window.h"
 #include "tests/test_support.h"
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 #include <winternl.h>
 
 // NtCurrentTeb reads gs:[0x30], which GCC takes for an array access.

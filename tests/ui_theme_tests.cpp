@@ -6,7 +6,7 @@
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
-#include "app/paths.h"
+#include "base/paths.h"
 #include "ui/button.h"
 #include "ui/caption_bar.h"
 #include "ui/edit_box.h"

@@ -1,6 +1,6 @@
 #include "ui/edit_box.h"
 #include "ui/draw.h"
-#include "app/messages.h"
+#include "base/messages.h"
 
 EditBox::EditBox(int x, int y, int w, int h, NotifyProc notify) : Control(KindEditBox) {
     this->notify = notify;

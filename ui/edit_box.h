@@ -1,7 +1,7 @@
 // A one-line text entry with a caret, a selection and the clipboard.
 #pragma once
 #include "ui/control.h"
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 class EditBox : public Control {
 public:

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <stdint.h>
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 // Controls and windows are made with new: without these defaults a record starts
 // with whatever the heap held there, and its first SetFont deletes that as its font.

@@ -1,7 +1,7 @@
 #include "ui/list_view_parts.h"
 #include "ui/draw.h"
 #include "ui/natural_order.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include <utility>
 
 

@@ -1,6 +1,6 @@
 #include "ui/list_view_parts.h"
 #include "ui/draw.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include <string>
 
 static const COLORREF kNoMatchBack = 0x0A0A96;  // the search box when nothing matches

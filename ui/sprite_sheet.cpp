@@ -1,5 +1,5 @@
 #include "ui/sprite_sheet.h"
-#include "app/messages.h"
+#include "base/messages.h"
 
 static void Premultiply(uint32_t* px, size_t count) {
     for (size_t i = 0; i < count; i++) {

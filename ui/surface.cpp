@@ -1,5 +1,5 @@
 #include "ui/surface.h"
-#include "app/messages.h"
+#include "base/messages.h"
 
 bool CreateSurface(Surface* s, HWND hwnd, int w, int h) {
     ReleaseSurface(s);

@@ -1,7 +1,7 @@
 #include "ui/ui_window.h"
 #include "ui/caption_bar.h"
 #include "ui/draw.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include <windowsx.h>
 
 #ifndef DCX_USESTYLE

@@ -23,7 +23,7 @@
 extern "C" {
 #endif
 
-#define SV_ADDON_VERSION 1
+#define SV_ADDON_VERSION 2
 
 typedef struct SvReader {
     void* context;
@@ -33,6 +33,10 @@ typedef struct SvReader {
     int(__cdecl* seek)(void* context, int64_t position);
     int64_t(__cdecl* tell)(void* context);
     int64_t(__cdecl* size)(void* context);
+    // The file's path when the window is a file from its first byte, else
+    // null (memory, an offset window, a download): an add-on may look for
+    // companion files beside it (WavPack's correction file).
+    const wchar_t* path;
 } SvReader;
 
 typedef struct SvStreamInfo {

@@ -39,7 +39,8 @@ class AddonDecoder : public Decoder {
 public:
     AddonDecoder(AddonRef lib, std::unique_ptr<ByteSource> src)
         : lib_(std::move(lib)), api_(lib_->api), src_(std::move(src)) {
-        reader_ = {src_.get(), ReaderRead, ReaderSeek, ReaderTell, ReaderSize};
+        reader_ = {src_.get(), ReaderRead, ReaderSeek, ReaderTell, ReaderSize,
+                   src_->IsFileFromStart() ? src_->Path().c_str() : nullptr};
     }
     ~AddonDecoder() override {
         if (stream_) api_->close(stream_);
@@ -55,7 +56,8 @@ public:
         format.ctype = info.ctype;
         format.origres = info.origres;
         length_ = info.frames;
-        static const DWORD kinds[] = {BASS_TAG_OGG, BASS_TAG_ID3, BASS_TAG_ID3V2, BASS_TAG_APE, BASS_TAG_VENDOR};
+        static const DWORD kinds[] = {BASS_TAG_OGG, BASS_TAG_ID3,  BASS_TAG_ID3V2, BASS_TAG_APE,
+                                      BASS_TAG_MP4, BASS_TAG_WMA, BASS_TAG_VENDOR};
         for (DWORD k : kinds) {
             DWORD bytes = 0;
             if (const char* t = api_->tags(stream_, k, &bytes)) tags[k] = std::string(t, bytes);

@@ -89,7 +89,7 @@ HSTREAM WINAPI BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
     // stands unless an add-on takes the file.
     using Opener = std::unique_ptr<Decoder> (*)(std::unique_ptr<ByteSource>&, DWORD, int*);
     static const Opener kBuiltIn[] = {
-        [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenWave(s, e); },
+        [](std::unique_ptr<ByteSource>& s, DWORD f, int* e) { return OpenWave(s, f, e); },
         [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenAiff(s, e); },
         [](std::unique_ptr<ByteSource>& s, DWORD, int* e) { return OpenVorbis(s, e); },
         [](std::unique_ptr<ByteSource>& s, DWORD f, int* e) { return OpenMpeg(s, f, e); },

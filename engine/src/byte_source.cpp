@@ -35,6 +35,15 @@ std::unique_ptr<ByteSource> ByteSource::OpenMemory(const void* data, uint64_t le
     return s;
 }
 
+std::unique_ptr<ByteSource> ByteSource::Window(int64_t offset, int64_t length, int* error) const {
+    if (net_ || offset < 0 || length <= 0 || offset > size_ || length > size_ - offset) {
+        *error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
+    if (memory_) return OpenMemory(memory_ + offset, (uint64_t)length);
+    return OpenFile(path_.c_str(), base_ + (uint64_t)offset, (uint64_t)length, error);
+}
+
 std::unique_ptr<ByteSource> ByteSource::OpenNet(std::shared_ptr<NetFeed> feed) {
     std::unique_ptr<ByteSource> s(new ByteSource());
     // An unknown length: as far as the download goes.

@@ -27,6 +27,11 @@ public:
     bool ReadAt(int64_t pos, void* buffer, size_t bytes);
     const std::wstring& Path() const { return path_; }
     bool Seekable() const { return !net_; }
+    // A window of this window, with its own position (files and memory only).
+    std::unique_ptr<ByteSource> Window(int64_t offset, int64_t length, int* error) const;
+    // True when the window is a file from its first byte (companion files such
+    // as a correction file can then be looked for beside it).
+    bool IsFileFromStart() const { return file_ != INVALID_HANDLE_VALUE && base_ == 0; }
     bool IsNetwork() const { return net_ != nullptr; }
 
 private:

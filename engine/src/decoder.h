@@ -58,7 +58,7 @@ public:
 // Each reader probes its format by content. A reader returns null with
 // *error = BASS_ERROR_FILEFORM when the bytes are not its format, or another
 // error when they are its format but cannot be decoded.
-std::unique_ptr<Decoder> OpenWave(std::unique_ptr<ByteSource>& src, int* error);
+std::unique_ptr<Decoder> OpenWave(std::unique_ptr<ByteSource>& src, DWORD flags, int* error);
 std::unique_ptr<Decoder> OpenAiff(std::unique_ptr<ByteSource>& src, int* error);
 std::unique_ptr<Decoder> OpenVorbis(std::unique_ptr<ByteSource>& src, int* error);
 std::unique_ptr<Decoder> OpenMpeg(std::unique_ptr<ByteSource>& src, DWORD flags, int* error);

@@ -1,7 +1,7 @@
 // Page 3's part beyond the system hot keys: the hot keys manager's entries and
 // the keyboard layout switcher in the key editor, the entries' command lines
 // in the action list, and the command box with its add, remove and set buttons.
-#include "ui/settings_frame.h"
+#include "app/settings/settings_frame.h"
 #include "app/main_window.h"
 #include "system/hot_keys_manager.h"
 #include "system/layout_switcher.h"

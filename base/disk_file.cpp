@@ -1,4 +1,4 @@
-#include "app/disk_file.h"
+#include "base/disk_file.h"
 #include <wchar.h>
 #include <new>
 

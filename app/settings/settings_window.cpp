@@ -1,7 +1,7 @@
 // The settings window itself: creating and destroying it, its window
 // procedure, switching pages and placing the controls.
-#include "ui/settings_window.h"
-#include "ui/settings_frame.h"
+#include "app/settings/settings_window.h"
+#include "app/settings/settings_frame.h"
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_window.h"
@@ -13,7 +13,7 @@
 #include "ui/slider.h"
 #include "ui/sprite_sheet.h"
 #include "ui/theme.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include <string>
 
 SettingsFrame g_settings;

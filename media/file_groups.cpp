@@ -1,6 +1,4 @@
-#include "library/file_groups.h"
-#include "ui/list_view.h"
-#include "ui/theme.h"
+#include "media/file_groups.h"
 #include <shlwapi.h>
 
 FileGroupTable g_fileGroups;
@@ -57,25 +55,6 @@ void BuildFileGroups() {
     t.groups[GroupNowPlaying].mode = MatchFullPath;
     t.count = kFileGroupCount;
     ResetAudioExtensions();
-}
-
-COLORREF GroupColor(int group) {
-    BuildFileGroups();
-    if (group < 0 || group >= kFileGroupCount) return g_theme.list[0];
-    int e = g_fileGroups.groups[group].paletteEntry;
-    return e >= 0 && e < 12 ? g_theme.palette[e] : g_theme.list[0];
-}
-
-int GroupIcon(int group) {
-    BuildFileGroups();
-    return group >= 0 && group < kFileGroupCount ? g_fileGroups.groups[group].icon : 0;
-}
-
-void SetRowGroupColor(ListView* list, int row, int group) {
-    if (!SetRowColor(list, row, GroupColor(group))) return;
-    if (row == -1) row = list->rowCount - 1;
-    int e = group >= 0 && group < kFileGroupCount ? g_fileGroups.groups[group].paletteEntry : -1;
-    list->rows[row].paletteSlot = (uint8_t)(e >= 0 && e < 12 ? e + 1 : 0);
 }
 
 // The part after the last "." of a name, or its empty end.
@@ -162,9 +141,4 @@ const wchar_t* NowPlayingPattern() {
     BuildFileGroups();
     const std::vector<std::wstring>& p = g_fileGroups.groups[GroupNowPlaying].patterns;
     return p.empty() ? L"" : p[0].c_str();
-}
-
-bool IsListFile(const wchar_t* path) {
-    const wchar_t* ext = PathFindExtensionW(path);
-    return lstrcmpiW(ext, L".cue") == 0 || lstrcmpiW(ext, L".m3u") == 0;
 }

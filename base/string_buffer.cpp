@@ -1,4 +1,4 @@
-#include "app/string_buffer.h"
+#include "base/string_buffer.h"
 
 static std::wstring ToWide(const char* bytes, size_t n, UINT codePage) {
     std::wstring out;

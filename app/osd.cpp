@@ -1,4 +1,4 @@
-#include "ui/osd.h"
+#include "app/osd.h"
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "audio/engine.h"

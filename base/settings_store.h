@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <stdint.h>
 #include <vector>
-#include "app/disk_file.h"
-#include "app/string_buffer.h"
+#include "base/disk_file.h"
+#include "base/string_buffer.h"
 
 #define SettingsKeyAppend ((HKEY)(ULONG_PTR)500)
 #define SettingsKeyRewrite ((HKEY)(ULONG_PTR)501)

@@ -1,12 +1,11 @@
-// The file groups: name patterns with their looks. The file list and the
-// playlist take their rows' colours and icons from here.
+// The file groups: name patterns with their icon cells and palette entries.
+// The file list and the playlist take their rows' colours and icons from here
+// (through library/group_looks.h); the audio extensions are groups 11 to 13.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
 #include <string>
 #include <vector>
-
-class ListView;
 
 enum FileGroupId : int32_t {
     GroupDrive = 0,
@@ -52,11 +51,6 @@ extern FileGroupTable g_fileGroups;
 
 // Builds the table once (every later call does nothing).
 void BuildFileGroups();
-COLORREF GroupColor(int group);
-int GroupIcon(int group);
-// Colours a row with a group's colour, remembering the palette entry so that
-// a theme switch recolours it.
-void SetRowGroupColor(ListView* list, int row, int group);
 // The name (or, in full-path mode, folder + name) matches one of the group's patterns.
 bool GroupMatches(int group, const wchar_t* folder, const wchar_t* name);
 
@@ -72,5 +66,3 @@ bool IsAudioExtension(const wchar_t* extension);
 // Makes the path the only pattern of the now-playing group.
 void SetNowPlayingPattern(const wchar_t* path);
 const wchar_t* NowPlayingPattern();
-// A list file (group 18): "cue" or "m3u".
-bool IsListFile(const wchar_t* path);

@@ -2,7 +2,7 @@
 // Ctrl, Alt, Shift and Win cells, the key's name and the action; Enter arms
 // the capture of a new key. Its three buttons restore, register and
 // unregister the page's keys.
-#include "ui/settings_frame.h"
+#include "app/settings/settings_frame.h"
 #include "app/main_window.h"
 #include "system/hot_keys.h"
 #include "ui/button.h"

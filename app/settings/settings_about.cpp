@@ -1,7 +1,7 @@
 // Page 0's about box: the program's title in the heading font over the help
 // text and the supported formats, painted whenever the control asks.
-#include "ui/settings_frame.h"
-#include "app/paths.h"
+#include "app/settings/settings_frame.h"
+#include "base/paths.h"
 #include "audio/plugins.h"
 #include "ui/custom_control.h"
 #include "ui/draw.h"

@@ -1,7 +1,7 @@
 // The pages that show the player's own data: the output devices and what the
 // one in use can do (page 1), the decoders (page 4) and the listening
 // statistics (page 5); and the CPU label every page shows.
-#include "ui/settings_frame.h"
+#include "app/settings/settings_frame.h"
 #include "app/general_settings.h"
 #include "audio/audio_library.h"
 #include "audio/devices.h"

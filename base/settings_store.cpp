@@ -1,5 +1,5 @@
-#include "app/settings_store.h"
-#include "app/paths.h"
+#include "base/settings_store.h"
+#include "base/paths.h"
 #include <stdio.h>
 #include <wchar.h>
 

@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "base/messages.h"
 #include <stdio.h>
 
 static bool g_quiet = false;

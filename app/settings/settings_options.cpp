@@ -1,7 +1,7 @@
 // The option lists of pages 0 and 1 (check rows and radio choices over the
 // General settings, each with its immediate effect), the music folder box and
 // the two margin sliders.
-#include "ui/settings_frame.h"
+#include "app/settings/settings_frame.h"
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "app/main_view.h"
@@ -12,7 +12,7 @@
 #include "system/tray_icons.h"
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
-#include "ui/osd.h"
+#include "app/osd.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <stdio.h>
