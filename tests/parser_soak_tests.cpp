@@ -5,7 +5,7 @@
 // rest of the player relies on.
 #include <gtest/gtest.h>
 #include <string.h>
-#include "app/settings_store.h"
+#include "base/settings_store.h"
 #include "audio/engine.h"
 #include "library/playlist_file.h"
 #include "library/statistics.h"
