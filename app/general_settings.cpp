@@ -13,6 +13,9 @@
 
 static const wchar_t kGeneral[] = L"Settings.ini\\General";
 
+// The levelling's own gains stay within what the settings window offers.
+static int32_t ClampGainDb(int32_t db) { return db < -15 ? -15 : db > 15 ? 15 : db; }
+
 void SaveAllSettings() {
     GeneralSettings& g = g_general;
     StoreListPositions();
@@ -90,6 +93,9 @@ void SaveAllSettings() {
     s.WriteInt(L"lastPlayedPos", PositionToRemember());
     s.WriteDword(L"lastPlayedFromPL", g.lastPlayedFromPL);
     s.WriteDword(L"isScrobblerEnabled", g.isScrobblerEnabled);
+    s.WriteDword(L"ReplayGainMode", g.ReplayGainMode);
+    s.WriteInt(L"ReplayGainPreamp", g.ReplayGainPreamp);
+    s.WriteInt(L"ReplayGainUntagged", g.ReplayGainUntagged);
 
     SavePlayList();
     s.Close();
@@ -174,6 +180,12 @@ void LoadGeneralSettings(bool restoreLastTrack, bool forceStart) {
         s.ReadDword(L"isCPUUsage", &g.isCPUUsage);
         s.ReadDword(L"globalCP", &g.globalCP);
         s.ReadDword(L"isScrobblerEnabled", &g.isScrobblerEnabled);
+        s.ReadDword(L"ReplayGainMode", &g.ReplayGainMode);
+        s.ReadDword(L"ReplayGainPreamp", &g.ReplayGainPreamp);
+        s.ReadDword(L"ReplayGainUntagged", &g.ReplayGainUntagged);
+        if (g.ReplayGainMode > 2) g.ReplayGainMode = 0;
+        g.ReplayGainPreamp = ClampGainDb(g.ReplayGainPreamp);
+        g.ReplayGainUntagged = ClampGainDb(g.ReplayGainUntagged);
     }
     s.Close();
     LoadHotKeySections(found);

@@ -158,6 +158,13 @@ AudioActivity AudioIsActive(AudioChannel ch) {
 
 void AudioSetVolume(AudioChannel ch, float volume) { BASS_ChannelSetAttribute(ch, BASS_ATTRIB_VOL, volume); }
 
+void AudioSetSampleScale(AudioChannel ch, float scale) { BASS_ChannelSetAttribute(ch, BASS_ATTRIB_VOLDSP, scale); }
+
+float AudioGetSampleScale(AudioChannel ch) {
+    float v = 1.0f;
+    return BASS_ChannelGetAttribute(ch, BASS_ATTRIB_VOLDSP, &v) ? v : 1.0f;
+}
+
 void AudioSlideVolume(AudioChannel ch, float volume, uint32_t ms) {
     BASS_ChannelSlideAttribute(ch, BASS_ATTRIB_VOL, volume, ms);
 }

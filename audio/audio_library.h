@@ -86,6 +86,9 @@ AudioActivity AudioIsActive(AudioChannel ch);
 void AudioSetVolume(AudioChannel ch, float volume);
 void AudioSlideVolume(AudioChannel ch, float volume, uint32_t ms);
 float AudioGetVolume(AudioChannel ch);
+// A scale on the decoded samples (the loudness levelling), apart from the volume and its slides.
+void AudioSetSampleScale(AudioChannel ch, float scale);
+float AudioGetSampleScale(AudioChannel ch);
 void AudioSetLoop(AudioChannel ch, bool loop);
 
 // Mix-time syncs: at a byte position, at the end of a volume slide (once).

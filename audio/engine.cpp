@@ -30,6 +30,14 @@ uint32_t seekLength = 1;
 uint32_t seekPosition = 0;
 
 static const uint32_t kFadeMs = 320;
+
+bool g_gaplessPlayback = false;
+// The track opened ahead (gapless): a channel that the current one's END sync
+// (MIXTIME) starts, so that its first sample follows the last one in the
+// mixer; and the path it belongs to. Only the window's thread touches these.
+static AudioChannel g_nextChannel = 0;
+static std::wstring g_nextPath;
+static bool g_bounded = false;  // the current track has an end of its own (a CUE track)
 // Reopening the last track at start-up stays quiet when the file is gone.
 static bool g_quietOpen = false;
 
@@ -67,6 +75,65 @@ void ShutdownAudio() {
 
 static bool StartsWithHttp(const wchar_t* path) { return _wcsnicmp(path, L"http", 4) == 0; }
 
+// The levelling scale of a file's channel from its tags and the settings.
+static void SetReplayGainOf(AudioChannel ch) {
+    float scale = 1.0f;
+    if (g_general.ReplayGainMode) {
+        TagRecord tags;
+        ReadChannelTags(ch, &tags);
+        scale = ReplayGainScale(tags.replayGain, g_general.ReplayGainMode, g_general.ReplayGainPreamp,
+                                g_general.ReplayGainUntagged);
+    }
+    AudioSetSampleScale(ch, scale);
+}
+
+static void CALLBACK StartNextChannel(AudioSync, AudioChannel, DWORD, void* user) {
+    AudioPlay((AudioChannel)(uintptr_t)user);
+}
+
+void DropNextTrack() {
+    if (g_nextChannel) {
+        AudioStop(g_nextChannel);
+        AudioFreeChannel(g_nextChannel);
+    }
+    g_nextChannel = 0;
+    g_nextPath.clear();
+}
+
+const wchar_t* NextTrackPath() { return g_nextChannel ? g_nextPath.c_str() : nullptr; }
+
+bool PrepareNextTrack(const wchar_t* path) {
+    if (g_nextChannel && g_nextPath == path) return true;
+    DropNextTrack();
+    AudioChannel current = channel;
+    if (!g_gaplessPlayback || !current || !path || !*path) return false;
+    // Only a plain file after a plain file whose end is the file's end.
+    if (g_bounded || g_general.isLoop || g_general.isSkipSilence || g_engine.netState != 0 || StartsWithHttp(realPath))
+        return false;
+    // A CUE track's path names no file of its own.
+    DWORD attributes = GetFileAttributesW(path);
+    if (StartsWithHttp(path) || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsListFile(path))
+        return false;
+    AudioChannel next = AudioOpenFile(path, false, false);
+    if (!next) return false;
+    AudioSetVolume(next, VolumeScale(g_general.PlayerVolume));
+    SetReplayGainOf(next);
+    if (!AudioSyncAtEnd(current, StartNextChannel, (void*)(uintptr_t)next)) {
+        AudioFreeChannel(next);
+        return false;
+    }
+    g_nextChannel = next;
+    g_nextPath = path;
+    return true;
+}
+
+void ApplyReplayGain() {
+    AudioChannel ch = channel;
+    if (ch && !StartsWithHttp(realPath)) SetReplayGainOf(ch);
+    if (g_nextChannel) SetReplayGainOf(g_nextChannel);
+}
+
 static AudioChannel OpenStream(const wchar_t* path, bool decode, bool loop) {
     if (!decode && StartsWithHttp(path)) return StartNetStream(path) ? 1 : 0;
     return AudioOpenFile(path, decode, loop);
@@ -83,13 +150,24 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
         ClearOverview();
     }
 
+    // The track opened ahead is taken over when it is this one and already
+    // sounds (the one before ended into it); otherwise it goes.
+    AudioChannel ahead = 0;
+    if (g_nextChannel && g_nextPath == path && AudioIsActive(g_nextChannel) == AudioPlaying) {
+        ahead = g_nextChannel;
+        g_nextChannel = 0;
+        g_nextPath.clear();
+    }
     cueOffsetMs = 0;
+    g_bounded = false;
     StopTrack();
     seekLength = 1;
     seekPosition = 0;
 
     loopForSyncs = g_general.isLoop != 0;
-    AudioChannel ch = OpenStream(path, false, g_general.isLoop != 0);
+    AudioChannel ch = ahead;
+    if (ch) AudioSetLoop(ch, g_general.isLoop != 0);
+    else ch = OpenStream(path, false, g_general.isLoop != 0);
     if (ch) {
         AudioSetVolume(ch, VolumeScale(g_general.PlayerVolume));
         g_engine.playState = PlayStateLoaded;
@@ -104,6 +182,7 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     }
     wcsncpy(realPath, path, MAX_PATH - 1);
     realPath[MAX_PATH - 1] = 0;
+    if (!StartsWithHttp(path) && !ahead) SetReplayGainOf(ch);
 
     double seconds = AudioBytesToSeconds(ch, AudioLengthBytes(ch));
     double ms = seconds < 0 ? 1.0 : seconds * 1000.0;
@@ -216,6 +295,7 @@ static void CALLBACK FadeOutEnded(AudioSync, AudioChannel ch, DWORD, void*) {
 }
 
 void Pause() {
+    DropNextTrack();
     AudioChannel ch = channel;
     if (g_general.isSmoothPause) {
         pauseRequested = true;
@@ -247,6 +327,7 @@ void TogglePlay() {
 }
 
 void StopTrack() {
+    DropNextTrack();
     CancelOverviewScan();
     CancelNetStream();
     AudioChannel ch = channel.exchange(0);
@@ -272,6 +353,7 @@ int GetStatus() {
 }
 
 void SeekTo(uint32_t ms) {
+    DropNextTrack();
     AudioChannel ch = channel;
     AudioSetPositionBytes(ch, AudioSecondsToBytes(ch, ((double)cueOffsetMs + ms) * 0.001));
 }
@@ -302,10 +384,12 @@ int32_t GetPosition() {
 void SetPlayerVolume(uint32_t volume) {
     if (volume > 65535) volume = 65535;
     AudioSetVolume(channel, VolumeScale(volume));
+    if (g_nextChannel) AudioSetVolume(g_nextChannel, VolumeScale(volume));
     g_general.PlayerVolume = volume;
 }
 
 void SetLoop(bool on) {
+    if (on) DropNextTrack();
     g_general.isLoop = on;
     loopForSyncs = on;
     AudioSetLoop(channel, on);
@@ -323,6 +407,8 @@ static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void*) {
 }
 
 void SetTrackBounds(int32_t startMs, int32_t lengthMs) {
+    DropNextTrack();
+    g_bounded = true;
     cueOffsetMs = startMs;
     SeekTo(0);
     seekLength = lengthMs < 1 ? 1 : (uint32_t)lengthMs;

@@ -54,6 +54,16 @@ uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percen
 int32_t GetPosition();
 void SetPlayerVolume(uint32_t volume);
 void SetLoop(bool on);
+// Gapless playback (off unless switched on): the next track by the play order
+// is opened ahead and starts at the current one's last sample; OpenTrack of
+// that path takes it over once it sounds. Only plain files after a plain file
+// without bounds, loop or skip silence; anything else opens as before.
+extern bool g_gaplessPlayback;
+bool PrepareNextTrack(const wchar_t* path);  // false when nothing was opened ahead
+void DropNextTrack();
+const wchar_t* NextTrackPath();  // null when nothing is open ahead
+// The loudness levelling of the open track follows the settings again (after a change in them).
+void ApplyReplayGain();
 int GetStatus();
 void SetTrackBounds(int32_t startMs, int32_t lengthMs);
 // The overview scan found where the final silence begins: with isSkipSilence

@@ -53,4 +53,7 @@ void SetGeneralDefaults() {
     g.lastPlayedPos = -1;
     g.lastPlayedFromPL = 0;
     g.isScrobblerEnabled = 1;
+    g.ReplayGainMode = 0;
+    g.ReplayGainPreamp = 0;
+    g.ReplayGainUntagged = 0;
 }

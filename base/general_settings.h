@@ -31,6 +31,10 @@ struct GeneralSettings {
     int32_t lastPlayedPos;  // as read; a save writes the engine's position, track and file
     uint8_t lastPlayedFromPL;
     uint8_t isScrobblerEnabled;
+    // Loudness levelling: 0 off, 1 track gain, 2 album gain (else track); the
+    // preamp for tagged files and the gain of untagged ones in whole dB.
+    uint32_t ReplayGainMode;
+    int32_t ReplayGainPreamp, ReplayGainUntagged;
 };
 
 extern GeneralSettings g_general;

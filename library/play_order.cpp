@@ -188,6 +188,44 @@ void ShowCurrent() {
     MessageBoxW(g_playerEvents.mainWindow(), text.c_str(), L"Information", MB_OK | MB_ICONINFORMATION);
 }
 
+// The entry TrackEnded would play now, worked out on copies so that nothing
+// changes (the shuffle generator included); -1 for none.
+static int32_t EntryAfterTheEnd() {
+    const PlayListState& p = g_playList;
+    int count = PlayListCount();
+    if (count == 0 || !p.fromPlayList || !(p.nowPlaying < (uint32_t)count || g_general.isLoopPlayList)) return -1;
+    std::vector<int32_t> orders = Orders();
+    uint32_t nowPlaying = p.nowPlaying, playedCount = p.playedCount;
+    bool shuffle = g_general.isShuffle != 0;
+    if (g_general.isLoopPlayList && PassComplete(PlayHistory{&orders, &nowPlaying, &playedCount}, shuffle)) {
+        for (int32_t& o : orders) o = -1;
+        nowPlaying = 0;
+        playedCount = 0;
+    }
+    Mt19937 random = g_random;
+    return NextCandidate(PlayHistory{&orders, &nowPlaying, &playedCount}, shuffle, &random, -1);
+}
+
+// Gapless playback: in the last seconds of a track the next one is opened
+// ahead, and opened again when the play order changed under it.
+static void KeepNextTrackReady(uint32_t position) {
+    static DWORD lastCheck = 0;
+    if (!g_gaplessPlayback || g_engine.playState != PlayStatePlaying || GetStatus() != StatusPlaying) return;
+    if (seekLength <= 1 || seekLength - position > 5000) return;
+    DWORD now = GetTickCount();
+    if (NextTrackPath() && now - lastCheck < 100) return;
+    lastCheck = now;
+    int32_t next = EntryAfterTheEnd();
+    if (next < 0) {
+        DropNextTrack();
+        return;
+    }
+    std::wstring path = EntryFullPath((int)next);
+    const wchar_t* ahead = NextTrackPath();
+    if (ahead && path == ahead) return;
+    PrepareNextTrack(path.c_str());
+}
+
 void PositionTick() {
     // No track, or one stopped with its display kept (the end of the playlist):
     // the seek panel stays where it was left.
@@ -206,6 +244,7 @@ void PositionTick() {
     // The engine stopped by itself: it was started (played state) and its channel ended.
     int net = g_engine.netState;
     if (g_engine.playState == PlayStatePlaying && (net == 0 || net == 4) && GetStatus() == StatusStopped) TrackEnded();
+    else KeepNextTrackReady(position);
 }
 
 void TrackEnded() {

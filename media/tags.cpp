@@ -76,6 +76,7 @@ static bool Is(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
 void SetTagField(TagRecord* r, const char* name, const char* bytes, ptrdiff_t count, unsigned codePage, int type) {
     size_t n = count < 0 ? strlen(bytes) : (size_t)count;
+    if (type != TagId3v2 && NoteReplayGainField(&r->replayGain, name, bytes, n)) return;
     if (Is(name, "cuesheet")) {
         size_t len = 0;
         while (len < n && bytes[len]) len++;
@@ -185,6 +186,28 @@ static bool FrameStartsAt(const uint8_t* at, size_t skip, const uint8_t* end) {
     return true;
 }
 
+// A user text frame: a description, its terminator, then the value; only the
+// levelling gains and peaks are taken from them.
+static void UserTextFrame(TagRecord* r, const uint8_t* data, size_t n, unsigned cp) {
+    bool wide = cp == 1200 || cp == 1201;
+    size_t step = wide ? 2 : 1, end = 0;
+    while (end + step <= n && (data[end] || (wide && data[end + 1]))) end += step;
+    if (end + step > n) return;
+    const uint8_t* value = data + end + step;
+    size_t valueSize = n - end - step;
+    const uint8_t* desc = data;
+    size_t descSize = end;
+    unsigned descCp = ByteOrderMark(&desc, &descSize, cp);
+    std::wstring name = Convert((const char*)desc, descSize, descCp);
+    unsigned valueCp = ByteOrderMark(&value, &valueSize, cp);
+    std::wstring text = Convert((const char*)value, valueSize, valueCp);
+    // Names and numbers are plain ASCII; anything else cannot match or parse.
+    std::string a, b;
+    for (wchar_t c : name) a.push_back(c < 128 ? (char)c : '?');
+    for (wchar_t c : text) b.push_back(c < 128 ? (char)c : '?');
+    NoteReplayGainField(&r->replayGain, a.c_str(), b.c_str(), b.size());
+}
+
 static void ParseId3v2(TagRecord* r, const char* block, size_t size, unsigned globalCp) {
     const uint8_t* b = (const uint8_t*)block;
     if (size < 10) return;
@@ -251,6 +274,10 @@ static void ParseId3v2(TagRecord* r, const char* block, size_t size, unsigned gl
                 haveComment = true;
             }
             cp = FrameCodePage(&text, &n, globalCp);
+            if (!strcmp(id, "TXXX")) {
+                UserTextFrame(r, text, n, cp);
+                offer = false;
+            }
         }
         cp = ByteOrderMark(&text, &n, cp);
         if (offer) SetTagField(r, id, (const char*)text, (ptrdiff_t)n, cp, TagId3v2);

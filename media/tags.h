@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <string>
 #include "base/string_buffer.h"
+#include "media/replay_gain.h"
 
 // The audio library's tag block types.
 enum TagBlockType { TagId3 = 0, TagId3v2 = 1, TagOgg = 2, TagHttp = 3, TagIcy = 4, TagMeta = 5, TagApe = 6,
@@ -24,6 +25,7 @@ struct TagRecord {
     std::string cueText;       // a CUE sheet found in the tags (UTF-8), or read from a ".cue" file
     bool hasCue = false;
     bool cueEmbedded = false;  // cueText came from a tag
+    ReplayGainTags replayGain;
 };
 
 // Parses one block of `size` bytes into the record; later blocks win field by field.

@@ -88,6 +88,34 @@ TEST(EnginePcm, SixteenBitOutputIsLosslessAndFloatDoublesBytes) {
     BASS_StreamFree(f);
 }
 
+// The sample scale works on the decoded data itself (levels and what a
+// decoding channel gives too), apart from the volume, and amplifies as well.
+TEST(EnginePcm, SampleScaleIsAppliedToTheDecodedData) {
+    std::vector<float> ref = ReferenceF32("s16.wav.f32");
+    HSTREAM f = OpenDecode("s16.wav", BASS_SAMPLE_FLOAT);
+    float v = 0;
+    ASSERT_TRUE(BASS_ChannelGetAttribute(f, BASS_ATTRIB_VOLDSP, &v));
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    ASSERT_TRUE(BASS_ChannelSetAttribute(f, BASS_ATTRIB_VOLDSP, 0.5f));
+    std::vector<float> half = DecodeFloat(f, 4410);
+    ASSERT_GE(half.size(), 8820u);
+    for (size_t i = 0; i < 8820; i++) ASSERT_FLOAT_EQ(half[i], ref[i] * 0.5f) << i;
+    ASSERT_TRUE(BASS_ChannelSetAttribute(f, BASS_ATTRIB_VOLDSP, 1.5f));
+    ASSERT_TRUE(BASS_ChannelGetAttribute(f, BASS_ATTRIB_VOLDSP, &v));
+    EXPECT_FLOAT_EQ(v, 1.5f);
+    ASSERT_TRUE(BASS_ChannelGetAttribute(f, BASS_ATTRIB_VOL, &v));
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    float more[64];
+    DWORD at = (DWORD)(BASS_ChannelGetPosition(f, BASS_POS_BYTE) / 4);
+    ASSERT_EQ(BASS_ChannelGetData(f, more, sizeof(more)), sizeof(more));
+    for (int i = 0; i < 64; i++) ASSERT_FLOAT_EQ(more[i], ref[at + i] * 1.5f) << i;
+    // Nonsense leaves the samples as they are.
+    ASSERT_TRUE(BASS_ChannelSetAttribute(f, BASS_ATTRIB_VOLDSP, -2.0f));
+    ASSERT_TRUE(BASS_ChannelGetAttribute(f, BASS_ATTRIB_VOLDSP, &v));
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    BASS_StreamFree(f);
+}
+
 // LAME's header makes the stream exactly the encoded samples: same count as
 // mpg123 gives, samples within 2 of 32768 (both round the decoder's floats).
 TEST(EngineMpeg, MatchesMpg123SampleForSample) {
@@ -1322,4 +1350,64 @@ TEST(EngineNet, FailuresGiveBassErrors) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
     EXPECT_EQ(BASS_StreamCreateURL(server.Url("/x").c_str(), 0, 0, nullptr, nullptr), 0u);  // no BASS_Init
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+}
+
+// ---- encoder delay and padding -----------------------------------------------
+
+namespace {
+
+// Where `coded` lines up best with its source at the start (both interleaved,
+// first channel): the lag in frames whose squared difference over the first
+// 3000 frames is least. 0 means the encoder's delay is gone.
+int BestLag(const std::vector<float>& coded, const std::vector<float>& source, int chans) {
+    int best = 0;
+    double bestErr = 1e30;
+    for (int lag = -1500; lag <= 1500; lag++) {
+        double err = 0;
+        // Both are silent before their first frame.
+        for (int i = -1500; i < 3000; i++) {
+            int j = i - lag;
+            float s = j >= 0 && (size_t)j * chans < source.size() ? source[(size_t)j * chans] : 0.0f;
+            float d = (i >= 0 ? coded[(size_t)i * chans] : 0.0f) - s;
+            err += d * d;
+        }
+        if (err < bestErr) bestErr = err, best = lag;
+    }
+    return best;
+}
+
+}  // namespace
+
+// Every lossy format gives exactly the encoded samples: as many frames as the
+// source had, the first one where the source's first one was (LAME's header
+// for MP3, granule positions for Vorbis, pre-skip for Opus, the edit list for AAC).
+TEST(EngineGapless, EncoderDelayAndPaddingAreRemovedExactly) {
+    LoadTestAddon(L"bassflac.dll");
+    LoadTestAddon(L"bassopus.dll");
+    LoadTestAddon(L"bass_aac.dll");
+    struct {
+        const char* file;
+        const char* source;
+    } cases[] = {{"cbr.mp3", "s16.wav"}, {"vbr.mp3", "music.wav"}, {"t.ogg", "s16.wav"},
+                 {"music.ogg", "music.wav"}, {"t.flac", "s16.wav"}, {"t.opus", "s48.wav"}, {"t.m4a", "s16.wav"}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!MediaExists(c.file) || !MediaExists(c.source)) continue;
+        HSTREAM s = OpenDecode(c.source, BASS_SAMPLE_FLOAT);
+        HSTREAM h = OpenDecode(c.file, BASS_SAMPLE_FLOAT);
+        ASSERT_NE(s, 0u);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO si{}, hi{};
+        BASS_ChannelGetInfo(s, &si);
+        BASS_ChannelGetInfo(h, &hi);
+        ASSERT_EQ(si.freq, hi.freq);
+        ASSERT_EQ(si.chans, hi.chans);
+        std::vector<float> source = DecodeFloat(s), coded = DecodeFloat(h);
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), source.size() * 4);
+        EXPECT_EQ(coded.size(), source.size());
+        ASSERT_GT(coded.size(), 3000u * hi.chans);
+        EXPECT_EQ(BestLag(coded, source, (int)hi.chans), 0);
+        BASS_StreamFree(h);
+        BASS_StreamFree(s);
+    }
 }

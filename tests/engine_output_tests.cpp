@@ -300,6 +300,53 @@ TEST(EngineEndpoint, SineComesOutAtItsFrequencyAndLevel) {
     EXPECT_NEAR(crossings / 2.0 / seconds, 1000, 10);
 }
 
+namespace {
+
+void CALLBACK StartTheNext(HSYNC, DWORD, DWORD, void* user) { BASS_ChannelPlay((DWORD)(uintptr_t)user, FALSE); }
+
+}  // namespace
+
+// A channel started from the END sync (MIXTIME) of the one playing follows its
+// last sample with nothing between them: two pieces of one 440 Hz sine come
+// out as one, also when the second piece has another rate.
+TEST(EngineEndpoint, AChannelStartedAtTheEndFollowsWithoutAGap) {
+    std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
+    ScratchFolder dir(L"chained");
+    const uint32_t cut = 22050 + 123;  // not on a block's edge
+    struct {
+        int secondRate;
+    } cases[] = {{44100}, {48000}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.secondRate);
+        std::wstring first = dir.File(L"first.wav"), second = dir.File(L"second.wav");
+        ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
+        double from = (double)cut / 44100;
+        ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        InitGuard init(-1, 44100);
+        ASSERT_TRUE(init.ok) << BASS_ErrorGetCode();
+        BASS_INFO info{};
+        BASS_GetInfo(&info);
+        HSTREAM a = BASS_StreamCreateFile(FALSE, first.c_str(), 0, 0, BASS_UNICODE);
+        HSTREAM b = BASS_StreamCreateFile(FALSE, second.c_str(), 0, 0, BASS_UNICODE);
+        ASSERT_NE(a, 0u);
+        ASSERT_NE(b, 0u);
+        ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, StartTheNext, (void*)(uintptr_t)b), 0u);
+        int64_t start = NowMs();
+        ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));
+        Sleep(100);
+        while ((BASS_ChannelIsActive(a) == BASS_ACTIVE_PLAYING || BASS_ChannelIsActive(b) == BASS_ACTIVE_PLAYING) &&
+               NowMs() - start < 4000)
+            Sleep(10);
+        EXPECT_EQ(BASS_ChannelIsActive(b), (DWORD)BASS_ACTIVE_STOPPED);
+        BASS_Free();
+        init.ok = false;
+
+        std::string raw = ReadFileBytes(capture);
+        if (raw.empty()) GTEST_SKIP() << "no ALSA capture file (run through test.sh)";
+        EXPECT_EQ(JoinedSineProblem(raw, (int)info.speakers, (int)info.freq, 1.0), "");
+    }
+}
+
 // The player's way of playing a module: RAMP, POSRESET and the loop flag.
 TEST(EngineSilentDevice, ModulePlaysAndLoops) {
     if (!MediaExists("t.it")) GTEST_SKIP() << "no module media";

@@ -25,7 +25,8 @@ static const char* const kGeneralDefaults[][2] = {
     {"isVolumeAutoCenter", "0"}, {"isSkipSilence", "0"}, {"FilesTop", "0"}, {"FilesSelected", "0"},
     {"Path", ""}, {"pathReal", ""}, {"PlayListTop", "0"}, {"PlayListSelected", "0"}, {"NowPlaying", "0"},
     {"SpectrumType", "1"}, {"Focus", "0"}, {"lastPlayedFile", ""}, {"lastPlayedPos", "-1"},
-    {"lastPlayedFromPL", "0"}, {"isScrobblerEnabled", "1"},
+    {"lastPlayedFromPL", "0"}, {"isScrobblerEnabled", "1"}, {"ReplayGainMode", "0"}, {"ReplayGainPreamp", "0"},
+    {"ReplayGainUntagged", "0"},
 };
 
 static std::string DefaultGeneralFile() {
@@ -71,8 +72,12 @@ TEST_F(GeneralSettingsTest, RoundTripAndFlagsReadAsZeroOrOne) {
     g_general.marginBig = -3;
     g_general.MusicFolder.Set(L"D:\\M\u00fcsik \u266b");
     g_general.globalCP = 1251;
+    g_general.ReplayGainMode = 2;
+    g_general.ReplayGainPreamp = -4;
+    g_general.ReplayGainUntagged = 6;
     SaveAllSettings();
     std::string bytes = ReadFileBytes(ini);
+    EXPECT_NE(bytes.find("ReplayGainPreamp = -4\r\n"), std::string::npos);
     // A hand edit: a flag written as 7 reads as 1.
     size_t at = bytes.find("isLoop = 0");
     ASSERT_NE(at, std::string::npos);
@@ -87,6 +92,17 @@ TEST_F(GeneralSettingsTest, RoundTripAndFlagsReadAsZeroOrOne) {
     EXPECT_EQ(g_general.marginBig, -3);
     EXPECT_EQ(g_general.MusicFolder.text, L"D:\\M\u00fcsik \u266b");
     EXPECT_EQ(g_general.globalCP, 1251u);
+    EXPECT_EQ(g_general.ReplayGainMode, 2u);
+    EXPECT_EQ(g_general.ReplayGainPreamp, -4);
+    EXPECT_EQ(g_general.ReplayGainUntagged, 6);
+}
+
+TEST_F(GeneralSettingsTest, HandEditedReplayGainValuesComeBackInRange) {
+    WriteFileBytes(ini, "[General]\r\nReplayGainMode = 9\r\nReplayGainPreamp = -400\r\nReplayGainUntagged = 99\r\n");
+    LoadGeneralSettings(false, false);
+    EXPECT_EQ(g_general.ReplayGainMode, 0u);
+    EXPECT_EQ(g_general.ReplayGainPreamp, -15);
+    EXPECT_EQ(g_general.ReplayGainUntagged, 15);
 }
 
 TEST_F(GeneralSettingsTest, APathOnTheCommandLineLeavesTheLastTrackAlone) {

@@ -239,6 +239,124 @@ TEST_F(PlayOrderTest, ALoopingPlaylistStartsANewPassAtItsEnd) {
     EXPECT_EQ(g_playList.playedCount, 1u);
 }
 
+// Gapless playback on the system's endpoint, whose sound test.sh records:
+// pieces of one sine in the playlist come out as one sine, and what is shown
+// moves on when the next piece is heard. A second rate is resampled without a gap.
+TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
+    std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
+    StopTrack();
+    AudioFree();
+    struct Restore {
+        ~Restore() {
+            StopTrack();
+            AudioFree();
+            g_gaplessPlayback = false;
+            AudioInit(0, 44100, nullptr);
+        }
+    } restore;
+    struct {
+        int secondRate;
+        bool shuffle, loopFromTheLast;
+    } cases[] = {{44100, false, false}, {48000, false, false}, {44100, true, false}, {44100, false, true}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.secondRate << (c.shuffle ? " shuffled" : "") << (c.loopFromTheLast ? " looping" : ""));
+        ResetLibraryState(dir.path);
+        EmptyPlayList();
+        const uint32_t cut = 22050 + 321;
+        double from = (double)cut / 44100;
+        ASSERT_TRUE(WriteSinePiece(media->File(L"p.wav"), 44100, 0.0, cut));
+        ASSERT_TRUE(WriteSinePiece(media->File(L"q.wav"), c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        // Looping: the last entry plays first and the list starts again with the first.
+        AppendEntry(media->path.c_str(), c.loopFromTheLast ? L"q" : L"p", L"wav", 500);
+        AppendEntry(media->path.c_str(), c.loopFromTheLast ? L"p" : L"q", L"wav", 500);
+        g_general.isShuffle = c.shuffle;
+        g_general.isLoopPlayList = c.loopFromTheLast;
+        g_gaplessPlayback = true;
+        ASSERT_TRUE(AudioInit(-1, 44100, nullptr));
+        AudioOutputInfo info{};
+        AudioGetOutputInfo(&info);
+        if (c.shuffle) {
+            // The second piece is the one the shuffle draws after the first.
+            ASSERT_TRUE(PlayEntry(0, false, false));
+        } else if (c.loopFromTheLast) {
+            ASSERT_TRUE(PlayEntry(1, false, false));
+        } else {
+            ASSERT_TRUE(PlayNext(false));
+        }
+        ASSERT_EQ(Playing(), L"p");
+        static bool sawAhead;
+        sawAhead = false;
+        TickUntil([] {
+            sawAhead = sawAhead || NextTrackPath();
+            return wcsstr(currentPath.c_str(), L"q.wav") != nullptr;
+        }, 3000);
+        EXPECT_TRUE(sawAhead);
+        EXPECT_EQ(Playing(), L"q");
+        EXPECT_EQ(GetStatus(), StatusPlaying);
+        EXPECT_GT(seekLength, 400u);
+        EXPECT_LT(seekLength, 600u);
+        if (c.loopFromTheLast) {
+            // The list changes under the playing piece: nothing follows it now.
+            g_general.isLoopPlayList = 0;
+            RemoveEntry(1);
+        }
+        TickUntil([] { return GetStatus() == StatusStopped; }, 3000);
+        EXPECT_EQ(NextTrackPath(), nullptr);
+        StopTrack();
+        AudioFree();
+        std::string raw = ReadFileBytes(capture);
+        if (raw.empty()) GTEST_SKIP() << "no ALSA capture file (run through test.sh)";
+        EXPECT_EQ(JoinedSineProblem(raw, (int)info.speakers, (int)info.freq, 1.0), "");
+    }
+}
+
+// The track opened ahead never outlives a change: a seek, a pause, a loop, a
+// stop or another order drop it, and the tick opens the right one again.
+TEST_F(PlayOrderTest, TheTrackOpenedAheadFollowsEveryChange) {
+    struct Off {
+        ~Off() { g_gaplessPlayback = false; }
+    } off;
+    g_gaplessPlayback = true;
+    Fill(L"abc");
+    ASSERT_TRUE(PlayNext(false));
+    auto ahead = [] { return NextTrackPath() ? std::wstring(NextTrackPath()) : std::wstring(); };
+    auto tickOnce = [] {
+        Sleep(120);
+        PositionTick();
+    };
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(Playing(), L"a");  // what is shown stays until the end is heard
+    SeekTo(100);
+    EXPECT_EQ(ahead(), L"");
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    Pause();
+    EXPECT_EQ(ahead(), L"");
+    Resume();
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    SetLoop(true);
+    EXPECT_EQ(ahead(), L"");
+    tickOnce();
+    EXPECT_EQ(ahead(), L"");  // a looping track has no end
+    SetLoop(false);
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    // The list changes under it.
+    RemoveEntry(1);
+    tickOnce();
+    EXPECT_EQ(ahead(), media->File(L"c.wav"));
+    // The end plays the entry opened ahead, and nothing is left open after the last.
+    TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
+    EXPECT_EQ(Playing(), L"c");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    tickOnce();
+    EXPECT_EQ(ahead(), L"");
+    StopPlayOrder(false, false);
+    EXPECT_EQ(ahead(), L"");
+}
+
 TEST_F(PlayOrderTest, CommandsFlipTheirSwitchesAndShowCurrentReports) {
     RunPlayOrderCommand(40035);
     EXPECT_EQ(g_general.isShuffle, 1);

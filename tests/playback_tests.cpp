@@ -7,6 +7,7 @@
 #include "audio/engine.h"
 #include "audio/plugins.h"
 #include "media/file_groups.h"
+#include "media/replay_gain.h"
 #include "tests/test_support.h"
 
 struct PlaybackTest : testing::Test {
@@ -227,6 +228,73 @@ TEST_F(PlaybackTest, VolumeAndLoopFollowTheSettings) {
     EXPECT_TRUE(BASS_ChannelFlags(channel, 0, 0) & BASS_SAMPLE_LOOP);
     SetLoop(false);
     EXPECT_FALSE(BASS_ChannelFlags(channel, 0, 0) & BASS_SAMPLE_LOOP);
+}
+
+// An ID3v2.3 tag of Latin-1 user text frames (name, value).
+static std::string UserTextTag(const std::vector<std::pair<std::string, std::string>>& items) {
+    std::string body;
+    for (auto& [name, value] : items) {
+        std::string data = std::string(1, '\0') + name + std::string(1, '\0') + value;
+        size_t n = data.size();
+        body += "TXXX";
+        body += {(char)(n >> 24), (char)(n >> 16), (char)(n >> 8), (char)n, 0, 0};
+        body += data;
+    }
+    size_t n = body.size();
+    std::string tag = "ID3";
+    tag += {3, 0, 0, (char)(n >> 21 & 0x7F), (char)(n >> 14 & 0x7F), (char)(n >> 7 & 0x7F), (char)(n & 0x7F)};
+    return tag + body;
+}
+
+// Loudness levelling scales the samples by the file's tags and the settings,
+// apart from the volume, and follows a change of the settings at once.
+TEST_F(PlaybackTest, ReplayGainScalesWhatPlaysByTheTags) {
+    std::string mp3 = ReadFileBytes(TestExeFolder() + L"media\\mono22.mp3");  // a steady sine, no tags
+    if (mp3.empty()) GTEST_SKIP() << "no MPEG media";
+    std::wstring tagged = media->File(L"tagged.mp3"), plain = media->File(L"plain.mp3");
+    ASSERT_TRUE(WriteFileBytes(tagged, UserTextTag({{"REPLAYGAIN_TRACK_GAIN", "-6.02 dB"},
+                                                    {"REPLAYGAIN_TRACK_PEAK", "0.4"},
+                                                    {"REPLAYGAIN_ALBUM_GAIN", "-12.04 dB"}}) + mp3));
+    ASSERT_TRUE(WriteFileBytes(plain, mp3));
+    g_general.isSmoothPause = 0;
+    auto scaleOf = [](const std::wstring& path) {
+        EXPECT_TRUE(OpenTrack(path.c_str(), false, true));
+        return AudioGetSampleScale(channel);
+    };
+    auto levelOf = [](const std::wstring& path) {
+        EXPECT_TRUE(OpenTrack(path.c_str(), false, true));
+        Resume();
+        Sleep(250);
+        uint32_t level = AudioGetLevel(channel);
+        StopTrack();
+        return level == 0xFFFFFFFFu ? -1.0 : (double)LOWORD(level);
+    };
+    // Off, the default: the tags change nothing.
+    EXPECT_FLOAT_EQ(scaleOf(tagged), 1.0f);
+    double full = levelOf(tagged);
+    g_general.ReplayGainMode = ReplayGainTrack;
+    EXPECT_NEAR(scaleOf(tagged), 0.5, 0.001);
+    double half = levelOf(tagged);
+    ASSERT_GT(full, 1000.0);
+    EXPECT_NEAR(half / full, 0.5, 0.05);
+    // The volume stays the player's own.
+    OpenTrack(tagged.c_str(), false, true);
+    float v = 0;
+    BASS_ChannelGetAttribute(channel, BASS_ATTRIB_VOL, &v);
+    EXPECT_FLOAT_EQ(v, 1.0f);
+    // Album mode takes the album gain; a preamp that would pass the peak stops at it.
+    g_general.ReplayGainMode = ReplayGainAlbum;
+    EXPECT_NEAR(scaleOf(tagged), 0.25, 0.001);
+    g_general.ReplayGainMode = ReplayGainTrack;
+    g_general.ReplayGainPreamp = 15;
+    ApplyReplayGain();  // what the settings window does after a change
+    EXPECT_NEAR(AudioGetSampleScale(channel), 2.5, 0.001);  // 1 / the peak, not +8.98 dB
+    // An untagged file gets its own value, not the preamp.
+    g_general.ReplayGainUntagged = -6;
+    EXPECT_NEAR(scaleOf(plain), 0.501, 0.001);
+    g_general.ReplayGainMode = ReplayGainOff;
+    ApplyReplayGain();
+    EXPECT_FLOAT_EQ(AudioGetSampleScale(channel), 1.0f);
 }
 
 // The extensions of one group in the supported-formats text, in order.

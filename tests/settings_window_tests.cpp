@@ -157,7 +157,8 @@ TEST_F(SettingsWin, EachPageShowsExactlyItsControls) {
     for (int i = OptionThemes; i <= OptionMisc; i++) general.insert(s.options[i]);
     EXPECT_EQ(shown(), general);
     Page(PageAudio);
-    EXPECT_EQ(shown(), with({s.devices, s.deviceInfo, s.options[OptionPlayback], s.options[OptionVolumeBar]}));
+    EXPECT_EQ(shown(), with({s.devices, s.deviceInfo, s.options[OptionPlayback], s.options[OptionVolumeBar],
+                             s.options[OptionReplayGain], s.gainPreamp, s.gainUntagged}));
     Page(PagePlayerKeys);
     EXPECT_EQ(shown(), with({s.hotKeys, s.restoreDefaults, s.registerAll, s.unregisterAll}));
     Page(PageManager);
@@ -279,6 +280,32 @@ TEST_F(SettingsWin, MiscRowsChangeTheMainWindow) {
     SetEditText(s.musicFolder, L"");
     for (const wchar_t* c = L"D:\\Music"; *c; c++) Send(WM_CHAR, *c, 0);
     EXPECT_STREQ(g_general.MusicFolder.c_str(), L"D:\\Music");
+}
+
+TEST_F(SettingsWin, ReplayGainModeAndItsTwoGainsOnThePlaybackPage) {
+    g_general.ReplayGainPreamp = -3;
+    Open();
+    Page(PageAudio);
+    ListView* modes = s.options[OptionReplayGain];
+    ASSERT_EQ(modes->rowCount, 3);
+    EXPECT_TRUE(Checked(modes, RowOf(OptionReplayGain, L"ReplayGain off")));
+    ClickRow(modes, RowOf(OptionReplayGain, L"ReplayGain by album"));
+    EXPECT_EQ(g_general.ReplayGainMode, 2u);
+    ClickRow(modes, RowOf(OptionReplayGain, L"ReplayGain by track"));
+    EXPECT_EQ(g_general.ReplayGainMode, 1u);
+    // The sliders run from -15 to +15 dB; a right click puts 0 dB back.
+    Slider* preamp = s.gainPreamp;
+    Slider* untagged = s.gainUntagged;
+    EXPECT_EQ(preamp->value, 12);
+    EXPECT_EQ(untagged->value, 15);
+    Redraw(preamp);
+    EXPECT_STREQ(preamp->valueText, L"Preamp (tagged): -3 dB");
+    Click(preamp->x + 2, preamp->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    EXPECT_EQ(g_general.ReplayGainPreamp, 0);
+    Click(untagged->x + untagged->width - 2, untagged->y + 5);
+    EXPECT_EQ(g_general.ReplayGainUntagged, 15);
+    Redraw(untagged);
+    EXPECT_STREQ(untagged->valueText, L"Untagged files: +15 dB");
 }
 
 TEST_F(SettingsWin, MarginSlidersShowTheSettingAndARightClickRestoresTheDefaults) {

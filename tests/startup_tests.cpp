@@ -149,7 +149,8 @@ TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
         "isUseAlbums", "isOnTop", "isSmoothPause", "isRememberPosInTrack", "isSupressStandby",
         "isVolumeAutoCenter", "isSkipSilence", "FilesTop", "FilesSelected", "Path", "pathReal",
         "PlayListTop", "PlayListSelected", "NowPlaying", "SpectrumType", "Focus", "lastPlayedFile",
-        "lastPlayedPos", "lastPlayedFromPL", "isScrobblerEnabled"};
+        "lastPlayedPos", "lastPlayedFromPL", "isScrobblerEnabled", "ReplayGainMode", "ReplayGainPreamp",
+        "ReplayGainUntagged"};
     ASSERT_EQ(names.size(), std::size(order));
     for (size_t i = 0; i < names.size(); i++) EXPECT_EQ(names[i], order[i]);
     // The window was created 426 by 566 and that is what was kept.

@@ -196,3 +196,80 @@ TEST(Tags, DamagedBlocksAreReadSafely) {
     }
     SUCCEED();
 }
+
+// Loudness levelling: the gains and peaks in each kind of tag, lenient text,
+// and the scale each mode gives.
+TEST(ReplayGain, TextIsReadLenientlyAndNonsenseIgnored) {
+    float v = 0;
+    for (const char* ok : {"-6.02 dB", "-6.02", " -6,02dB ", "-6.02 DB"}) {
+        EXPECT_TRUE(ParseGainText(ok, strlen(ok), &v)) << ok;
+        EXPECT_FLOAT_EQ(v, -6.02f) << ok;
+    }
+    EXPECT_TRUE(ParseGainText("+3 dB", 5, &v));
+    EXPECT_FLOAT_EQ(v, 3.0f);
+    for (const char* bad : {"", "dB", "loud", "-6.02 dBq", "1e9", "-70 dB", "--6", "nan"})
+        EXPECT_FALSE(ParseGainText(bad, strlen(bad), &v)) << bad;
+    EXPECT_TRUE(ParsePeakText("0.988547", 8, &v));
+    EXPECT_FLOAT_EQ(v, 0.988547f);
+    for (const char* bad : {"0", "-0.5", "0.9 dB", "x"}) EXPECT_FALSE(ParsePeakText(bad, strlen(bad), &v)) << bad;
+}
+
+TEST(ReplayGain, ValuesComeFromNameValueBlocksAndUserTextFrames) {
+    using namespace std::string_literals;
+    // Vorbis comments, APE and MP4 lists: any case of the names.
+    std::string list = "REPLAYGAIN_TRACK_GAIN=-6.02 dB\0replaygain_track_peak=0.5\0"
+                       "REPLAYGAIN_ALBUM_GAIN=junk\0REPLAYGAIN_ALBUM_PEAK=0.9\0TITLE=T\0\0"s;
+    TagRecord r;
+    ParseTagBlock(&r, list.data(), list.size(), TagOgg, 0);
+    EXPECT_TRUE(r.replayGain.hasTrackGain);
+    EXPECT_FLOAT_EQ(r.replayGain.trackGain, -6.02f);
+    EXPECT_FLOAT_EQ(r.replayGain.trackPeak, 0.5f);
+    EXPECT_FALSE(r.replayGain.hasAlbumGain);  // nonsense is left out
+    EXPECT_FLOAT_EQ(r.replayGain.albumPeak, 0.9f);
+    EXPECT_EQ(r.title.text, L"T");
+    // Opus: Q7.8 towards -23 LUFS, 5 dB below our reference.
+    TagRecord o;
+    std::string opus = "R128_TRACK_GAIN=-512\0R128_ALBUM_GAIN=256\0\0"s;
+    ParseTagBlock(&o, opus.data(), opus.size(), TagOgg, 0);
+    EXPECT_FLOAT_EQ(o.replayGain.trackGain, 3.0f);
+    EXPECT_FLOAT_EQ(o.replayGain.albumGain, 6.0f);
+    // ID3v2 TXXX frames in Latin-1 and UTF-16; a TXXX without its terminator is skipped.
+    std::string tag = Id3v2({
+        {"TXXX", "\x00" "REPLAYGAIN_TRACK_GAIN\0-6.02 dB"s},
+        {"TXXX", "\x01\xFF\xFE" "r\0e\0p\0l\0a\0y\0g\0a\0i\0n\0_\0a\0l\0b\0u\0m\0_\0g\0a\0i\0n\0\0\0"
+                 "\xFF\xFE" "-\0" "1\0" ".\0" "5\0"s},
+        {"TXXX", "\x00" "REPLAYGAIN_TRACK_PEAK"s},
+    });
+    TagRecord t;
+    ParseTagBlock(&t, tag.data(), TagBlockSize(tag.data(), TagId3v2, tag.size()), TagId3v2, 1252);
+    EXPECT_FLOAT_EQ(t.replayGain.trackGain, -6.02f);
+    EXPECT_TRUE(t.replayGain.hasAlbumGain);
+    EXPECT_FLOAT_EQ(t.replayGain.albumGain, -1.5f);
+    EXPECT_FALSE(t.replayGain.hasTrackPeak);
+}
+
+TEST(ReplayGain, ModesPreampPeakLimitAndUntaggedFiles) {
+    ReplayGainTags g;
+    g.trackGain = -6.02f, g.hasTrackGain = true;
+    g.albumGain = -12.04f, g.hasAlbumGain = true;
+    EXPECT_FLOAT_EQ(ReplayGainScale(g, ReplayGainOff, 5, 5), 1.0f);
+    EXPECT_NEAR(ReplayGainScale(g, ReplayGainTrack, 0, 0), 0.5, 0.001);
+    EXPECT_NEAR(ReplayGainScale(g, ReplayGainAlbum, 0, 0), 0.25, 0.001);
+    EXPECT_NEAR(ReplayGainScale(g, ReplayGainTrack, 6, 0), 0.9977, 0.0005);  // the preamp adds: -0.02 dB
+    // Album mode without an album gain uses the track's.
+    ReplayGainTags t = g;
+    t.hasAlbumGain = false;
+    EXPECT_NEAR(ReplayGainScale(t, ReplayGainAlbum, 0, 0), 0.5, 0.001);
+    // A positive gain never drives the peak above full scale.
+    ReplayGainTags loud;
+    loud.trackGain = 12.0f, loud.hasTrackGain = true;
+    loud.trackPeak = 0.5f, loud.hasTrackPeak = true;
+    EXPECT_NEAR(ReplayGainScale(loud, ReplayGainTrack, 0, 0), 2.0, 0.001);
+    loud.albumGain = 12.0f, loud.hasAlbumGain = true;
+    loud.albumPeak = 0.8f, loud.hasAlbumPeak = true;
+    EXPECT_NEAR(ReplayGainScale(loud, ReplayGainAlbum, 0, 0), 1.25, 0.001);
+    // Files without gains get their own value, whatever the preamp.
+    ReplayGainTags none;
+    EXPECT_NEAR(ReplayGainScale(none, ReplayGainTrack, 9, -6), 0.501, 0.001);
+    EXPECT_FLOAT_EQ(ReplayGainScale(none, ReplayGainAlbum, 0, 0), 1.0f);
+}

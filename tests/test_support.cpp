@@ -1,4 +1,5 @@
 #include "tests/test_support.h"
+#include <stdio.h>
 #include "base/disk_file.h"
 #include "base/paths.h"
 #include <shellapi.h>
@@ -104,6 +105,67 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
         Put16(s, (uint16_t)v);
     }
     return WriteFileBytes(path, s);
+}
+
+bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
+    std::string s = "RIFF";
+    Put32(s, 36 + frames * 4);
+    s += "WAVEfmt ";
+    Put32(s, 16);
+    Put16(s, 1);
+    Put16(s, 2);
+    Put32(s, (uint32_t)rate);
+    Put32(s, (uint32_t)rate * 4);
+    Put16(s, 4);
+    Put16(s, 16);
+    s += "data";
+    Put32(s, frames * 4);
+    for (uint32_t i = 0; i < frames; i++) {
+        double t = fromSeconds + (double)i / rate;
+        int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * t) * level * 32767);
+        Put16(s, (uint16_t)v);
+        Put16(s, (uint16_t)v);
+    }
+    return WriteFileBytes(path, s);
+}
+
+std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds) {
+    std::vector<float> s;
+    const float* f = (const float*)raw.data();
+    size_t nf = raw.size() / 4;
+    bool isFloat = nf > 0;
+    for (size_t i = 0; i < nf && isFloat; i++) isFloat = fabsf(f[i]) <= 1.5f && f[i] == f[i];
+    if (chans < 1) chans = 1;
+    if (isFloat) {
+        for (size_t i = 0; i < nf; i += chans) s.push_back(f[i]);
+    } else {
+        const int16_t* p = (const int16_t*)raw.data();
+        for (size_t i = 0; i < raw.size() / 2; i += chans) s.push_back(p[i] / 32768.0f);
+    }
+    size_t first = 0, last = 0;
+    for (size_t i = 0; i < s.size(); i++)
+        if (fabsf(s[i]) > 0.05f) {
+            if (!first) first = i;
+            last = i;
+        }
+    char text[200];
+    double length = (double)(last - first) / rate;
+    if (last <= first + 8 || fabs(length - seconds) > 0.004) {
+        snprintf(text, sizeof(text), "%.4f s of sound instead of %.4f", length, seconds);
+        return text;
+    }
+    // The sine's own slope is at most 0.032 a frame at 44.1 kHz.
+    auto smooth = [&](size_t i) { return (s[i] + s[i - 1] + s[i - 2] + s[i - 3]) / 4; };
+    int quiet = 0;
+    for (size_t i = first + 4; i <= last; i++) {
+        quiet = fabsf(s[i]) < 0.01f ? quiet + 1 : 0;
+        float d = fabsf(smooth(i) - smooth(i - 1));
+        if (quiet > 2 || d > 0.04f) {
+            snprintf(text, sizeof(text), "%s at %.4f s", quiet > 2 ? "silence" : "a step", (double)(i - first) / rate);
+            return text;
+        }
+    }
+    return "";
 }
 
 bool WriteTinyModule(const std::wstring& path, int seconds) {

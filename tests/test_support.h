@@ -24,6 +24,17 @@ std::wstring TestExeFolder();
 // A 16-bit PCM WAVE file of a sine (stereo), for playback tests.
 bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, double hz = 440.0, double level = 0.5,
                   int silentSeconds = 0);
+// A stretch of one long sine as a 16-bit stereo WAVE: `frames` frames at
+// `rate` from the time `fromSeconds` on, so that pieces written one after the
+// other join into one signal.
+bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz = 440.0,
+                    double level = 0.5);
+// What is wrong with a captured output (32-bit float or 16-bit frames of
+// `chans` channels at `rate`) that should hold one 440 Hz sine at level 0.5
+// lasting `seconds`: a length off by more than 4 ms, a silent run or a step
+// (looked for in the average of four frames, which a resampler's ringing near
+// half the rate leaves alone). Empty when nothing is.
+std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds);
 // A small four-channel tracker module (ProTracker "M.K." layout) with one
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);

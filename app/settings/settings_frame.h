@@ -39,6 +39,7 @@ enum OptionListId {
     OptionMisc,
     OptionPlayback,
     OptionVolumeBar,
+    OptionReplayGain,
     kOptionListCount,
 };
 
@@ -65,12 +66,14 @@ struct SettingsFrame {
     // Page 0.
     CustomControl* about;
     EditBox* musicFolder;
-    ListView* options[kOptionListCount];  // Playback and Volume Bar controls are page 1's
+    ListView* options[kOptionListCount];  // Playback, Volume Bar controls and ReplayGain are page 1's
     Slider* marginSmall;
     Slider* marginBig;
     // Page 1.
     ListView* devices;
     ListView* deviceInfo;
+    Slider* gainPreamp;    // ReplayGainPreamp
+    Slider* gainUntagged;  // ReplayGainUntagged
     // Pages 2 and 3.
     ListView* hotKeys;
     Button* restoreDefaults;
@@ -119,6 +122,8 @@ void RecolourSettingsWindow(uint32_t previousTheme);
 void AddOptionLists(unsigned pageMaskGeneral, unsigned pageMaskAudio);
 void AddMusicFolderBox();
 void AddMarginSliders();
+// The levelling's two gain sliders (page 1).
+void AddGainSliders();
 // Every option row, the music folder and the sliders show the current settings.
 void ShowOptionStates();
 // The text of an option row's label (the tests find rows by it); null outside the list.

@@ -7,6 +7,7 @@
 #include "app/main_view.h"
 #include "app/main_window.h"
 #include "app/shell_integration.h"
+#include "audio/engine.h"
 #include "library/file_browser.h"
 #include "system/system_actions.h"
 #include "system/tray_icons.h"
@@ -82,6 +83,7 @@ static void OpenVerbChanged(uint32_t) { SetFolderVerb(VerbOpen, g_general.isSIOp
 static void AddVerbChanged(uint32_t) { SetFolderVerb(VerbAdd, g_general.isSIAddFolder != 0); }
 static void AssociationChanged(uint32_t) { SetAudioFileAssociation(g_general.isSIWithAudioFiles != 0); }
 static void VolumeTargetChosen(uint32_t) { RefreshVolumeSlider(true); }
+static void ReplayGainChosen(uint32_t) { ApplyReplayGain(); }
 
 // ---- the lists ----
 
@@ -131,6 +133,11 @@ static const OptionRow kVolumeRows[] = {
     {L"Player volume", nullptr, &g_general.pVolumeControls, 2, VolumeTargetChosen},
     {L"Auto set volume balance to center", &g_general.isVolumeAutoCenter, nullptr, 0, nullptr},
 };
+static const OptionRow kReplayGainRows[] = {
+    {L"ReplayGain off", nullptr, &g_general.ReplayGainMode, 0, ReplayGainChosen},
+    {L"ReplayGain by track", nullptr, &g_general.ReplayGainMode, 1, ReplayGainChosen},
+    {L"ReplayGain by album", nullptr, &g_general.ReplayGainMode, 2, ReplayGainChosen},
+};
 
 #define ROWS(table) table, (int)(sizeof(table) / sizeof(table[0]))
 static const OptionListDef kLists[kOptionListCount] = {
@@ -138,6 +145,7 @@ static const OptionListDef kLists[kOptionListCount] = {
     {L"Shell integration", 73, ROWS(kShellRows)}, {L"Tray options", 90, ROWS(kTrayRows)},
     {L"Misc options", 124, ROWS(kMiscRows)},      {L"Playback", 90, ROWS(kPlaybackRows)},
     {L"Volume Bar controls", 90, ROWS(kVolumeRows)},
+    {L"ReplayGain", 73, ROWS(kReplayGainRows)},
 };
 #undef ROWS
 
@@ -215,7 +223,7 @@ static LRESULT OptionNotify(HWND, UINT msg, WPARAM wp, LPARAM) {
 
 static const NotifyProc kOptionNotify[kOptionListCount] = {
     OptionNotify<0>, OptionNotify<1>, OptionNotify<2>, OptionNotify<3>,
-    OptionNotify<4>, OptionNotify<5>, OptionNotify<6>,
+    OptionNotify<4>, OptionNotify<5>, OptionNotify<6>, OptionNotify<7>,
 };
 
 void AddOptionLists(unsigned pageMaskGeneral, unsigned pageMaskAudio) {
@@ -296,9 +304,55 @@ void AddMarginSliders() {
     if (AddPageControl(big, 1u << PageGeneral)) g_settings.marginBig = big;
 }
 
+// ---- the levelling's gain sliders: -15 to +15 dB ----
+
+const int kGainSliderRange = 15;
+
+static int GainSliderValue(int32_t db) {
+    int v = db + kGainSliderRange;
+    return v < 0 ? 0 : v > 2 * kGainSliderRange ? 2 * kGainSliderRange : v;
+}
+
+static LRESULT GainMessage(bool preamp, UINT msg, LPARAM lp) {
+    Slider* s = preamp ? g_settings.gainPreamp : g_settings.gainUntagged;
+    int32_t& setting = preamp ? g_general.ReplayGainPreamp : g_general.ReplayGainUntagged;
+    if (!s) return 0;
+    switch (msg) {
+    case WM_NCPAINT:
+        if (lp) _snwprintf((wchar_t*)lp, 64, preamp ? L"Preamp (tagged): %+i dB" : L"Untagged files: %+i dB", (int)setting);
+        return 0;
+    case WM_RBUTTONDOWN:
+        s->value = kGainSliderRange;  // back to 0 dB
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+        break;
+    default:
+        return 0;
+    }
+    if (setting == s->value - kGainSliderRange) return 0;
+    setting = s->value - kGainSliderRange;
+    Redraw(s);
+    ApplyReplayGain();
+    return 0;
+}
+
+static LRESULT GainPreampNotify(HWND, UINT msg, WPARAM, LPARAM lp) { return GainMessage(true, msg, lp); }
+static LRESULT GainUntaggedNotify(HWND, UINT msg, WPARAM, LPARAM lp) { return GainMessage(false, msg, lp); }
+
+void AddGainSliders() {
+    Slider* preamp = new Slider(0, 204, 20, GainPreampNotify);
+    Slider* untagged = new Slider(0, 204, 20, GainUntaggedNotify);
+    for (Slider* s : {preamp, untagged}) s->maximum = 2 * kGainSliderRange;
+    if (AddPageControl(preamp, 1u << PageAudio)) g_settings.gainPreamp = preamp;
+    if (AddPageControl(untagged, 1u << PageAudio)) g_settings.gainUntagged = untagged;
+}
+
 void ShowOptionStates() {
     for (int i = 0; i < kOptionListCount; i++) ShowListStates(i, true);
     if (EditBox* e = g_settings.musicFolder) SetEditText(e, g_general.MusicFolder.empty() ? kMusicFolderHint : g_general.MusicFolder.c_str());
     if (g_settings.marginSmall) g_settings.marginSmall->value = SliderValueOf(g_general.marginSmall);
     if (g_settings.marginBig) g_settings.marginBig->value = SliderValueOf(g_general.marginBig);
+    if (g_settings.gainPreamp) g_settings.gainPreamp->value = GainSliderValue(g_general.ReplayGainPreamp);
+    if (g_settings.gainUntagged) g_settings.gainUntagged->value = GainSliderValue(g_general.ReplayGainUntagged);
 }

@@ -133,6 +133,10 @@ static void LayoutSettings() {
     int optionsY = s.deviceInfo ? s.deviceInfo->y + s.deviceInfo->height + kGap : 400;
     Place(s.options[OptionPlayback], x0, optionsY, 204, 90);
     Place(s.options[OptionVolumeBar], x0 + 204 + 10, optionsY, 204, 90);
+    int gainY = optionsY + 90 + kGap;
+    Place(s.options[OptionReplayGain], x0, gainY, 204, 73);
+    Place(s.gainPreamp, x0 + 204 + 10, gainY, 204, 20);
+    Place(s.gainUntagged, x0 + 204 + 10, gainY + 20 + kGap, 204, 20);
 
     // Pages 2 and 3: the editor list over its three buttons; on page 3 the
     // editor also holds the manager's keys and the layout switcher's row, and
@@ -337,6 +341,7 @@ static void AddControls() {
     AddOptionLists(general, audio);
     AddMarginSliders();
     AddDeviceLists();
+    AddGainSliders();
     AddHotKeyEditor();
     AddManagerControls();
     AddPluginPage();

@@ -3,6 +3,7 @@
 #include <atomic>
 #include "bass.h"
 #include "channel.h"
+#include "mixer.h"
 #include "error.h"
 #include "library_state.h"
 #include "output.h"
@@ -102,6 +103,9 @@ BOOL WINAPI BASS_ChannelPlay(DWORD handle, BOOL restart) {
     if (ch->state != PlayState::Playing) {
         ch->playFrom = HeardFrame(*ch.ch);
         ch->state = PlayState::Playing;
+        // Started from a MIXTIME sync of a channel being rendered: it follows that one's last frame.
+        DWORD rendering = (DWORD)RenderingChannel();
+        ch->chainedTo = rendering != handle ? rendering : 0;
     }
     return Ok(TRUE);
 }
@@ -151,6 +155,11 @@ DWORD WINAPI BASS_ChannelIsActive(DWORD handle) {
 BOOL WINAPI BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
     Locked ch(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, FALSE);
+    if (attrib == BASS_ATTRIB_VOLDSP) {
+        // Any scale, amplifying too; nonsense leaves the samples as they are.
+        ch->dspVolume = value >= 0 && value <= 1000.0f ? value : 1.0f;
+        return Ok(TRUE);
+    }
     if (attrib != BASS_ATTRIB_VOL) return Fail(BASS_ERROR_ILLTYPE, FALSE);
     if (!(value >= 0)) value = 0;
     ch->slide.active = false;
@@ -164,6 +173,7 @@ BOOL WINAPI BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
     if (!value) return Fail(BASS_ERROR_ILLPARAM, FALSE);
     switch (attrib) {
     case BASS_ATTRIB_VOL: *value = VolumeAt(*ch.ch, NowUs()); return Ok(TRUE);
+    case BASS_ATTRIB_VOLDSP: *value = ch->dspVolume; return Ok(TRUE);
     case BASS_ATTRIB_FREQ: *value = (float)ch->freq; return Ok(TRUE);
     case BASS_ATTRIB_PAN: *value = 0; return Ok(TRUE);
     case BASS_ATTRIB_CPU: *value = OutputCpuPercent(); return Ok(TRUE);

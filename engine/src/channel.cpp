@@ -116,6 +116,10 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         int64_t got = ch.dec->Read(out + done * ch.chans, want);
         if (got == Decoder::kStalled) break;  // an internet stream waits for data
         if (got > 0) {
+            if (ch.dspVolume != 1.0f) {
+                float* p = out + done * ch.chans;
+                for (int64_t i = 0, n = got * ch.chans; i < n; i++) p[i] *= ch.dspVolume;
+            }
             Remember(ch, out + done * ch.chans, got);
             int64_t before = ch.pos;
             ch.pos += got;

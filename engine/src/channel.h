@@ -54,6 +54,7 @@ struct Channel {
     // Playback, touched by the mixer.
     PlayState state = PlayState::Stopped;
     float volume = 1.0f;
+    float dspVolume = 1.0f;  // a scale on the decoded samples themselves, apart from the volume
     Slide slide;
     soxr_t resampler = nullptr;
     DWORD resamplerRate = 0;
@@ -61,6 +62,8 @@ struct Channel {
     size_t inUsed = 0, inHave = 0;
     bool sourceDone = false;   // the decoder has ended and the resampler is flushing
     bool drained = false;      // everything was handed to the device
+    int drainedAt = -1;        // the frame of the current block where its output ended, -1 when it did not
+    std::atomic<DWORD> chainedTo{0};  // started at the end of this channel's output (see mixer.h)
     int64_t endHeardUs = 0;    // when the last sample given to the device is heard
     double mixedPos = 0;       // source frame at the end of what the device was given
     int64_t playFrom = 0;      // the heard position never goes below this (last play or seek)
