@@ -29,6 +29,8 @@ void ResizeVis(int width, int height) {
 void ReleaseVis() {
     g_vis.image = {};
     g_vis.samples = {};
+    g_vis.barHeights = {};
+    g_vis.barColors = {};
     g_vis.width = g_vis.height = 0;
 }
 
@@ -60,6 +62,12 @@ static COLORREF Blend(COLORREF a, COLORREF b, int step, int steps) {
 }
 
 void DrawSpectrumBars(VisPanel* v, const VisColors& k, const float* m) {
+    if (v->width <= 0 || v->height <= 0 || v->image.size() < (size_t)v->width * v->height) return;
+    // Bins that share a column draw over each other from the bottom, so each
+    // column takes its tallest bar; the gradient is worked out once a row.
+    if ((int)v->barHeights.size() != v->width) v->barHeights.assign((size_t)v->width, 0);
+    std::fill(v->barHeights.begin(), v->barHeights.end(), 0);
+    int tallest = 0;
     for (int i = 0; i < 512; i++) {
         if (!(m[i] > 0.0f)) continue;
         // Decibels over a 64 dB range: a full-scale bin fills the panel, a quiet one nothing.
@@ -68,7 +76,22 @@ void DrawSpectrumBars(VisPanel* v, const VisColors& k, const float* m) {
         if (h < 0) h = 0;
         if (h > v->height) h = v->height;
         int x = v->width * i / 512;
-        for (int row = 0; row < h; row++) PutPixel(v, x, row, Pixel(Blend(k.barBottom, k.barTop, row + 1, v->height)));
+        if (h > v->barHeights[(size_t)x]) v->barHeights[(size_t)x] = (int)h;
+        if (h > tallest) tallest = (int)h;
+    }
+    if (tallest == 0) return;
+    if (v->barColors.size() != (size_t)v->height || v->barBottom != k.barBottom || v->barTop != k.barTop) {
+        v->barColors.resize((size_t)v->height);
+        for (int row = 0; row < v->height; row++)
+            v->barColors[(size_t)row] = Pixel(Blend(k.barBottom, k.barTop, row + 1, v->height));
+        v->barBottom = k.barBottom;
+        v->barTop = k.barTop;
+    }
+    for (int row = 0; row < tallest; row++) {
+        uint32_t p = v->barColors[(size_t)row];
+        uint32_t* line = &v->image[(size_t)row * v->width];
+        for (int x = 0; x < v->width; x++)
+            if (v->barHeights[(size_t)x] > row) line[x] = p;
     }
 }
 
@@ -118,11 +141,12 @@ void PaintVis(HDC dc, int mode) {
         ListView* info = g_playerEvents.infoPanel();
         const wchar_t* title = info && info->rowCount > 0 ? info->rows[0].cells[0].text : nullptr;
         bool noBars = title && wcscmp(title, L"Title.") == 0;
+        // One spectrum of all channels mixed: a second channel would fetch and
+        // draw the very same bars again.
         float fft[512];
-        for (int c = 0; c < channels && !noBars; c++) {
+        if (channels > 0 && !noBars) {
             if (v->clearSpectrum) memset(fft, 0, sizeof(fft));
-            if (!AudioGetFft1024(ch, fft)) break;
-            DrawSpectrumBars(v, k, fft);
+            if (AudioGetFft1024(ch, fft)) DrawSpectrumBars(v, k, fft);
         }
     } else {
         FillVis(v, k.scopeBackground);

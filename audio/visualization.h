@@ -11,6 +11,11 @@ struct VisPanel {
     std::vector<uint32_t> image;  // row 0 is the bottom row; pixels 0x00RRGGBB
     std::vector<float> samples;   // oscilloscope data
     bool clearSpectrum = true;
+    // Working space of the bars: the height of each column, and the colour of
+    // each row for the two bar colours named.
+    std::vector<int> barHeights;
+    std::vector<uint32_t> barColors;
+    COLORREF barBottom = 0, barTop = 0;
 };
 
 struct VisColors {

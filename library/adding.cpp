@@ -22,6 +22,12 @@ struct AddItem {
     bool isFolder;
 };
 
+// An entry found by the scan, waiting for the next batch to the playlist.
+struct PendingEntry {
+    std::wstring folder, name, extension;
+    int32_t length;
+};
+
 struct AddJob {
     HWND window;  // owns the lists; null: there is none and everything runs here
     bool windowGone;
@@ -33,6 +39,11 @@ struct AddJob {
     std::vector<std::wstring> seenAudio;
     std::wstring seenFolder;
     CueTrackLengths trackLengths;  // a sheet's tracks added one by one
+    // Entries go to the window's thread in batches: one hand-over each, not
+    // one a file. Flushed before anything else reaches the playlist, so the
+    // order stays the scan's.
+    std::vector<PendingEntry> pending;
+    DWORD pendingSince;
 };
 
 static std::atomic<bool> g_busy{false};      // an add runs (IsAdding)
@@ -61,6 +72,26 @@ template <class F> static void OnWindowThread(AddJob* job, F step) {
 // Window's thread: a repaint request to the control's window, as workers make them.
 static void PostRepaint(Control* c) {
     if (c && c->index >= 0 && c->surface.hwnd) PostMessageW(c->surface.hwnd, kMsgRepaintControl, (WPARAM)c->index, 0);
+}
+
+// Appends the waiting entries; with more work for the window's thread, that
+// work follows in the same hand-over.
+template <class F> static void FlushThen(AddJob* job, F more) {
+    if (job->pending.empty()) {
+        OnWindowThread(job, more);
+        return;
+    }
+    std::vector<PendingEntry> batch;
+    batch.swap(job->pending);
+    OnWindowThread(job, [&] {
+        for (const PendingEntry& e : batch) AppendEntry(e.folder.c_str(), e.name.c_str(), e.extension.c_str(), e.length);
+        PostRepaint(g_statusLine);
+        more();
+    });
+}
+
+static void Flush(AddJob* job) {
+    FlushThen(job, [] {});
 }
 
 // Esc down while the main window is in front, without Windows, Ctrl, Shift or Alt.
@@ -177,7 +208,7 @@ static void AddSheet(AddJob* job, const std::wstring& path, const std::wstring& 
     job->seenAudio.push_back(audio);
     job->seenFolder = folder;
     std::wstring audioName = audio.substr(audio.rfind(L'\\') + 1);
-    OnWindowThread(job, [&] {
+    FlushThen(job, [&] {
         RemoveSheetAudio(folder, audioName);
         AppendCueTracks(sheet, length);
         RefreshStatusLine();
@@ -207,7 +238,7 @@ static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring&
         if (ProbeTags(path.c_str(), &tags)) length = tags.lengthMs;
         CueSheet embedded;
         if (tags.hasCue && ReadEmbeddedCueSheet(path.c_str(), &embedded)) {
-            OnWindowThread(job, [&] {
+            FlushThen(job, [&] {
                 AppendCueTracks(embedded, length);
                 RefreshStatusLine();
                 PostRepaint(g_statusLine);
@@ -225,10 +256,10 @@ static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring&
             job->seenAudio.clear();
         }
     }
-    OnWindowThread(job, [&] {
-        AppendEntry(folder.c_str(), name.c_str(), extension.c_str(), length);
-        PostRepaint(g_statusLine);
-    });
+    if (job->pending.empty()) job->pendingSince = GetTickCount();
+    job->pending.push_back(PendingEntry{folder, name, extension, length});
+    // Slow files (a network share) still show up as they come.
+    if (GetTickCount() - job->pendingSince >= 100) Flush(job);
 }
 
 static HANDLE FindFirst(const std::wstring& folder, WIN32_FIND_DATAW* fd) {
@@ -260,7 +291,7 @@ static bool AddFolder(AddJob* job, std::wstring folder) {
         if (Addable(job, dot + 1)) AddFile(job, folder, std::wstring(fd.cFileName, (size_t)(dot - fd.cFileName)), dot + 1);
         if (++job->fileCounter > 50) {
             job->fileCounter = 0;
-            OnWindowThread(job, [] { ShowProgress(); });
+            FlushThen(job, [] { ShowProgress(); });
         }
     } while (FindNextFileW(find, &fd));
     FindClose(find);
@@ -295,7 +326,7 @@ static void Scan(AddJob* job) {
 
 static void RunHere(AddJob* job) {
     Scan(job);
-    OnWindowThread(job, [job] { EndJob(job); });
+    FlushThen(job, [job] { EndJob(job); });
     delete job;
 }
 

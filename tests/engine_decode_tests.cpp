@@ -116,6 +116,72 @@ TEST(EnginePcm, SampleScaleIsAppliedToTheDecodedData) {
     BASS_StreamFree(f);
 }
 
+// A float WAVE in memory whose data chunk claims more than the file holds:
+// the length is what is there; 16-bit output rounds half to even and clips,
+// NaN becomes silence; float output is the same into a buffer at an odd address.
+TEST(EnginePcm, FloatToSixteenBitRoundsClipsAndSurvivesATruncatedFile) {
+    const float q = 1.0f / 32768.0f;
+    // Eight go through the block loop, the rest one by one: huge values in both.
+    const float in[] = {1.5f, 1e30f, NAN, 0.5f * q, 1.5f * q, 2.5f * q, -0.5f * q, -1.5f * q,
+                        0.25f, -0.25f, 32767.4f * q, 1e30f, -1e30f};
+    const int16_t want[] = {32767, 32767, 0, 0, 2, 2, 0, -2, 8192, -8192, 32767, 32767, -32768};
+    const uint32_t n = sizeof(in) / sizeof(in[0]);
+    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
+    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
+    std::string w = "RIFF";
+    le32(w, 36 + 4 * 1000);
+    w += "WAVEfmt ";
+    le32(w, 16);
+    le16(w, 3);  // float
+    le16(w, 1);
+    le32(w, 44100);
+    le32(w, 44100 * 4);
+    le16(w, 4);
+    le16(w, 32);
+    w += "data";
+    le32(w, 4 * 1000);  // but only n samples follow
+    w.append((const char*)in, sizeof(in));
+
+    HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+    std::vector<int16_t> s = DecodeS16(h);
+    BASS_StreamFree(h);
+    ASSERT_EQ(s.size(), n);
+    for (uint32_t i = 0; i < n; i++) EXPECT_EQ(s[i], want[i]) << i;
+
+    h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    ASSERT_NE(h, 0u);
+    std::vector<char> raw(4 * n + 1);
+    ASSERT_EQ(BASS_ChannelGetData(h, raw.data() + 1, 4 * n), 4 * n);  // odd address
+    BASS_StreamFree(h);
+    for (uint32_t i = 0; i < n; i++) {
+        float f;
+        memcpy(&f, raw.data() + 1 + 4 * i, 4);
+        EXPECT_EQ(f, i == 2 ? 0.0f : in[i]) << i;
+    }
+}
+
+// 16-bit and 24-bit samples read in pieces of any size, each frame once: the
+// same samples as one read of the whole file.
+TEST(EnginePcm, ReadsOfAnySizeGiveTheSameSamples) {
+    for (const char* file : {"s16.wav", "s24.wav"}) {
+        SCOPED_TRACE(file);
+        HSTREAM h = OpenDecode(file, BASS_SAMPLE_FLOAT);
+        std::vector<float> whole = DecodeFloat(h);
+        BASS_StreamFree(h);
+        h = OpenDecode(file, BASS_SAMPLE_FLOAT);
+        std::vector<float> pieces;
+        std::vector<float> buf(70000);
+        for (DWORD size = 8;; size = size * 3 % 250000 + 8) {
+            DWORD got = BASS_ChannelGetData(h, buf.data(), size & ~7u);
+            if (got == (DWORD)-1 || got == 0) break;
+            pieces.insert(pieces.end(), buf.begin(), buf.begin() + got / 4);
+        }
+        BASS_StreamFree(h);
+        EXPECT_EQ(pieces, whole);
+    }
+}
+
 // LAME's header makes the stream exactly the encoded samples: same count as
 // mpg123 gives, samples within 2 of 32768 (both round the decoder's floats).
 TEST(EngineMpeg, MatchesMpg123SampleForSample) {

@@ -1408,6 +1408,30 @@ TEST(Visualization, MarkerBarsAndTrace) {
     EXPECT_EQ(at(10, 30), 0u);
     EXPECT_EQ(at(20, 0), 0u);
     EXPECT_EQ(at(5, 0), 0u);
+    // Bins sharing a column: the tallest bar stands, a shorter one after it
+    // does not cut it down; rows run from the bottom colour to the top one.
+    {
+        VisPanel n;
+        n.width = 64;
+        n.height = 90;
+        n.image.assign((size_t)n.width * n.height, 0);
+        float b[512] = {};
+        b[8] = 1.0f;    // column 1, full height
+        b[9] = 1e-5f;   // column 1 too, short
+        b[16] = 1e-5f;  // column 2, short
+        DrawSpectrumBars(&n, k, b);
+        auto px = [&](int x, int row) { return n.image[(size_t)row * n.width + x]; };
+        EXPECT_NE(px(1, 89), 0u);
+        EXPECT_NE(px(2, 15), 0u);
+        EXPECT_EQ(px(2, 30), 0u);
+        EXPECT_EQ(px(1, 10), px(2, 10));  // one colour a row
+        auto rgb = [](COLORREF c) { return (uint32_t)GetRValue(c) << 16 | (uint32_t)GetGValue(c) << 8 | GetBValue(c); };
+        EXPECT_EQ(px(1, 89), rgb(k.barTop));
+        // A second theme's colours are not the first's kept from before.
+        VisColors light = VisColorsFor(1200, false, true);
+        DrawSpectrumBars(&n, light, b);
+        EXPECT_EQ(px(1, 89), rgb(light.barTop));
+    }
     // The trace joins the rows of two neighbouring samples.
     std::vector<float> s((size_t)2 * (v.width + 1), 0.0f);
     s[2] = 1.0f;  // columns 0 and 1 run from the middle to the top

@@ -2,7 +2,10 @@
 // (and so advance the channel); on a playing channel they read, without
 // consuming, the frames being heard now from the channel's recent history.
 #include <math.h>
+#include <emmintrin.h>
+#include <stdint.h>
 #include <string.h>
+#include <memory>
 #include <vector>
 #include "bass.h"
 #include "channel.h"
@@ -24,16 +27,34 @@ int64_t TakeFrames(Channel& ch, float* out, int64_t frames, bool centred) {
     if (start < 0) start = 0;
     int64_t n = ch.historyEnd - start;
     if (n > frames) n = frames;
-    for (int64_t i = 0; i < n; i++) {
-        int64_t slot = (start + i) % ch.historyFrames;
-        memcpy(out + i * ch.chans, &ch.history[(size_t)(slot * ch.chans)], ch.chans * sizeof(float));
+    // At most two runs: up to the ring's end, then from its start.
+    int64_t at = start % ch.historyFrames;
+    for (int64_t left = n; left > 0;) {
+        int64_t run = left < ch.historyFrames - at ? left : ch.historyFrames - at;
+        memcpy(out, &ch.history[(size_t)(at * ch.chans)], (size_t)(run * ch.chans) * sizeof(float));
+        out += run * ch.chans;
+        left -= run;
+        at = 0;
     }
     return n < 0 ? 0 : n;
 }
 
-int16_t ToInt16(float v) {
-    long s = lrintf(v * 32768.0f);
-    return (int16_t)(s > 32767 ? 32767 : s < -32768 ? -32768 : s);
+// Clips, then rounds to nearest (even on ties, as lrintf), eight at a time.
+// Clipping first keeps huge values at the right end of the range.
+void ToInt16(const float* in, int16_t* out, size_t n) {
+    const __m128 scale = _mm_set1_ps(32768.0f), lo = _mm_set1_ps(-32768.0f), hi = _mm_set1_ps(32767.0f);
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m128 a = _mm_min_ps(_mm_max_ps(_mm_mul_ps(_mm_loadu_ps(in + i), scale), lo), hi);
+        __m128 b = _mm_min_ps(_mm_max_ps(_mm_mul_ps(_mm_loadu_ps(in + i + 4), scale), lo), hi);
+        _mm_storeu_si128((__m128i*)(out + i), _mm_packs_epi32(_mm_cvtps_epi32(a), _mm_cvtps_epi32(b)));
+    }
+    for (; i < n; i++) {
+        float v = in[i] * 32768.0f;
+        v = v > 32767.0f ? 32767.0f : v < -32768.0f ? -32768.0f : v;  // NaN stays NaN
+        long s = v == v ? lrintf(v) : -32768;
+        out[i] = (int16_t)s;
+    }
 }
 
 DWORD Fft(Channel& ch, void* buffer, DWORD request) {
@@ -102,17 +123,22 @@ DWORD WINAPI BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     int sampleBytes = asFloat ? 4 : 2;
     int64_t frames = bytes / (sampleBytes * ch->chans);
     if (frames == 0) return Ok((DWORD)0);
-    std::vector<float> data((size_t)(frames * ch->chans));
-    int64_t got = TakeFrames(*ch, data.data(), frames, false);
-    if (got == 0 && ch->decodeOnly && ch->ended) return Fail(BASS_ERROR_ENDED, (DWORD)-1);
-    size_t n = (size_t)(got * ch->chans);
-    if (asFloat) {
-        memcpy(buffer, data.data(), n * sizeof(float));
+    // Floats go straight into an aligned caller's buffer; 16-bit samples, and
+    // floats for an unaligned one, through a block of the channel's own.
+    int64_t got;
+    if (asFloat && ((uintptr_t)buffer & 3) == 0) {
+        got = TakeFrames(*ch, (float*)buffer, frames, false);
     } else {
-        int16_t* o = (int16_t*)buffer;
-        for (size_t i = 0; i < n; i++) o[i] = ToInt16(data[i]);
+        // Its own block, not the channel's scratch: a sync run while decoding
+        // may call back in here. Left uninitialised: TakeFrames fills it.
+        std::unique_ptr<float[]> data(new float[(size_t)(frames * ch->chans)]);
+        got = TakeFrames(*ch, data.get(), frames, false);
+        size_t n = (size_t)(got * ch->chans);
+        if (asFloat) memcpy(buffer, data.get(), n * sizeof(float));
+        else ToInt16(data.get(), (int16_t*)buffer, n);
     }
-    return Ok((DWORD)(n * sampleBytes));
+    if (got == 0 && ch->decodeOnly && ch->ended) return Fail(BASS_ERROR_ENDED, (DWORD)-1);
+    return Ok((DWORD)(got * ch->chans * sampleBytes));
 }
 
 DWORD WINAPI BASS_ChannelGetLevel(DWORD handle) {

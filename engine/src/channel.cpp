@@ -1,5 +1,7 @@
 #include "channel.h"
 #include <math.h>
+#include <algorithm>
+#include <string.h>
 #include <map>
 #include "output.h"
 #include "sync_thread.h"
@@ -99,9 +101,17 @@ static void Remember(Channel& ch, const float* frames, int64_t n) {
         ch.historyFrames = 1 << 16;
         ch.history.assign((size_t)(ch.historyFrames * ch.chans), 0.0f);
     }
-    for (int64_t i = 0; i < n; i++) {
-        int64_t slot = (ch.historyEnd + i) % ch.historyFrames;
-        memcpy(&ch.history[(size_t)(slot * ch.chans)], frames + i * ch.chans, ch.chans * sizeof(float));
+    // Only the newest historyFrames frames can stay; they go in as at most
+    // two runs, one up to the ring's end and one from its start.
+    int64_t skip = n > ch.historyFrames ? n - ch.historyFrames : 0;
+    int64_t at = (ch.historyEnd + skip) % ch.historyFrames;
+    const float* from = frames + skip * ch.chans;
+    for (int64_t left = n - skip; left > 0;) {
+        int64_t run = std::min(left, ch.historyFrames - at);
+        memcpy(&ch.history[(size_t)(at * ch.chans)], from, (size_t)(run * ch.chans) * sizeof(float));
+        from += run * ch.chans;
+        left -= run;
+        at = 0;
     }
     ch.historyEnd += n;
 }

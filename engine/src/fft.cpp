@@ -1,6 +1,7 @@
 #include "fft.h"
 #include <complex>
 #include <math.h>
+#include <vector>
 
 static const double kPi = 3.14159265358979323846;
 
@@ -11,8 +12,15 @@ void Spectrum(const float* samples, int n, bool window, bool removeDc, bool nyqu
         for (int i = 0; i < n; i++) mean += samples[i];
         mean /= n;
     }
+    // The Hann window of the last size asked for on this thread, worked out once:
+    // a spectrum shown on screen asks for the same size many times a second.
+    thread_local std::vector<double> hann;
+    if (window && hann.size() != (size_t)n) {
+        hann.resize((size_t)n);
+        for (int i = 0; i < n; i++) hann[(size_t)i] = 0.5 - 0.5 * cos(2 * kPi * i / n);
+    }
     for (int i = 0; i < n; i++) {
-        double w = window ? 0.5 - 0.5 * cos(2 * kPi * i / n) : 1.0;
+        double w = window ? hann[(size_t)i] : 1.0;
         a[(size_t)i] = (samples[i] - mean) * w;
     }
     // Iterative radix-2, bit-reversed order first.

@@ -1,5 +1,6 @@
 #include "pcm_decoder.h"
 #include <string.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -17,14 +18,26 @@ public:
     int64_t Read(float* out, int64_t frames) override {
         if (frames > frames_ - pos_) frames = frames_ - pos_;
         if (frames <= 0) return 0;
+        // Little-endian samples of up to 4 bytes are read straight into the
+        // tail of the output and widened forwards in place: each float is
+        // written only over bytes already read. Others go through buf_.
+        const bool inPlace = !l_.bigEndian && l_.containerBytes <= 4;
+        const int64_t block = inPlace ? frames : std::min<int64_t>(frames, kBlockFrames);
         int64_t done = 0;
         while (done < frames) {
-            int64_t chunk = frames - done;
-            if (chunk > 4096) chunk = 4096;
-            buf_.resize((size_t)(chunk * frameBytes_));
-            size_t got = src_->Read(buf_.data(), buf_.size());
+            int64_t chunk = std::min(frames - done, block);
+            float* o = out + done * format.chans;
+            size_t inBytes = (size_t)(chunk * frameBytes_);
+            uint8_t* in;
+            if (inPlace) {
+                in = (uint8_t*)o + (size_t)(chunk * format.chans) * sizeof(float) - inBytes;
+            } else {
+                buf_.resize(inBytes);
+                in = buf_.data();
+            }
+            size_t got = src_->Read(in, inBytes);
             int64_t gotFrames = (int64_t)got / frameBytes_;
-            Convert(buf_.data(), out + done * format.chans, (size_t)(gotFrames * format.chans));
+            Convert(in, o, (size_t)(gotFrames * format.chans));
             done += gotFrames;
             if (gotFrames < chunk) {  // the file is shorter than its header said
                 frames_ = pos_ + done;
@@ -44,8 +57,35 @@ public:
     ByteSource* Source() override { return src_.get(); }
 
 private:
+    static constexpr int64_t kBlockFrames = 16384;
+
     void Convert(const uint8_t* in, float* out, size_t samples) {
         const int b = l_.containerBytes;
+        // The common layouts in tight loops; `in` may lie inside `out`, ahead
+        // of it, so each sample is read before its float is stored.
+        if (!l_.bigEndian && !l_.isFloat && b == 2) {
+            for (size_t i = 0; i < samples; i++) {
+                int16_t v;
+                memcpy(&v, in + 2 * i, 2);
+                out[i] = v * (1.0f / 32768.0f);
+            }
+            return;
+        }
+        if (!l_.bigEndian && !l_.isFloat && b == 3) {
+            for (size_t i = 0; i < samples; i++, in += 3) {
+                int32_t v = (int32_t)((uint32_t)in[0] << 8 | (uint32_t)in[1] << 16 | (uint32_t)in[2] << 24);
+                out[i] = (float)(v / 2147483648.0);
+            }
+            return;
+        }
+        if (!l_.bigEndian && l_.isFloat && b == 4) {
+            for (size_t i = 0; i < samples; i++) {
+                float v;
+                memcpy(&v, in + 4 * i, 4);
+                out[i] = v == v ? v : 0.0f;  // NaN in hostile data
+            }
+            return;
+        }
         for (size_t i = 0; i < samples; i++, in += b) {
             uint8_t s[8];
             if (l_.bigEndian)

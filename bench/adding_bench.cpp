@@ -1,0 +1,134 @@
+// Adding a folder to the playlist next to the floor under it: opening each
+// file and reading its first 8 KB and last 128 bytes. Run it under Wine with
+// a folder of audio files (bench/compare.sh makes one):
+//     wine build/bench/adding_bench.exe Z:\path\to\folder [rounds]
+// Prints both times per round and their ratio; the rounds alternate so that
+// other load on the machine falls on both alike.
+#include <windows.h>
+#include <stdio.h>
+#include <string>
+#include "app/general_settings.h"
+#include "audio/audio_library.h"
+#include "base/paths.h"
+#include "library/adding.h"
+#include "library/file_browser.h"
+#include "library/playlist.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/theme.h"
+#include "ui/ui_window.h"
+
+#include "bench/bench_window.h"
+
+// Open, read the head and the tail, close: what any scan costs at least.
+static int Floor(const std::wstring& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    static char head[8192], tail[128];
+    int files = 0;
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        HANDLE h = CreateFileW((folder + fd.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        DWORD got;
+        ReadFile(h, head, sizeof(head), &got, nullptr);
+        LARGE_INTEGER back;
+        back.QuadPart = -128;
+        SetFilePointerEx(h, back, nullptr, FILE_END);
+        ReadFile(h, tail, sizeof(tail), &got, nullptr);
+        CloseHandle(h);
+        files++;
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    return files;
+}
+
+static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// F5 on ".." in the folder: everything shown, added on the adding thread
+// while this thread takes its batches, as the player does.
+static int Add(ListView* files) {
+    EmptyPlayList();
+    for (int r = 0; r < files->rowCount; r++) files->rows[r].selected = false;
+    SetCurrent(files, 0);
+    if (!StartAdding(files, nullptr)) return -1;
+    while (IsAdding()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        Pump();
+    }
+    FinishAdding();
+    Pump();
+    return PlayListCount();
+}
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: adding_bench.exe FOLDER [rounds]\n");
+        return 2;
+    }
+    std::wstring folder = argv[1];
+    if (folder.back() != L'\\') folder += L'\\';
+    int rounds = argc > 2 ? _wtoi(argv[2]) : 3;
+    SetGeneralDefaults();
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring work = std::wstring(temp) + L"sonvale-adding-bench\\";
+    CreateDirectoryW(work.c_str(), nullptr);
+    SetProgramFolder(work);
+    AudioInit(0, 44100, nullptr);
+
+    g_window = new UiWindow(L"SonvaleAddingBench", 0, 0, 640, 480);
+    if (!Create(g_window, BenchProc, 0)) return 1;
+    EditBox* pathBar = new EditBox(4, 4, 300, 19, nullptr);
+    ListView* files = new ListView(4, 24, 300, 440, nullptr);
+    ListView* playList = new ListView(320, 4, 300, 400, nullptr);
+    ListView* status = new ListView(320, 410, 300, 53, nullptr);
+    AddControl(g_window, pathBar);
+    InitPathBar(pathBar);
+    AddControl(g_window, files);
+    InitFileListControl(files);
+    AddControl(g_window, playList);
+    InitPlayListControl(playList);
+    AddControl(g_window, status);
+    InitStatusLine(status);
+    ApplyTheme(g_window, ThemeDarkModern);
+    ShowWindow(g_window->hwnd, SW_SHOWNOACTIVATE);
+    NavigateFileList(folder.c_str());
+    Pump();
+
+    printf("%-6s %10s %12s %8s %7s\n", "round", "floor (s)", "adding (s)", "entries", "ratio");
+    double bestFloor = 1e9, bestAdd = 1e9;
+    for (int i = 0; i < rounds; i++) {
+        double t0 = Now();
+        int n = Floor(folder);
+        double floorMs = Now() - t0;
+        t0 = Now();
+        int added = Add(files);
+        double addMs = Now() - t0;
+        printf("%-6d %10.3f %12.3f %8d %6.2fx   (%d files)\n", i + 1, floorMs / 1000, addMs / 1000, added,
+               addMs / floorMs, n);
+        fflush(stdout);
+        if (floorMs < bestFloor) bestFloor = floorMs;
+        if (addMs < bestAdd) bestAdd = addMs;
+    }
+    printf("best   %10.3f %12.3f %8s %6.2fx\n", bestFloor / 1000, bestAdd / 1000, "", bestAdd / bestFloor);
+    EmptyPlayList();
+    InitFileListControl(nullptr);
+    InitPathBar(nullptr);
+    InitPlayListControl(nullptr);
+    InitStatusLine(nullptr);
+    Destroy(g_window);
+    AudioFree();
+    DeleteFileW((work + L"PlayList.dcp").c_str());
+    DeleteFileW((work + L"Settings.ini").c_str());
+    RemoveDirectoryW(work.c_str());
+    return 0;
+}

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# One run, side by side: decoding long files ours against the native
+# reference decoders; adding a folder of MP3 files against the floor (open,
+# read the first 8 KB and the last 128 bytes) and against Audacious when it is
+# installed; the player's CPU while it plays an MP3 with the spectrum shown.
+# Not a test: it prints. Run after ./test.sh (which builds everything).
+#     bench/compare.sh                     # 20-minute files, 5,000 MP3s
+#     COMPARE_MINUTES=5 COMPARE_FILES=1000 bench/compare.sh
+# The media are made once into $SONVALE_CACHE/bench-media. Figures are ratios
+# from one run: other load on the machine falls on both sides alike.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/common.sh
+minutes=${COMPARE_MINUTES:-20}
+count=${COMPARE_FILES:-5000}
+rounds=${COMPARE_ROUNDS:-3}
+bench="$SONVALE_BUILD/bench"
+for exe in engine_decode_bench adding_bench; do
+  [ -f "$bench/$exe.exe" ] || { say "no $bench/$exe.exe: run ./test.sh first"; exit 1; }
+done
+
+media="$SONVALE_CACHE/bench-media/$minutes-min"
+folder="$SONVALE_CACHE/bench-media/mp3-$count"
+mkdir -p "$media"
+if [ ! -f "$media/done" ]; then
+  say "making $minutes-minute files in $media (once)"
+  # Two sweeping tones and some noise: every band busy, like music.
+  sox -q -n -r 44100 -c 2 -b 16 "$media/long.wav" synth $((minutes * 60)) sine 100-4000 sine 300-9000 \
+    whitenoise gain -8 remix 1,3 2,3 2>/dev/null ||
+    sox -q -n -r 44100 -c 2 -b 16 "$media/long.wav" synth $((minutes * 60)) sine 100-4000 sine 300-9000 gain -6
+  lame --quiet -V2 "$media/long.wav" "$media/long.mp3"
+  oggenc -Q -q 5 -o "$media/long.ogg" "$media/long.wav"
+  flac -s -f -5 -o "$media/long.flac" "$media/long.wav"
+  touch "$media/done"
+fi
+if [ ! -f "$folder/done" ]; then
+  say "making a folder of $count tagged MP3 files in $folder (once)"
+  mkdir -p "$folder"
+  sox -q -n -r 44100 -c 2 -b 16 "$folder/clip.wav" synth 4 sine 440 gain -6
+  lame --quiet -V4 --tt "A title" --ta "An artist" --tl "An album" --ty 2026 --tn 1 \
+    "$folder/clip.wav" "$folder/clip.mp3"
+  rm "$folder/clip.wav"
+  for i in $(seq -w 1 "$count"); do cp "$folder/clip.mp3" "$folder/$i track.mp3"; done
+  rm "$folder/clip.mp3"
+  touch "$folder/done"
+fi
+
+start_display
+use_wine_prefix "${SONVALE_TEST_PREFIX:-test}"
+scratch=$(mktemp -d)
+trap 'wineserver -k 2>/dev/null || true; stop_display; rm -rf "$scratch"' EXIT
+
+now() { date +%s.%N; }
+elapsed() { awk -v s="$1" -v e="$2" 'BEGIN { printf "%.3f", e - s }'; }
+min() { awk -v a="$1" -v b="$2" 'BEGIN { print (b < 0 || (a >= 0 && a < b)) ? a : b }'; }
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+
+echo "== Decoding $minutes minutes to 16-bit PCM, best of $rounds (load: $(load)) =="
+declare -A cmd ours native
+cmd[long.wav]="sox $media/long.wav -t s16 -"
+cmd[long.mp3]="mpg123 -q -s $media/long.mp3"
+cmd[long.ogg]="oggdec -Q -R -b 16 -o - $media/long.ogg"
+cmd[long.flac]="flac -s -d -c $media/long.flac"
+files=(long.wav long.mp3 long.ogg long.flac)
+winfiles=()
+for f in "${files[@]}"; do winfiles+=("$(winepath -w "$media/$f")"); ours[$f]=-1; native[$f]=-1; done
+for r in $(seq 1 "$rounds"); do
+  # Ours: one program decodes the four in turn and times each inside.
+  while read -r secs path; do
+    f=${path##*\\}
+    ours[$f]=$(min "$secs" "${ours[$f]}")
+  done < <(cd "$bench" && wine engine_decode_bench.exe "${winfiles[@]}" 2>/dev/null | tr -d '\r')
+  for f in "${files[@]}"; do
+    s=$(now); ${cmd[$f]} >/dev/null 2>&1 || true; e=$(now)
+    native[$f]=$(min "$(elapsed "$s" "$e")" "${native[$f]}")
+  done
+done
+printf '%-10s %10s %12s %8s   %s\n' file "ours (s)" "native (s)" ratio "native decoder"
+for f in "${files[@]}"; do
+  printf '%-10s %10s %12s %7sx   %s\n' "$f" "${ours[$f]}" "${native[$f]}" \
+    "$(awk -v a="${ours[$f]}" -v b="${native[$f]}" 'BEGIN { printf("%.2f", b > 0 ? a / b : 0) }')" "${cmd[$f]%% *}"
+done
+
+echo
+echo "== Adding a folder of $count MP3 files (load: $(load)) =="
+(cd "$bench" && wine adding_bench.exe "$(winepath -w "$folder")" "$rounds" 2>/dev/null | tr -d '\r')
+if command -v audacious >/dev/null && command -v audtool >/dev/null; then
+  # Headless, its own scan timed from the add to the last entry with a length.
+  export XDG_CONFIG_HOME="$scratch/xdg"
+  audacious --headless >/dev/null 2>&1 &
+  aud=$!
+  for i in $(seq 1 50); do audtool version >/dev/null 2>&1 && break; sleep 0.1; done
+  s=$(now)
+  audtool playlist-clear
+  audtool playlist-addurl "$folder"
+  while :; do
+    n=$(audtool playlist-length 2>/dev/null || echo 0)
+    [ "$n" -ge "$count" ] && [ -n "$(audtool playlist-song-length "$count" 2>/dev/null)" ] && break
+    sleep 0.02
+  done
+  e=$(now)
+  echo "audacious  $(elapsed "$s" "$e") s for $count files"
+  audtool shutdown >/dev/null 2>&1 || kill "$aud" 2>/dev/null || true
+else
+  echo "audacious: not installed (apt-get install audacious audtool to compare)"
+fi
+
+echo
+echo "== CPU while playing long.mp3 with the spectrum shown, 10 s (load: $(load)) =="
+# A copy of the player of its own with fresh settings (the spectrum is the default).
+mkdir -p "$scratch/player"
+cp -a "$SONVALE_BUILD/dist/." "$scratch/player/"
+(cd "$scratch/player" && wine "$scratch/player/Sonvale.exe" "$(winepath -w "$media/long.mp3")" >/dev/null 2>&1) &
+shell=$!
+sleep 6
+ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# The processes of this prefix only: other Wine programs may run beside.
+ours_in_prefix() {
+  local p
+  for p in $(pgrep "$@" || true); do
+    if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then echo "$p"; fi
+  done
+}
+player=$(ours_in_prefix -x "Sonvale.exe" | tail -1)
+server=$(ours_in_prefix -f "wineserver" | head -1)
+if [ -n "$player" ]; then
+  hz=$(getconf CLK_TCK)
+  p0=$(ticks "$player"); s0=$(ticks "${server:-0}"); t0=$(now)
+  sleep 10
+  p1=$(ticks "$player"); s1=$(ticks "${server:-0}"); t1=$(now)
+  awk -v p=$((p1 - p0)) -v s=$((s1 - s0)) -v hz="$hz" -v t="$(elapsed "$t0" "$t1")" \
+    'BEGIN { printf "player %.1f%% of one core, Wine server %.1f%%\n", 100 * p / hz / t, 100 * s / hz / t }'
+else
+  echo "the player did not start"
+fi
+wine "$SONVALE_BUILD/tests/close_window.exe" "Sonvale 1.0.5" >/dev/null 2>&1 || true
+wait "$shell" || true
