@@ -180,20 +180,24 @@ static bool ReadWholeFile(const wchar_t* path, std::string* bytes) {
     return ok;
 }
 
+std::string SheetTextFromFile(std::string bytes) {
+    if (bytes.size() >= 2 && (uint8_t)bytes[0] == 0xFF && (uint8_t)bytes[1] == 0xFE) {
+        // UTF-16: the whole text becomes UTF-8, its mark with it.
+        std::wstring w(bytes.size() / 2, L'\0');
+        memcpy(w.data(), bytes.data(), w.size() * 2);
+        bytes = WideToUtf8(w.data() + 1, w.size() - 1);
+        bytes.insert(0, "\xEF\xBB\xBF");
+    }
+    return bytes;
+}
+
 bool LoadSheet(const wchar_t* path, TagRecord* sheet) {
     DWORD a = GetFileAttributesW(path);
     if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (IsListFile(path)) {
         std::string bytes;
         if (!ReadWholeFile(path, &bytes)) return false;
-        if (bytes.size() >= 2 && (uint8_t)bytes[0] == 0xFF && (uint8_t)bytes[1] == 0xFE) {
-            // UTF-16: the whole text becomes UTF-8, its mark with it.
-            std::wstring w((bytes.size()) / 2, L'\0');
-            memcpy(w.data(), bytes.data(), w.size() * 2);
-            bytes = WideToUtf8(w.data() + 1, w.size() - 1);
-            bytes.insert(0, "\xEF\xBB\xBF");
-        }
-        sheet->cueText = bytes;
+        sheet->cueText = SheetTextFromFile(std::move(bytes));
         sheet->hasCue = true;
         sheet->cueEmbedded = false;
         sheet->path.Set(path);

@@ -15,6 +15,9 @@ constexpr size_t kMaxCueSheetBytes = 1 << 20;
 // ---- the sheet itself ----
 // Reads a ".cue" (or ".m3u") file, or the sheet embedded in an audio file's tags.
 bool LoadSheet(const wchar_t* path, TagRecord* sheet);
+// A sheet file's bytes as the text the sheet is read from: UTF-16 (with its
+// mark) becomes UTF-8 with a UTF-8 mark; anything else stays as it is.
+std::string SheetTextFromFile(std::string bytes);
 int CountSheetFiles(const TagRecord& sheet);
 // The audio file of a track ("03 Title"): its FILE line, in the sheet's folder.
 std::wstring SheetAudioFile(const TagRecord& sheet, const wchar_t* trackName);

@@ -14,7 +14,7 @@ as_root() {
 
 # Debian packages the build, the tests and the player need under Wine.
 SONVALE_PACKAGES=(
-  cmake make pkg-config
+  cmake make pkg-config g++
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 libasound2 libasound2-plugins
   xvfb xauth x11-utils imagemagick

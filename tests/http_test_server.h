@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "tests/icy_stream.h"
 
 struct TestConnection {
     SOCKET socket = INVALID_SOCKET;
@@ -51,7 +52,3 @@ private:
 int ClosedPort();
 // "HTTP/1.0 200 OK" and the given header lines, each ending in CR LF, then the empty line.
 std::string ReplyHead(const std::string& status, const std::vector<std::string>& headers);
-// The audio interleaved with ICY metadata blocks every metaInt bytes; titles[i]
-// goes into block i (the text "StreamTitle='...';"), an empty one means none.
-std::string WithIcyBlocks(const std::string& audio, size_t metaInt, const std::vector<std::string>& titles,
-                          size_t* blocksOut = nullptr);

@@ -40,6 +40,9 @@
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <shlobj.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+#include "tests/soak.h"
 #include <algorithm>
 
 // ---- rules without a window -------------------------------------------------
@@ -1987,4 +1990,115 @@ TEST_F(MainWinDpi, StartTakesTheDpiOfTheScreenTheWindowIsOn) {
     EXPECT_EQ(r.right - r.left, ScaleAt(426, UiDpi()));
     EXPECT_EQ(f.caption->height, ScaleAt(19, UiDpi()));
     EXPECT_EQ(f.window->font.height, ScaleAt(13, UiDpi()));
+}
+
+namespace {
+
+struct ProcessResources {
+    DWORD handles = 0, gdi = 0, user = 0, threads = 0;  // GDI and user objects: 0 where the system does not count them
+    SIZE_T privateBytes = 0;
+};
+
+// Wine counts neither handles nor private memory for a process: there the
+// handle values are tried one by one and the committed private pages summed.
+DWORD ProbeHandleCount() {
+    DWORD n = 0, flags = 0;
+    for (uintptr_t h = 4; h < 0x20000; h += 4)
+        if (GetHandleInformation((HANDLE)h, &flags)) n++;
+    return n;
+}
+
+SIZE_T CommittedPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION m;
+    for (const char* at = nullptr; VirtualQuery(at, &m, sizeof(m)) == sizeof(m); at = (const char*)m.BaseAddress + m.RegionSize) {
+        if (m.State == MEM_COMMIT && m.Type == MEM_PRIVATE) total += m.RegionSize;
+        if ((const char*)m.BaseAddress + m.RegionSize < at) break;
+    }
+    return total;
+}
+
+ProcessResources TakeResources() {
+    ProcessResources r;
+    HANDLE self = GetCurrentProcess();
+    if (!GetProcessHandleCount(self, &r.handles) || r.handles == 0) r.handles = ProbeHandleCount();
+    r.gdi = GetGuiResources(self, GR_GDIOBJECTS);
+    r.user = GetGuiResources(self, GR_USEROBJECTS);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 t{sizeof(t)};
+    for (BOOL more = Thread32First(snap, &t); more; more = Thread32Next(snap, &t))
+        if (t.th32OwnerProcessID == GetCurrentProcessId()) r.threads++;
+    CloseHandle(snap);
+    PROCESS_MEMORY_COUNTERS_EX m{};
+    m.cb = sizeof(m);
+    if (GetProcessMemoryInfo(self, (PROCESS_MEMORY_COUNTERS*)&m, sizeof(m))) r.privateBytes = m.PrivateUsage;
+    if (r.privateBytes == 0) r.privateBytes = CommittedPrivateBytes();
+    return r;
+}
+
+}  // namespace
+
+// Endurance on the silent device: a looping playlist of short tracks (one of
+// them through the FLAC add-on) through many track changes, device
+// re-initialisations and add-on reloads, with files added by drops in
+// between. Handles, GDI and user objects, threads and private memory are
+// printed at the start and the end and stay flat: within 5 %, with a small
+// allowance at the default's short run. SONVALE_SOAK=n runs n * 1,000 track
+// changes and n * 50 of each of the others (10: 10,000 and 500).
+TEST_F(MainWin, EnduranceKeepsHandlesObjectsThreadsAndMemoryFlat) {
+    std::wstring tracks = dir.path + L"tracks\\";
+    CreateDirectoryW(tracks.c_str(), nullptr);
+    for (int i = 0; i < 4; i++) ASSERT_TRUE(WriteSineWav(tracks + L"t" + std::to_wstring(i) + L".wav", 1, 44100, 300.0 + 100 * i));
+    if (MediaExists("t.flac")) CopyFileW(MediaPath("t.flac").c_str(), (tracks + L"z.flac").c_str(), FALSE);
+    POINT onList{f.playList->x + 10, f.playList->y + 30};
+    auto add = [&](bool replace) {
+        Modifiers shift(replace, false);
+        SendMessageW(wnd(), WM_DROPFILES, (WPARAM)MakeDrop({tracks.substr(0, tracks.size() - 1)}, onList), 0);
+    };
+    add(true);
+    ASSERT_GE(PlayListCount(), 4);
+    ASSERT_TRUE(PlayEntry(0, false, false));
+    const bool soak = SoakFactor() > 1;
+    const int changes = soak ? 1000 * SoakFactor() : 120;
+    const int every = soak ? 20 : 15;  // a re-initialisation and a reload every so many changes
+    int reinits = 0, reloads = 0, adds = 0;
+    auto step = [&](int i) {
+        if (!PlayNext(false)) PlayEntry(0, false, false);
+        PumpMessages();
+        if (i % every == every / 2) {
+            ReinitAudio(kKeepDevice);
+            reinits++;
+        }
+        if (i % every == 0) {
+            LoadPluginsFrom(TestExeFolder());
+            reloads++;
+        }
+        if (i % every == every / 3) {
+            add(i % (4 * every) == every / 3);  // the list stays short: every fourth add replaces it
+            adds++;
+        }
+    };
+    for (int i = 0; i < 2 * every; i++) step(i);  // warm-up: caches, fonts and pools fill once
+    reinits = reloads = adds = 0;
+    PumpMessages();
+    ProcessResources before = TakeResources();
+    for (int i = 0; i < changes; i++) {
+        step(i);
+        if (HasFailure()) break;
+    }
+    StopTrack();
+    PumpMessages();
+    ProcessResources after = TakeResources();
+    printf("endurance: %d track changes, %d device re-initialisations, %d add-on reloads, %d adds\n"
+           "  handles %lu -> %lu, GDI objects %lu -> %lu, user objects %lu -> %lu, threads %lu -> %lu, "
+           "private memory %llu KB -> %llu KB\n",
+           changes, reinits, reloads, adds, before.handles, after.handles, before.gdi, after.gdi, before.user,
+           after.user, before.threads, after.threads, (unsigned long long)before.privateBytes / 1024,
+           (unsigned long long)after.privateBytes / 1024);
+    auto flat = [&](double was, double now, double allowance) { return now <= was * 1.05 + (soak ? 0 : allowance); };
+    EXPECT_TRUE(flat(before.handles, after.handles, 20));
+    EXPECT_TRUE(flat(before.gdi, after.gdi, 10));
+    EXPECT_TRUE(flat(before.user, after.user, 10));
+    EXPECT_TRUE(flat(before.threads, after.threads, 3));
+    EXPECT_TRUE(flat((double)before.privateBytes, (double)after.privateBytes, 8 << 20));
 }

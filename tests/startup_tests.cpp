@@ -8,8 +8,14 @@
 #include "app/notifications.h"
 #include "audio/engine.h"
 #include "audio/player_events.h"
+#include "library/playlist_file.h"
+#include "library/statistics.h"
+#include "tests/http_test_server.h"
+#include "tests/soak.h"
 #include "tests/test_support.h"
 #include <string.h>
+#include <algorithm>
+#include <random>
 
 static std::wstring BuiltPlayer() { return TestExeFolder() + L"..\\dist\\Sonvale.exe"; }
 
@@ -419,6 +425,174 @@ TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
     PostMessageW(w, WM_CLOSE, 0, 0);
     EXPECT_EQ(silent.Wait(20000), 0u);
     EXPECT_EQ(SavedInt(ReadFileBytes(ini), "lastPlayedPos"), -1);
+}
+
+// Internet radio from servers that misbehave on purpose, all on 127.0.0.1:
+// whatever a server does, the player's window answers within a second and
+// the player closes within five.
+TEST(Startup, HostileRadioServersNeverHoldTheWindowOrTheExit) {
+    const std::string metaHead = ReplyHead("ICY 200 OK", {"icy-metaint: 16", "icy-br: 128"});
+    TestHttpServer server;
+    ASSERT_TRUE(server.Start([&](TestConnection& c) {
+        auto idle = [&] { while (!c.Stopping()) Sleep(20); };
+        if (c.path == "/silent") {
+            idle();  // accepts and says nothing
+        } else if (c.path == "/half") {
+            c.Send("ICY 200 OK\r\nicy-name: Half\r\nicy-met");  // stops in the middle of the headers
+            idle();
+        } else if (c.path == "/endless") {
+            c.Send("HTTP/1.0 200 OK\r\n");
+            std::string line = "X-Filler: " + std::string(1000, 'f') + "\r\n";
+            while (c.Send(line)) {}  // headers without end, as fast as they are taken
+        } else if (c.path == "/bigheader") {
+            c.Send("ICY 200 OK\r\nicy-name: " + std::string(10 << 20, 'n') + "\r\n\r\n");
+            idle();
+        } else if (c.path == "/bigmeta") {
+            // 10 MB of metadata: after every 16 audio bytes the largest block, each a new title.
+            std::string chunk;
+            for (int i = 0; i < 64; i++) {
+                chunk += std::string(16, '\0');
+                std::string text = "StreamTitle='" + std::to_string(i) + std::string(4040, 't') + "';";
+                text.resize(255 * 16, '\0');
+                chunk += (char)255 + text;
+            }
+            if (!c.Send(metaHead)) return;
+            for (size_t sent = 0; sent < (10u << 20) && c.Send(chunk); sent += chunk.size()) {}
+            idle();
+        } else if (c.path == "/redirect") {
+            c.Send("HTTP/1.1 302 Found\r\nLocation: /redirect\r\nContent-Length: 0\r\n\r\n");  // a loop
+        } else if (c.path == "/drip") {
+            std::string reply = metaHead + std::string(4000, '\xFF');
+            for (size_t i = 0; i < reply.size() && !c.Stopping(); i++) {
+                if (!c.Send(&reply[i], 1)) return;  // a byte a second
+                for (int k = 0; k < 50 && !c.Stopping(); k++) Sleep(20);
+            }
+        }
+    }));
+    ScratchFolder dir(L"hostile");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    for (const char* path : {"/silent", "/half", "/endless", "/bigheader", "/bigmeta", "/redirect", "/drip"}) {
+        SCOPED_TRACE(path);
+        std::string url = server.Url(path);
+        Process p;
+        ASSERT_TRUE(p.Start(exe, std::wstring(url.begin(), url.end()), dir.path));
+        HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        ASSERT_TRUE(w);
+        // The window is asked every 50 ms for three seconds; each answer is timed.
+        DWORD worst = 0;
+        int unanswered = 0;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
+            DWORD t0 = GetTickCount();
+            DWORD_PTR r = 0;
+            if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &r)) unanswered++;
+            worst = std::max(worst, GetTickCount() - t0);
+            Sleep(50);
+        }
+        DWORD t0 = GetTickCount();
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        DWORD code = p.Wait(20000);
+        DWORD closing = GetTickCount() - t0;
+        printf("hostile server %s: slowest answer %lu ms, closed in %lu ms\n", path, worst, closing);
+        EXPECT_EQ(unanswered, 0);
+        EXPECT_LT(worst, 1000u);
+        EXPECT_EQ(code, 0u);
+        EXPECT_LT(closing, 5000u);
+    }
+    server.Stop();
+}
+
+// Saves that survive a kill: the player is ended with TerminateProcess at a
+// random moment while it saves Settings.ini, PlayList.dcp and Scrobbler.dcp
+// over and over (each WM_QUERYENDSESSION saves all three); afterwards each
+// file is one whole version, never a cut one, and the next start finds
+// nothing damaged to keep aside. SONVALE_SOAK=n kills it 30 * n times.
+TEST(Startup, SavesSurviveAKillAtAnyMoment) {
+    ScratchFolder dir(L"killed");
+    std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
+    // Files large enough that a save takes a while: 20,000 entries and 5,000 records.
+    std::vector<PlayListRecord> entries(20000);
+    for (size_t i = 0; i < entries.size(); i++) {
+        SplitEntryPath(L"C:\\Music\\Some Artist\\Some Album\\" + std::to_wstring(i) + L" Track.mp3", &entries[i]);
+        entries[i].lengthMs = (int32_t)(i * 1000);
+    }
+    std::vector<ListenRecord> listens(5000);
+    for (size_t i = 0; i < listens.size(); i++) {
+        listens[i].artist = L"Artist " + std::to_wstring(i);
+        listens[i].title = L"Title";
+        listens[i].lengthMs = 1000;
+        listens[i].listenMs = 5000;
+    }
+    // A first run writes Settings.ini: a playlist is read only along with its General section.
+    {
+        Process first;
+        ASSERT_TRUE(first.Start(exe, L"/ns", dir.path));
+        HWND w = WaitForWindow(first, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        ASSERT_TRUE(w);
+        PostMessageW(w, WM_CLOSE, 0, 0);
+        ASSERT_EQ(first.Wait(20000), 0u);
+    }
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"PlayList.dcp"), SerializePlayList(entries, 0)));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"Scrobbler.dcp"), SerializeStatistics(listens)));
+    auto whole = [&](std::string* why) {
+        std::string list = ReadFileBytes(dir.File(L"PlayList.dcp"));
+        PlayListFile f;
+        if (!ParsePlayList(list.data(), list.size(), &f) || f.records.size() != entries.size() ||
+            list.substr(list.size() - 2) != "\r\n")
+            return *why = "PlayList.dcp cut at " + std::to_string(list.size()), false;
+        std::string stats = ReadFileBytes(dir.File(L"Scrobbler.dcp"));
+        std::vector<ListenRecord> read;
+        if (!ParseStatistics(stats.data(), stats.size(), &read) || read.size() != listens.size() ||
+            read.back().artist != listens.back().artist)
+            return *why = "Scrobbler.dcp cut at " + std::to_string(stats.size()), false;
+        std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
+        if ((ini.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0) != 0 ||
+                             ini.find("\r\n\r\n[HotKeys]\r\n") == std::string::npos || ini.substr(ini.size() - 2) != "\r\n"))
+            return *why = "Settings.ini cut at " + std::to_string(ini.size()), false;
+        return true;
+    };
+    std::string why;
+    ASSERT_TRUE(whole(&why)) << why;
+    std::mt19937 rng(17);
+    int kills = SoakFactor() > 1 ? 30 * SoakFactor() : 6;
+    int lateKills = 0, midSave = 0;
+    for (int i = 0; i < kills; i++) {
+        Process p;
+        ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+        // Half the kills come during the start (its own save included), half
+        // after the window is there, while the saves asked for run back to back.
+        if (i % 2) {
+            Sleep(rng() % 1500);
+        } else if (HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5")) {
+            for (int k = 0; k < 200; k++) PostMessageW(w, WM_QUERYENDSESSION, 0, 0);
+            Sleep(300 + rng() % 1200);
+            lateKills++;
+        }
+        TerminateProcess(p.pi.hProcess, 9);
+        WaitForSingleObject(p.pi.hProcess, 10000);
+        ASSERT_TRUE(whole(&why)) << why << " after kill " << i;
+        WIN32_FIND_DATAW fd;
+        HANDLE bad = FindFirstFileW(dir.File(L"*.bad").c_str(), &fd);
+        EXPECT_EQ(bad, INVALID_HANDLE_VALUE) << "a file was kept aside as damaged, kill " << i;
+        if (bad != INVALID_HANDLE_VALUE) FindClose(bad);
+        // A temporary file left behind: this kill came in the middle of a save.
+        HANDLE temp = FindFirstFileW(dir.File(L"*.new").c_str(), &fd);
+        if (temp != INVALID_HANDLE_VALUE) {
+            midSave++;
+            do DeleteFileW(dir.File(fd.cFileName).c_str());
+            while (FindNextFileW(temp, &fd));
+            FindClose(temp);
+        }
+    }
+    printf("killed the player %d times (%d after start-up, %d in the middle of a save): every file whole\n", kills,
+           lateKills, midSave);
+    // A last clean run starts on what the kills left and closes normally.
+    Process p;
+    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
+    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    ASSERT_TRUE(w);
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_TRUE(whole(&why)) << why;
 }
 
 // The engine and the lists reach the window only through the table start-up

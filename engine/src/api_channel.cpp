@@ -15,9 +15,9 @@ std::atomic<DWORD> gNextSync{1};
 // Finds and locks a channel for the rest of the call.
 struct Locked {
     ChannelPtr ch;
-    std::unique_lock<std::recursive_mutex> lock;
+    std::unique_lock<RecursiveLock> lock;
     explicit Locked(DWORD handle) : ch(FindChannel(handle)) {
-        if (ch) lock = std::unique_lock<std::recursive_mutex>(ch->mu);
+        if (ch) lock = std::unique_lock<RecursiveLock>(ch->mu);
     }
     explicit operator bool() const { return ch != nullptr; }
     Channel* operator->() const { return ch.get(); }

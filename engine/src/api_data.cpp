@@ -109,7 +109,7 @@ extern "C" {
 DWORD WINAPI BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     ChannelPtr ch = FindChannel(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, (DWORD)-1);
-    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    std::lock_guard<RecursiveLock> lock(ch->mu);
     if (length == BASS_DATA_AVAILABLE) {
         if (ch->decodeOnly) return Ok((DWORD)0);
         return Ok((DWORD)((int64_t)ch->mixedPos - HeardFrame(*ch)) * (DWORD)ch->BytesPerFrame());
@@ -144,7 +144,7 @@ DWORD WINAPI BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 DWORD WINAPI BASS_ChannelGetLevel(DWORD handle) {
     ChannelPtr ch = FindChannel(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, (DWORD)-1);
-    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    std::lock_guard<RecursiveLock> lock(ch->mu);
     if (!ch->decodeOnly && ch->state != PlayState::Playing) return Fail(BASS_ERROR_NOPLAY, (DWORD)0);
     int64_t frames = ch->freq / 50;  // 20 ms
     if (frames < 1) frames = 1;
@@ -162,7 +162,7 @@ BOOL WINAPI BASS_ChannelGetLevelEx(DWORD handle, float* levels, float length, DW
     ChannelPtr ch = FindChannel(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, FALSE);
     if (!levels || !(length > 0) || length > 1.0f) return Fail(BASS_ERROR_ILLPARAM, FALSE);
-    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    std::lock_guard<RecursiveLock> lock(ch->mu);
     if (!ch->decodeOnly && ch->state != PlayState::Playing) return Fail(BASS_ERROR_NOPLAY, FALSE);
     int64_t frames = (int64_t)(length * ch->freq);
     if (frames < 1) frames = 1;

@@ -66,7 +66,7 @@ bool FreeChannel(DWORD handle, bool music) {
     ChannelPtr ch = FindChannel(handle);
     if (!ch || ch->isMusic != music) return false;
     {
-        std::lock_guard<std::recursive_mutex> lock(ch->mu);
+        std::lock_guard<RecursiveLock> lock(ch->mu);
         FireSyncs(*ch, BASS_SYNC_FREE, 0);
     }
     return RemoveChannel(handle);
@@ -170,7 +170,7 @@ HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD offset, DWORD flags, 
 QWORD WINAPI BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     ChannelPtr ch = FindChannel(handle);
     if (!ch || ch->isMusic) return Fail(BASS_ERROR_HANDLE, (QWORD)-1);
-    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    std::lock_guard<RecursiveLock> lock(ch->mu);
     if (NetFeed* net = ch->dec->Net()) {
         NetFeed::Status s = net->GetStatus();
         switch (mode) {

@@ -41,7 +41,7 @@ bool RemoveChannel(DWORD handle) {
         gTable.erase(it);
     }
     // Wait for a render in progress before the last reference goes.
-    std::lock_guard<std::recursive_mutex> lock(ch->mu);
+    std::lock_guard<RecursiveLock> lock(ch->mu);
     ch->state = PlayState::Stopped;
     return true;
 }

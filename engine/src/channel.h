@@ -17,6 +17,7 @@
 #include <vector>
 #include "bass.h"
 #include "decoder.h"
+#include "locks.h"
 
 struct Sync {
     HSYNC id;
@@ -35,7 +36,7 @@ struct Slide {
 enum class PlayState { Stopped, Playing, Paused };
 
 struct Channel {
-    std::recursive_mutex mu;
+    RecursiveLock mu;
     DWORD handle = 0;
     bool isMusic = false;
     bool decodeOnly = false;

@@ -144,13 +144,13 @@ void MixBlock(float* out, int frames, int chans, int rate, int64_t nowUs) {
     // this pass (a MIXTIME sync starts it), and then starts in this very block.
     for (ChannelPtr& ch : all) {
         if (ch->decodeOnly || ch->chainedTo) continue;
-        std::lock_guard<std::recursive_mutex> lock(ch->mu);
+        std::lock_guard<RecursiveLock> lock(ch->mu);
         if (ch->chainedTo) continue;
         MixChannel(*ch, out, frames, chans, rate, nowUs, 0, &ends);
     }
     for (ChannelPtr& ch : all) {
         if (ch->decodeOnly || !ch->chainedTo) continue;
-        std::lock_guard<std::recursive_mutex> lock(ch->mu);
+        std::lock_guard<RecursiveLock> lock(ch->mu);
         DWORD first = ch->chainedTo;
         if (!first) continue;
         int start = ChainStart(first, ends);

@@ -120,22 +120,27 @@ public:
         return true;
     }
     int64_t Read(float* out, int64_t frames) override {
-        if (ended_) return 0;
+        if (ended_ || failed_) return failed_ ? -1 : 0;
         size_t want = (size_t)frames * format.chans * sizeof(float);
         size_t got = 0;
         int rc = MPG123_OK;
         // A few empty rounds are normal (headers, a format note); many mean garbage.
         for (int rounds = 0; got == 0 && rounds < 64; rounds++) {
             rc = mpg123_read(mh_, (unsigned char*)out, want, &got);
+            if (rc == MPG123_NEW_FORMAT && !SameFormat()) rc = MPG123_ERR;
             if (rc == MPG123_DONE || (rc != MPG123_OK && rc != MPG123_NEW_FORMAT)) break;
         }
-        if (got == 0) {
+        // A decoding error leaves the handle in no state to go on from, nor to
+        // seek in: the stream ends there for good.
+        if (rc != MPG123_OK && rc != MPG123_DONE && rc != MPG123_NEW_FORMAT) failed_ = true;
+        if (got == 0 || failed_) {
             ended_ = true;
             return rc == MPG123_DONE || rc == MPG123_OK ? 0 : -1;
         }
         return (int64_t)(got / (format.chans * sizeof(float)));
     }
     bool Seek(int64_t frame) override {
+        if (failed_) return false;
         off_t r = mpg123_seek(mh_, (off_t)frame, SEEK_SET);
         if (r < 0) return false;
         ended_ = false;
@@ -154,6 +159,13 @@ public:
     }
 
 private:
+    // The output format is still the one the stream opened with.
+    bool SameFormat() {
+        long rate = 0;
+        int chans = 0, enc = 0;
+        return mpg123_getformat(mh_, &rate, &chans, &enc) == MPG123_OK && (DWORD)rate == format.freq &&
+               (DWORD)chans == format.chans && enc == MPG123_ENC_FLOAT_32;
+    }
     static ssize_t ReadCb(void* h, void* buf, size_t bytes) {
         auto* d = (MpegDecoder*)h;
         int64_t left = d->end_ - d->src_->Tell();
@@ -175,6 +187,7 @@ private:
     int64_t end_ = 0;
     int64_t length_ = -1;
     bool ended_ = false;
+    bool failed_ = false;  // a decoding error ended the stream
 };
 
 }  // namespace

@@ -159,7 +159,7 @@ void NetFeed::Abort() {
     changed_.notify_all();
     {
         // Wait for a callback in progress (unless this is its own thread).
-        std::lock_guard<std::recursive_mutex> lock(procMu_);
+        std::lock_guard<RecursiveLock> lock(procMu_);
         proc_ = nullptr;
     }
 }
@@ -214,7 +214,7 @@ void NetFeed::Run() {
         }
         changed_.notify_all();
         if (!audio.empty()) {
-            std::lock_guard<std::recursive_mutex> lock(procMu_);
+            std::lock_guard<RecursiveLock> lock(procMu_);
             if (proc_) proc_(audio.data(), (DWORD)audio.size(), user_);
         }
     }
@@ -224,7 +224,7 @@ void NetFeed::Run() {
     }
     changed_.notify_all();
     {
-        std::lock_guard<std::recursive_mutex> lock(procMu_);
+        std::lock_guard<RecursiveLock> lock(procMu_);
         if (proc_) proc_(nullptr, 0, user_);
     }
     InternetCloseHandle(request_);

@@ -19,6 +19,7 @@
 #include <string>
 #include "bass.h"
 #include "decoder.h"
+#include "locks.h"
 #include "net_reply.h"
 
 class NetFeed : public std::enable_shared_from_this<NetFeed> {
@@ -67,7 +68,7 @@ private:
     void RecoverIcyHeaders();
 
     HINTERNET session_ = nullptr, request_ = nullptr;  // the download thread's once it runs
-    std::recursive_mutex procMu_;
+    RecursiveLock procMu_;
     DOWNLOADPROC* proc_ = nullptr;
     void* user_ = nullptr;
     HttpReply reply_;

@@ -1,4 +1,5 @@
 #include "net_reply.h"
+#include <stdlib.h>
 #include <string.h>
 
 namespace {
@@ -6,15 +7,25 @@ namespace {
 const size_t kMaxLines = 200;
 const size_t kMaxLine = 8192;
 
+// ASCII letters of either case (the C library's own comparison differs between systems).
+bool SameNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; i++) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? (char)(a[i] + 32) : a[i];
+        char y = b[i] >= 'A' && b[i] <= 'Z' ? (char)(b[i] + 32) : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
 bool StartsWithNoCase(const std::string& s, const char* prefix) {
     size_t n = strlen(prefix);
-    return s.size() >= n && _strnicmp(s.c_str(), prefix, n) == 0;
+    return s.size() >= n && SameNoCase(s.c_str(), prefix, n);
 }
 
 // The value after "name:" with its leading blanks, or null when the line is another header.
 const char* HeaderValue(const std::string& line, const char* name) {
     size_t n = strlen(name);
-    if (line.size() <= n || _strnicmp(line.c_str(), name, n) != 0 || line[n] != ':') return nullptr;
+    if (line.size() <= n || !SameNoCase(line.c_str(), name, n) || line[n] != ':') return nullptr;
     const char* v = line.c_str() + n + 1;
     while (*v == ' ' || *v == '\t') v++;
     return v;
@@ -71,7 +82,11 @@ bool ParseHttpReply(const char* raw, size_t size, HttpReply* reply) {
         } else if (const char* v = HeaderValue(line, "icy-br")) {
             int64_t n = ParseCount(v, 100000);
             // "128,128" from some servers: the first number counts.
-            if (n < 0) n = atoi(v) > 0 && atoi(v) <= 100000 ? atoi(v) : 0;
+            if (n < 0) {
+                int64_t first = 0;
+                for (const char* d = v; *d >= '0' && *d <= '9' && first <= 100000; d++) first = first * 10 + (*d - '0');
+                n = first <= 100000 ? first : 0;
+            }
             reply->bitrateKbps = (uint32_t)n;
         }
     }
