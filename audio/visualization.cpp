@@ -2,6 +2,7 @@
 #include "audio/player_events.h"
 #include "base/general_settings.h"
 #include "audio/engine.h"
+#include "ui/dpi.h"
 #include "ui/list_view.h"
 #include <math.h>
 
@@ -168,16 +169,16 @@ void PaintVis(HDC dc, int mode) {
     if (labels) {
         wchar_t text[32];
         if (marker >= 0) {
-            int x = marker + 1 < v->width - 15 ? marker + 1 : v->width - 15;
-            TextAt(dc, 1 + x, 1 + 3, TA_CENTER | TA_TOP, k.label, L"18.7K");
+            int x = marker + 1 < v->width - Scale(15) ? marker + 1 : v->width - Scale(15);
+            TextAt(dc, 1 + x, 1 + Scale(3), TA_CENTER | TA_TOP, k.label, L"18.7K");
         } else {
             swprintf(text, 32, L"%i.%iK", nyquist / 1000, nyquist % 1000 / 100);
-            TextAt(dc, 1 + v->width - 3, 1 + 3, TA_RIGHT | TA_TOP, k.label, text);
+            TextAt(dc, 1 + v->width - Scale(3), 1 + Scale(3), TA_RIGHT | TA_TOP, k.label, text);
         }
     }
     if (!small && stopped) {
         COLORREF c = g_general.Theme <= 1101 ? 0xAFFFFF : 0x3F7278;
-        TextAt(dc, 5, 1 + v->height - 38, TA_LEFT | TA_TOP, c, L"Visualization:");
-        TextAt(dc, 5, 1 + v->height - 24, TA_LEFT | TA_TOP, c, mode == 1 ? L"Spectrum" : L"Oscilliscope");
+        TextAt(dc, Scale(5), 1 + v->height - Scale(38), TA_LEFT | TA_TOP, c, L"Visualization:");
+        TextAt(dc, Scale(5), 1 + v->height - Scale(24), TA_LEFT | TA_TOP, c, mode == 1 ? L"Spectrum" : L"Oscilliscope");
     }
 }
