@@ -83,9 +83,8 @@ std::wstring TestExeFolder() {
 static void Put16(std::string& s, uint16_t v) { s.push_back((char)(v & 255)); s.push_back((char)(v >> 8)); }
 static void Put32(std::string& s, uint32_t v) { Put16(s, (uint16_t)v); Put16(s, (uint16_t)(v >> 16)); }
 
-bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level, int silentSeconds) {
-    uint32_t sounding = (uint32_t)(seconds * rate);
-    uint32_t frames = (uint32_t)((seconds + silentSeconds) * rate);
+// The header of a 16-bit stereo PCM WAVE of the given rate and frame count.
+static std::string StereoWavHeader(int rate, uint32_t frames) {
     std::string s = "RIFF";
     Put32(s, 36 + frames * 4);
     s += "WAVEfmt ";
@@ -98,6 +97,13 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
     Put16(s, 16);
     s += "data";
     Put32(s, frames * 4);
+    return s;
+}
+
+bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level, int silentSeconds) {
+    uint32_t sounding = (uint32_t)(seconds * rate);
+    uint32_t frames = (uint32_t)((seconds + silentSeconds) * rate);
+    std::string s = StereoWavHeader(rate, frames);
     s.reserve(s.size() + frames * 4);
     for (uint32_t i = 0; i < frames; i++) {
         int16_t v = i < sounding ? (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * i / rate) * level * 32767) : 0;
@@ -108,18 +114,7 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
 }
 
 bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
-    std::string s = "RIFF";
-    Put32(s, 36 + frames * 4);
-    s += "WAVEfmt ";
-    Put32(s, 16);
-    Put16(s, 1);
-    Put16(s, 2);
-    Put32(s, (uint32_t)rate);
-    Put32(s, (uint32_t)rate * 4);
-    Put16(s, 4);
-    Put16(s, 16);
-    s += "data";
-    Put32(s, frames * 4);
+    std::string s = StereoWavHeader(rate, frames);
     for (uint32_t i = 0; i < frames; i++) {
         double t = fromSeconds + (double)i / rate;
         int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * t) * level * 32767);
