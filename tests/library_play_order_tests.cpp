@@ -14,6 +14,7 @@
 #include "audio/engine.h"
 #include "audio/devices.h"
 #include "audio/plugins.h"
+#include "library/statistics.h"
 #include "audio/track_display.h"
 
 static int g_shutdowns;
@@ -417,21 +418,28 @@ TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
     ASSERT_TRUE(WriteFileBytes(dir.File(L"album.cue"), "FILE \"album.wav\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n"
                                                        "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n"
                                                        "    INDEX 01 00:01:00\r\n"));
+    g_general.isScrobblerEnabled = 1;
+    g_stats.records.clear();  // an untagged second-long file of another test would match any
     AppendPath(dir.File(L"album.cue\\01 One.wav"), 1000);
     AppendPath(dir.File(L"album.cue\\02 Two.wav"), 1000);
     Fill(L"a");
     ASSERT_TRUE(PlayNext(false));
     TickOnce();
     EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    // The listen is counted for the track heard.
+    auto listened = [] { return g_stats.current >= 0 ? g_stats.records[(size_t)g_stats.current] : ListenRecord{}; };
     ReinitAudio(kKeepDevice);
     EXPECT_EQ(Ahead(), L"");
     EXPECT_EQ(ShownTrack().title, L"One");
+    EXPECT_EQ(listened().title, L"One");
     TickOnce();
     EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
     AudioChannel running = channel;
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(currentPath.text, dir.File(L"album.cue\\02 Two.wav"));
     EXPECT_EQ(ShownTrack().title, L"Two");
+    EXPECT_EQ(listened().title, L"Two");
+    EXPECT_EQ(listened().lengthMs, 1000);
     EXPECT_EQ(channel.load(), running);  // the file was not opened again
     EXPECT_EQ(cueOffsetMs.load(), 1000);
     EXPECT_EQ(seekLength, 1000u);
