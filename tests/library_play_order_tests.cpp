@@ -302,7 +302,7 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
             ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
             ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
         } else if (!wcscmp(c.kind, L"cue")) {
-            // The bound at 37/75 s falls inside a block of the mixer.
+            // The second track starts 37/75 s (493 ms) in.
             ASSERT_TRUE(WriteSinePiece(media->File(L"whole.wav"), 44100, 0.0, 44100));
             ASSERT_TRUE(WriteTwoTrackSheet(media->File(L"halves.cue"), "whole.wav", "00:00:37"));
             first = media->File(L"halves.cue\\01 One.wav");
