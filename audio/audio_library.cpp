@@ -192,6 +192,10 @@ AudioSync AudioSyncAtEnd(AudioChannel ch, AudioSyncProc proc, void* user) {
     return BASS_ChannelSetSync(ch, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, (SYNCPROC*)proc, user);
 }
 
+void AudioRemoveSync(AudioChannel ch, AudioSync sync) {
+    if (sync) BASS_ChannelRemoveSync(ch, sync);
+}
+
 AudioChannel AudioOpenUrl(const char* url, AudioDownloadProc proc, void* user) {
     return BASS_StreamCreateURL(url, 0, BASS_STREAM_BLOCK | BASS_STREAM_STATUS | BASS_STREAM_AUTOFREE,
                                 (DOWNLOADPROC*)proc, user);

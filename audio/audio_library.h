@@ -95,6 +95,7 @@ void AudioSetLoop(AudioChannel ch, bool loop);
 AudioSync AudioSyncAtPosition(AudioChannel ch, int64_t bytes, AudioSyncProc proc, void* user);
 AudioSync AudioSyncSlideEnd(AudioChannel ch, AudioSyncProc proc, void* user);
 AudioSync AudioSyncAtEnd(AudioChannel ch, AudioSyncProc proc, void* user);
+void AudioRemoveSync(AudioChannel ch, AudioSync sync);
 
 // Internet streams. A URL in the system code page, streamed in blocks, the
 // server's headers given to proc (buffer, 0), freed by the library at its end.

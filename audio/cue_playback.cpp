@@ -5,16 +5,18 @@
 #include "audio/track_display.h"
 #include "media/cue_sheet.h"
 
-bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
+// A track that runs on from the one before on the same channel has nothing to
+// open: only its overview, tags and listen are new.
+static bool ShowSheetTrack(TagRecord* sheet, const wchar_t* trackName, bool continuing) {
     std::wstring audio;
     size_t track = 0;
     bool opened = false;
     if (SheetTrackFields(sheet, trackName, &audio, &track)) {
         // No "Can't play file" box for a track.
-        opened = !audio.empty() && FindAudioFile(&audio) && OpenTrackQuietly(audio.c_str(), false, true);
+        opened = continuing || (!audio.empty() && FindAudioFile(&audio) && OpenTrackQuietly(audio.c_str(), false, true));
         int32_t start = 0, length = 0;
-        if (opened && SheetTrackTimes(*sheet, track, (int32_t)seekLength, &start, &length)) {
-            SetTrackBounds(start, length);
+        if (continuing || (opened && SheetTrackTimes(*sheet, track, (int32_t)seekLength, &start, &length))) {
+            if (!continuing) SetTrackBounds(start, length);
             bool complete = g_engine.scanComplete;
             g_engine.scanBusy = false;
             if (!complete) StartOverviewScan();
@@ -29,9 +31,23 @@ bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
     return opened;
 }
 
+bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) { return ShowSheetTrack(sheet, trackName, false); }
+
 bool PlayCueTrack(const wchar_t* trackPath) {
     std::wstring container, name;
     TagRecord sheet;
     if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    return PlaySheetTrack(&sheet, name.c_str());
+    return ShowSheetTrack(&sheet, name.c_str(), ContinueIntoTrackAhead(trackPath));
+}
+
+bool SheetTrackFollows(const wchar_t* trackPath, const wchar_t* audioPath, int32_t fileMs, int32_t endMs,
+                       int32_t* startMs, int32_t* lengthMs) {
+    std::wstring container, name, audio;
+    TagRecord sheet;
+    size_t track = 0;
+    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
+    if (!SheetTrackFields(&sheet, name.c_str(), &audio, &track) || audio.empty() || !FindAudioFile(&audio) ||
+        _wcsicmp(audio.c_str(), audioPath) != 0)
+        return false;
+    return SheetTrackTimes(sheet, track, fileMs, startMs, lengthMs) && *startMs == endMs && *lengthMs > 0;
 }

@@ -31,13 +31,27 @@ uint32_t seekPosition = 0;
 
 static const uint32_t kFadeMs = 320;
 
-bool g_gaplessPlayback = false;
+bool g_gaplessPlayback = true;
 // The track opened ahead (gapless): a channel that the current one's END sync
 // (MIXTIME) starts, so that its first sample follows the last one in the
 // mixer; and the path it belongs to. Only the window's thread touches these.
 static AudioChannel g_nextChannel = 0;
 static std::wstring g_nextPath;
+// Or the CUE track that follows the current one in the same file: the current
+// channel runs on into it (g_nextContinues), within these bounds.
+static bool g_nextContinues = false;
+static int32_t g_nextStartMs = 0, g_nextLengthMs = 0;
+// A path that could not be opened ahead after this channel, not tried again.
+static std::wstring g_refusedPath;
+static AudioChannel g_refusedAfter = 0;
 static bool g_bounded = false;  // the current track has an end of its own (a CUE track)
+static AudioSync g_boundSync = 0;  // the sync at that end
+// Read by the end rule on the mixing thread: run on at the bound instead of
+// stopping; and set by it when it did.
+static std::atomic<bool> g_runOnAtBound{false};
+static std::atomic<bool> g_ranOnPastBound{false};
+// The bound is the file's own end: the channel ends there as a plain file does.
+static std::atomic<bool> g_boundAtFileEnd{false};
 // Reopening the last track at start-up stays quiet when the file is gone.
 static bool g_quietOpen = false;
 
@@ -97,23 +111,44 @@ void DropNextTrack() {
         AudioFreeChannel(g_nextChannel);
     }
     g_nextChannel = 0;
+    g_nextContinues = false;
+    // A bound the mixer already ran past stays passed: the tick ends the
+    // track when that is heard, and the play order goes on from there.
+    g_runOnAtBound = false;
     g_nextPath.clear();
 }
 
-const wchar_t* NextTrackPath() { return g_nextChannel ? g_nextPath.c_str() : nullptr; }
+const wchar_t* NextTrackPath() { return g_nextChannel || g_nextContinues ? g_nextPath.c_str() : nullptr; }
 
-bool PrepareNextTrack(const wchar_t* path) {
-    if (g_nextChannel && g_nextPath == path) return true;
-    DropNextTrack();
-    AudioChannel current = channel;
-    if (!g_gaplessPlayback || !current || !path || !*path) return false;
-    // Only a plain file after a plain file whose end is the file's end.
-    if (g_bounded || g_general.isLoop || g_general.isSkipSilence || g_engine.netState != 0 || StartsWithHttp(realPath))
+static uint32_t LengthMsOf(AudioChannel ch) {
+    double seconds = AudioBytesToSeconds(ch, AudioLengthBytes(ch));
+    double ms = seconds < 0 ? 1.0 : seconds * 1000.0;
+    return ms < 1.0 ? 1 : ms > 4294967295.0 ? 0xFFFFFFFFu : (uint32_t)ms;
+}
+
+static bool IsCueTrackPath(const wchar_t* path);
+
+// The CUE track after the current one, when it starts where the current one
+// ends in the same file: the channel will run on into it.
+static bool RunOnInto(const wchar_t* path, AudioChannel current) {
+    int32_t start = 0, length = 0;
+    if (!IsCueTrackPath(path) ||
+        !SheetTrackFollows(path, realPath, (int32_t)LengthMsOf(current), cueOffsetMs + (int32_t)seekLength, &start, &length))
         return false;
+    g_nextContinues = true;
+    g_nextPath = path;
+    g_nextStartMs = start;
+    g_nextLengthMs = length;
+    g_runOnAtBound = true;
+    return true;
+}
+
+// A plain file after a plain file whose end is the file's end: opened now and
+// started by the current channel's end.
+static bool OpenAhead(const wchar_t* path, AudioChannel current) {
     // A CUE track's path names no file of its own.
     DWORD attributes = GetFileAttributesW(path);
-    if (StartsWithHttp(path) || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        IsListFile(path))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsListFile(path))
         return false;
     AudioChannel next = AudioOpenFile(path, false, false);
     if (!next) return false;
@@ -126,6 +161,72 @@ bool PrepareNextTrack(const wchar_t* path) {
     g_nextChannel = next;
     g_nextPath = path;
     return true;
+}
+
+bool PrepareNextTrack(const wchar_t* path) {
+    if ((g_nextChannel || g_nextContinues) && g_nextPath == path) return true;
+    DropNextTrack();
+    AudioChannel current = channel;
+    if (!g_gaplessPlayback || !current || !path || !*path) return false;
+    // A looping track has no end; skip silence ends it early, where the
+    // overview finds the silence, and then the next one opens as always.
+    if (g_general.isLoop || g_general.isSkipSilence || g_engine.netState != 0 || StartsWithHttp(realPath) ||
+        StartsWithHttp(path))
+        return false;
+    if (current == g_refusedAfter && g_refusedPath == path) return false;
+    // After a CUE track only the next track of its file goes on without a gap.
+    bool ready = g_bounded ? RunOnInto(path, current) : OpenAhead(path, current);
+    if (!ready) {
+        g_refusedAfter = current;
+        g_refusedPath = path;
+    }
+    return ready;
+}
+
+static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void* user);
+static void* const kBoundEnd = (void*)1;  // the end rule's user value at a CUE track's end
+
+// The end rule at a CUE track's end. One at the file's end (give or take the
+// rounding of milliseconds) leaves the end to the file, so that the track
+// stops when its last sample is heard rather than when it is decoded.
+static void SetBoundSync(AudioChannel ch, int32_t startMs, int32_t lengthMs) {
+    int64_t end = AudioSecondsToBytes(ch, ((double)startMs + lengthMs) * 0.001);
+    int64_t total = AudioLengthBytes(ch);
+    bool fileEnd = total >= 0 && total - end <= AudioSecondsToBytes(ch, 0.002);
+    if (fileEnd) end = total;
+    g_boundAtFileEnd = fileEnd;
+    AudioRemoveSync(ch, g_boundSync);
+    g_boundSync = AudioSyncAtPosition(ch, end, EndRule, kBoundEnd);
+}
+
+bool ContinueIntoTrackAhead(const wchar_t* trackPath) {
+    AudioChannel ch = channel;
+    if (!g_nextContinues || g_nextPath != trackPath || !g_ranOnPastBound || !ch) {
+        DropNextTrack();
+        return false;
+    }
+    // The new track's overview, as any open but a reopening starts one.
+    g_engine.scanBusy = true;
+    CancelOverviewScan();
+    g_engine.scanComplete = false;
+    g_engine.silenceBytes = -1;
+    ClearOverview();
+    cueOffsetMs = g_nextStartMs;
+    seekLength = g_nextLengthMs < 1 ? 1 : (uint32_t)g_nextLengthMs;
+    seekPosition = 0;
+    SetBoundSync(ch, g_nextStartMs, g_nextLengthMs);
+    g_nextContinues = false;
+    g_nextPath.clear();
+    g_runOnAtBound = false;
+    g_ranOnPastBound = false;
+    g_refusedPath.clear();
+    g_engine.playState = PlayStateLoaded;
+    g_playerEvents.trackOpened();
+    return true;
+}
+
+bool RanIntoNextTrack() {
+    return g_ranOnPastBound && channel && GetPosition() >= (int32_t)seekLength;
 }
 
 void ApplyReplayGain() {
@@ -160,6 +261,7 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     }
     cueOffsetMs = 0;
     g_bounded = false;
+    g_boundSync = 0;
     StopTrack();
     seekLength = 1;
     seekPosition = 0;
@@ -184,9 +286,7 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
     realPath[MAX_PATH - 1] = 0;
     if (!StartsWithHttp(path) && !ahead) SetReplayGainOf(ch);
 
-    double seconds = AudioBytesToSeconds(ch, AudioLengthBytes(ch));
-    double ms = seconds < 0 ? 1.0 : seconds * 1000.0;
-    seekLength = ms < 1.0 ? 1 : ms > 4294967295.0 ? 0xFFFFFFFFu : (uint32_t)ms;
+    seekLength = LengthMsOf(ch);
 
     // A kept overview's silence applies to the new channel as it did to the old one.
     if (wasBusy && g_engine.scanComplete) SetSkipSilenceAt(g_engine.silenceBytes);
@@ -331,6 +431,7 @@ void StopTrack() {
     CancelOverviewScan();
     CancelNetStream();
     AudioChannel ch = channel.exchange(0);
+    g_ranOnPastBound = false;
     if (ch) {
         g_engine.netState = 0;
         pauseRequested = false;
@@ -354,6 +455,7 @@ int GetStatus() {
 
 void SeekTo(uint32_t ms) {
     DropNextTrack();
+    g_ranOnPastBound = false;
     AudioChannel ch = channel;
     AudioSetPositionBytes(ch, AudioSecondsToBytes(ch, ((double)cueOffsetMs + ms) * 0.001));
 }
@@ -396,12 +498,20 @@ void SetLoop(bool on) {
 }
 
 // The end of a CUE track, or the start of trailing silence: loop back to the
-// track's own start, or stop, which the play order sees as the end.
-static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void*) {
+// track's own start, run on into the next track of the file, or stop, which
+// the play order sees as the end.
+static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void* user) {
     if (ch != channel) return;
     if (loopForSyncs) {
         int64_t start = AudioSecondsToBytes(ch, cueOffsetMs * 0.001);
         if (AudioSetPositionBytes(ch, start)) return;
+    }
+    if (user == kBoundEnd) {
+        if (g_boundAtFileEnd) return;  // the file's own end follows at this frame
+        if (g_runOnAtBound) {
+            g_ranOnPastBound = true;
+            return;
+        }
     }
     AudioStop(ch);
 }
@@ -412,11 +522,7 @@ void SetTrackBounds(int32_t startMs, int32_t lengthMs) {
     cueOffsetMs = startMs;
     SeekTo(0);
     seekLength = lengthMs < 1 ? 1 : (uint32_t)lengthMs;
-    AudioChannel ch = channel;
-    int64_t end = AudioSecondsToBytes(ch, ((double)startMs + lengthMs) * 0.001);
-    int64_t total = AudioLengthBytes(ch);
-    if (total >= 0 && total < end) end = total;
-    AudioSyncAtPosition(ch, end, EndRule, nullptr);
+    SetBoundSync(channel, startMs, lengthMs);
 }
 
 void SetSkipSilenceAt(int64_t bytes) {

@@ -54,14 +54,23 @@ uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percen
 int32_t GetPosition();
 void SetPlayerVolume(uint32_t volume);
 void SetLoop(bool on);
-// Gapless playback (off unless switched on): the next track by the play order
+// Gapless playback (on unless switched off): the next track by the play order
 // is opened ahead and starts at the current one's last sample; OpenTrack of
-// that path takes it over once it sounds. Only plain files after a plain file
-// without bounds, loop or skip silence; anything else opens as before.
+// that path takes it over once it sounds. A CUE track followed by the next
+// track of its file runs on into it on the same channel instead, and
+// PlayCueTrack takes that over once the bound is heard. Not for a looping
+// track, with skip silence, or for internet streams; anything else opens as before.
 extern bool g_gaplessPlayback;
 bool PrepareNextTrack(const wchar_t* path);  // false when nothing was opened ahead
 void DropNextTrack();
 const wchar_t* NextTrackPath();  // null when nothing is open ahead
+// The CUE track the current channel runs on into, once it ran past the bound:
+// it becomes the current track (bounds, overview, on-screen display) without
+// opening anything. False, and nothing kept ahead, for any other path.
+bool ContinueIntoTrackAhead(const wchar_t* trackPath);
+// The channel ran on past a CUE track's end into the next track and that end
+// has been heard: the play order moves on as at any end.
+bool RanIntoNextTrack();
 // The loudness levelling of the open track follows the settings again (after a change in them).
 void ApplyReplayGain();
 int GetStatus();

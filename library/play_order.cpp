@@ -212,8 +212,9 @@ static void KeepNextTrackReady(uint32_t position) {
     static DWORD lastCheck = 0;
     if (!g_gaplessPlayback || g_engine.playState != PlayStatePlaying || GetStatus() != StatusPlaying) return;
     if (seekLength <= 1 || seekLength - position > 5000) return;
+    // Ten times a second: working out the entry walks the whole list.
     DWORD now = GetTickCount();
-    if (NextTrackPath() && now - lastCheck < 100) return;
+    if (now - lastCheck < 100) return;
     lastCheck = now;
     int32_t next = EntryAfterTheEnd();
     if (next < 0) {
@@ -243,7 +244,9 @@ void PositionTick() {
     }
     // The engine stopped by itself: it was started (played state) and its channel ended.
     int net = g_engine.netState;
-    if (g_engine.playState == PlayStatePlaying && (net == 0 || net == 4) && GetStatus() == StatusStopped) TrackEnded();
+    if (g_engine.playState == PlayStatePlaying &&
+        (((net == 0 || net == 4) && GetStatus() == StatusStopped) || RanIntoNextTrack()))
+        TrackEnded();
     else KeepNextTrackReady(position);
 }
 

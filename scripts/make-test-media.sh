@@ -43,6 +43,19 @@ for f in cbr.mp3 vbr.mp3 mono22.mp3 layer2.mp2; do
   mpg123 -q -s "$f" > "$f.s16"
 done
 
+# ---- Halves of one sine (440 Hz at half scale, 1 s), cut at frame 22371 and encoded ----
+# ---- each on its own, for gapless playback: FLAC and Vorbis by their sample counts, ----
+# ---- MP3 by LAME's header (its delay and padding) ----
+sox -n -r 44100 -c 2 -b 16 whole.wav synth 1 sine 440 vol 0.5
+sox whole.wav half1.wav trim 0 22371s
+sox whole.wav half2.wav trim 22371s
+for h in half1 half2; do
+  flac -s -o $h.flac $h.wav
+  oggenc -Q -q 6 -o $h.ogg $h.wav
+  lame --quiet -b 192 $h.wav $h.mp3
+done
+rm whole.wav half1.wav half2.wav
+
 # ---- Ogg Vorbis: oggdec decodes the reference ----
 oggenc -Q -q 4 -t "Vorbis Title" -a "Vorbis Artist" -c "COMMENT=two words" -o t.ogg s16.wav
 oggenc -Q -q 2 -o music.ogg music.wav

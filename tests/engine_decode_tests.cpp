@@ -1424,19 +1424,30 @@ namespace {
 
 // Where `coded` lines up best with its source at the start (both interleaved,
 // first channel): the lag in frames whose squared difference over the first
-// 3000 frames is least. 0 means the encoder's delay is gone.
+// 3000 frames is least. 0 means the encoder's delay is gone. The onset, where
+// a lossy coder smears the sudden start, can tip that by a frame either way:
+// the last step looks a few frames around it, over frames 2048 to 5000.
 int BestLag(const std::vector<float>& coded, const std::vector<float>& source, int chans) {
-    int best = 0;
-    double bestErr = 1e30;
-    for (int lag = -1500; lag <= 1500; lag++) {
+    auto error = [&](int lag, int from, int to) {
         double err = 0;
         // Both are silent before their first frame.
-        for (int i = -1500; i < 3000; i++) {
+        for (int i = from; i < to; i++) {
             int j = i - lag;
             float s = j >= 0 && (size_t)j * chans < source.size() ? source[(size_t)j * chans] : 0.0f;
-            float d = (i >= 0 ? coded[(size_t)i * chans] : 0.0f) - s;
-            err += d * d;
+            float c = i >= 0 && (size_t)i * chans < coded.size() ? coded[(size_t)i * chans] : 0.0f;
+            err += (c - s) * (c - s);
         }
+        return err;
+    };
+    int coarse = 0, best = 0;
+    double bestErr = 1e30;
+    for (int lag = -1500; lag <= 1500; lag++) {
+        double err = error(lag, -1500, 3000);
+        if (err < bestErr) bestErr = err, coarse = lag;
+    }
+    bestErr = 1e30;
+    for (int lag = coarse - 3; lag <= coarse + 3; lag++) {
+        double err = error(lag, 2048, 5000);
         if (err < bestErr) bestErr = err, best = lag;
     }
     return best;
@@ -1471,7 +1482,7 @@ TEST(EngineGapless, EncoderDelayAndPaddingAreRemovedExactly) {
         std::vector<float> source = DecodeFloat(s), coded = DecodeFloat(h);
         EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), source.size() * 4);
         EXPECT_EQ(coded.size(), source.size());
-        ASSERT_GT(coded.size(), 3000u * hi.chans);
+        ASSERT_GT(coded.size(), 5000u * hi.chans);
         EXPECT_EQ(BestLag(coded, source, (int)hi.chans), 0);
         BASS_StreamFree(h);
         BASS_StreamFree(s);

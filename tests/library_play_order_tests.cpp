@@ -12,6 +12,10 @@
 #include "base/paths.h"
 #include "audio/audio_library.h"
 #include "audio/engine.h"
+#include "audio/devices.h"
+#include "audio/plugins.h"
+#include "library/statistics.h"
+#include "audio/track_display.h"
 
 static int g_shutdowns;
 static bool CountShutdown() {
@@ -67,6 +71,12 @@ struct PlayOrderTest : testing::Test {
         int n = 0;
         for (int r = 0; r < PlayListCount(); r++) n += HasNowPlayingLook(r);
         return n;
+    }
+    std::wstring Ahead() const { return NextTrackPath() ? NextTrackPath() : L""; }
+    // One tick after the next track's check is due again.
+    void TickOnce() {
+        Sleep(120);
+        PositionTick();
     }
     // Runs the main window's tick until the engine moves on or time runs out.
     void TickUntil(bool (*done)(), int ms) {
@@ -239,9 +249,25 @@ TEST_F(PlayOrderTest, ALoopingPlaylistStartsANewPassAtItsEnd) {
     EXPECT_EQ(g_playList.playedCount, 1u);
 }
 
+// A sheet of two tracks, "01 One" and "02 Two" from `start` (mm:ss:ff), of one WAVE file.
+static bool WriteTwoTrackSheet(const std::wstring& path, const std::string& audio, const std::string& start) {
+    return WriteFileBytes(path, "FILE \"" + audio + "\" WAVE\r\n  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n"
+                                "    INDEX 01 00:00:00\r\n  TRACK 02 AUDIO\r\n    TITLE \"Two\"\r\n    INDEX 01 " +
+                                    start + "\r\n");
+}
+
+// A path as the playlist keeps it: folder, name and extension.
+static void AppendPath(const std::wstring& path, int32_t ms) {
+    size_t slash = path.rfind(L'\\'), dot = path.rfind(L'.');
+    AppendEntry(path.substr(0, slash + 1).c_str(), path.substr(slash + 1, dot - slash - 1).c_str(),
+                path.substr(dot + 1).c_str(), ms);
+}
+
 // Gapless playback on the system's endpoint, whose sound test.sh records:
 // pieces of one sine in the playlist come out as one sine, and what is shown
-// moves on when the next piece is heard. A second rate is resampled without a gap.
+// moves on when the next piece is heard. A second rate is resampled without a
+// gap; the encoders' delay and padding are cut exactly; two CUE tracks of one
+// file run on without the file being opened again.
 TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
     std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
     StopTrack();
@@ -250,29 +276,50 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         ~Restore() {
             StopTrack();
             AudioFree();
-            g_gaplessPlayback = false;
             AudioInit(0, 44100, nullptr);
         }
     } restore;
     struct {
+        const wchar_t* kind;  // WAVE pieces; halves made by the media script; "cue": two tracks of one WAVE
         int secondRate;
         bool shuffle, loopFromTheLast;
-    } cases[] = {{44100, false, false}, {48000, false, false}, {44100, true, false}, {44100, false, true}};
+    } cases[] = {{L"wav", 44100, false, false}, {L"wav", 48000, false, false}, {L"wav", 44100, true, false},
+                 {L"wav", 44100, false, true},  {L"cue", 44100, false, false},  {L"flac", 44100, false, false},
+                 {L"ogg", 44100, false, false}, {L"mp3", 44100, false, false}};
+    static std::wstring second;
     for (auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.secondRate << (c.shuffle ? " shuffled" : "") << (c.loopFromTheLast ? " looping" : ""));
+        SCOPED_TRACE(testing::Message() << c.kind << " " << c.secondRate << (c.shuffle ? " shuffled" : "")
+                                        << (c.loopFromTheLast ? " looping" : ""));
         ResetLibraryState(dir.path);
         EmptyPlayList();
         const uint32_t cut = 22050 + 321;
         double from = (double)cut / 44100;
-        ASSERT_TRUE(WriteSinePiece(media->File(L"p.wav"), 44100, 0.0, cut));
-        ASSERT_TRUE(WriteSinePiece(media->File(L"q.wav"), c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        std::wstring first;
+        bool lossy = !wcscmp(c.kind, L"ogg") || !wcscmp(c.kind, L"mp3");
+        if (!wcscmp(c.kind, L"wav")) {
+            first = media->File(L"p.wav");
+            second = media->File(L"q.wav");
+            ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
+            ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        } else if (!wcscmp(c.kind, L"cue")) {
+            // The second track starts 37/75 s (493 ms) in.
+            ASSERT_TRUE(WriteSinePiece(media->File(L"whole.wav"), 44100, 0.0, 44100));
+            ASSERT_TRUE(WriteTwoTrackSheet(media->File(L"halves.cue"), "whole.wav", "00:00:37"));
+            first = media->File(L"halves.cue\\01 One.wav");
+            second = media->File(L"halves.cue\\02 Two.wav");
+        } else {
+            // The same cut, encoded: 22371 frames, then the rest of the second.
+            first = TestExeFolder() + L"media\\half1." + c.kind;
+            second = TestExeFolder() + L"media\\half2." + c.kind;
+            if (GetFileAttributesW(first.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no test media (run through test.sh)";
+        }
         // Looping: the last entry plays first and the list starts again with the first.
-        AppendEntry(media->path.c_str(), c.loopFromTheLast ? L"q" : L"p", L"wav", 500);
-        AppendEntry(media->path.c_str(), c.loopFromTheLast ? L"p" : L"q", L"wav", 500);
+        AppendPath(c.loopFromTheLast ? second : first, 500);
+        AppendPath(c.loopFromTheLast ? first : second, 500);
         g_general.isShuffle = c.shuffle;
         g_general.isLoopPlayList = c.loopFromTheLast;
-        g_gaplessPlayback = true;
         ASSERT_TRUE(AudioInit(-1, 44100, nullptr));
+        LoadPluginsFrom(TestExeFolder());  // FLAC
         AudioOutputInfo info{};
         AudioGetOutputInfo(&info);
         if (c.shuffle) {
@@ -283,18 +330,28 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         } else {
             ASSERT_TRUE(PlayNext(false));
         }
-        ASSERT_EQ(Playing(), L"p");
+        ASSERT_EQ(currentPath.text, first);
         static bool sawAhead;
+        static int32_t heardAtTheSwitch;
         sawAhead = false;
+        heardAtTheSwitch = -1;
         TickUntil([] {
             sawAhead = sawAhead || NextTrackPath();
-            return wcsstr(currentPath.c_str(), L"q.wav") != nullptr;
+            if (currentPath.text != second) return false;
+            // Taken over when its start is heard, not when it was decoded.
+            heardAtTheSwitch = GetPosition();
+            return true;
         }, 3000);
         EXPECT_TRUE(sawAhead);
-        EXPECT_EQ(Playing(), L"q");
+        EXPECT_EQ(currentPath.text, second);
+        EXPECT_GE(heardAtTheSwitch, 0);
         EXPECT_EQ(GetStatus(), StatusPlaying);
         EXPECT_GT(seekLength, 400u);
         EXPECT_LT(seekLength, 600u);
+        if (!wcscmp(c.kind, L"cue")) {
+            EXPECT_EQ(ShownTrack().title, L"Two");
+            EXPECT_EQ(cueOffsetMs.load(), 493);
+        }
         if (c.loopFromTheLast) {
             // The list changes under the playing piece: nothing follows it now.
             g_general.isLoopPlayList = 0;
@@ -306,55 +363,94 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         AudioFree();
         std::string raw = ReadFileBytes(capture);
         if (raw.empty()) GTEST_SKIP() << "no ALSA capture file (run through test.sh)";
-        EXPECT_EQ(JoinedSineProblem(raw, (int)info.speakers, (int)info.freq, 1.0), "");
+        // Lossy halves ring a little where their signal starts and stops.
+        EXPECT_EQ(JoinedSineProblem(raw, (int)info.speakers, (int)info.freq, 1.0, lossy ? 0.06 : 0.04), "");
     }
 }
 
-// The track opened ahead never outlives a change: a seek, a pause, a loop, a
-// stop or another order drop it, and the tick opens the right one again.
+// The track opened ahead never outlives a change: a seek, a device switch, a
+// pause, a loop, a stop or another order drop it, and the tick opens the right one again.
 TEST_F(PlayOrderTest, TheTrackOpenedAheadFollowsEveryChange) {
-    struct Off {
-        ~Off() { g_gaplessPlayback = false; }
-    } off;
-    g_gaplessPlayback = true;
     Fill(L"abc");
     ASSERT_TRUE(PlayNext(false));
-    auto ahead = [] { return NextTrackPath() ? std::wstring(NextTrackPath()) : std::wstring(); };
-    auto tickOnce = [] {
-        Sleep(120);
-        PositionTick();
-    };
-    tickOnce();
-    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
     EXPECT_EQ(Playing(), L"a");  // what is shown stays until the end is heard
     SeekTo(100);
-    EXPECT_EQ(ahead(), L"");
-    tickOnce();
-    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(Ahead(), L"");
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    ReinitAudio(kKeepDevice);
+    EXPECT_EQ(Ahead(), L"");
+    EXPECT_EQ(Playing(), L"a");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    SeekTo(0);
     Pause();
-    EXPECT_EQ(ahead(), L"");
+    EXPECT_EQ(Ahead(), L"");
     Resume();
-    tickOnce();
-    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
     SetLoop(true);
-    EXPECT_EQ(ahead(), L"");
-    tickOnce();
-    EXPECT_EQ(ahead(), L"");  // a looping track has no end
+    EXPECT_EQ(Ahead(), L"");
+    TickOnce();
+    EXPECT_EQ(Ahead(), L"");  // a looping track has no end
     SetLoop(false);
-    tickOnce();
-    EXPECT_EQ(ahead(), media->File(L"b.wav"));
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
     // The list changes under it.
     RemoveEntry(1);
-    tickOnce();
-    EXPECT_EQ(ahead(), media->File(L"c.wav"));
+    TickOnce();
+    EXPECT_EQ(Ahead(), media->File(L"c.wav"));
     // The end plays the entry opened ahead, and nothing is left open after the last.
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(Playing(), L"c");
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    tickOnce();
-    EXPECT_EQ(ahead(), L"");
+    TickOnce();
+    EXPECT_EQ(Ahead(), L"");
     StopPlayOrder(false, false);
-    EXPECT_EQ(ahead(), L"");
+    EXPECT_EQ(Ahead(), L"");
+}
+
+// A CUE track runs on into the next track of its file on the same channel,
+// armed again after a device switch; the track after the file's last one
+// (another file) opens as always.
+TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
+    ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 3));
+    ASSERT_TRUE(WriteTwoTrackSheet(dir.File(L"album.cue"), "album.wav", "00:02:00"));
+    g_general.isScrobblerEnabled = 1;
+    g_stats.records.clear();  // an untagged second-long file of another test would match any
+    AppendPath(dir.File(L"album.cue\\01 One.wav"), 2000);
+    AppendPath(dir.File(L"album.cue\\02 Two.wav"), 1000);
+    Fill(L"a");
+    ASSERT_TRUE(PlayNext(false));
+    TickOnce();
+    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    // The listen is counted for the track heard.
+    auto listened = [] { return g_stats.current >= 0 ? g_stats.records[(size_t)g_stats.current] : ListenRecord{}; };
+    ReinitAudio(kKeepDevice);
+    EXPECT_EQ(Ahead(), L"");
+    EXPECT_EQ(ShownTrack().title, L"One");
+    EXPECT_EQ(listened().title, L"One");
+    TickOnce();
+    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    AudioChannel running = channel;
+    TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
+    EXPECT_EQ(currentPath.text, dir.File(L"album.cue\\02 Two.wav"));
+    EXPECT_EQ(ShownTrack().title, L"Two");
+    EXPECT_EQ(listened().title, L"Two");
+    EXPECT_EQ(listened().lengthMs, 1000);
+    EXPECT_EQ(channel.load(), running);  // the file was not opened again
+    EXPECT_EQ(cueOffsetMs.load(), 2000);
+    EXPECT_EQ(seekLength, 1000u);
+    EXPECT_GE(GetPosition(), 0);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    TickOnce();
+    EXPECT_EQ(Ahead(), L"");
+    TickUntil([] { return g_playList.nowPlaying == 2; }, 3000);
+    EXPECT_EQ(Playing(), L"a");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
 }
 
 TEST_F(PlayOrderTest, CommandsFlipTheirSwitchesAndShowCurrentReports) {

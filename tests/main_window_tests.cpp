@@ -1459,7 +1459,12 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     ResizeOverview(f.seek->width - 2, f.seek->height - 2);
     std::wstring song = dir.File(L"quiet end.wav");
     ASSERT_TRUE(WriteSineWav(song, 1, 44100, 440.0, 0.5, 2));  // 1 s of tone, then 2 s of silence
-    PlayFileNow(song.c_str());
+    ASSERT_TRUE(WriteSineWav(dir.File(L"next.wav"), 1));
+    // From the playlist, where the next entry would follow without a gap.
+    EmptyPlayList();
+    AppendEntry(dir.path.c_str(), L"quiet end", L"wav", 3000);
+    AppendEntry(dir.path.c_str(), L"next", L"wav", 1000);
+    ASSERT_TRUE(PlayEntry(0, false, false));
     ASSERT_EQ(GetStatus(), StatusPlaying);
     for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
     ASSERT_TRUE(g_engine.scanComplete);
@@ -1477,10 +1482,11 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     ResizeOverview(f.seek->width - 12, f.seek->height - 2);
     EXPECT_GE(g_overview.done, 148u);
     EXPECT_NE(g_overview.bits[(size_t)(half + 3) * ((g_overview.width + 3) & ~3) + toneX], 0);
-    // The track ends where its silence begins (the silent device runs in real time).
-    for (DWORD start = GetTickCount(); GetStatus() == StatusPlaying && GetTickCount() - start < 2500; Sleep(10))
+    // The track ends where its silence begins (the silent device runs in real time), and the next one plays.
+    for (DWORD start = GetTickCount(); g_playList.nowPlaying == 0 && GetTickCount() - start < 2500; Sleep(10))
         PumpMessages();
-    EXPECT_NE(GetStatus(), StatusPlaying);
+    EXPECT_EQ(g_playList.nowPlaying, 1u);
+    EXPECT_EQ(currentPath.text, dir.File(L"next.wav"));
 }
 
 // Waits (taking the window's messages) until the overview scan has completed.

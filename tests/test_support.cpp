@@ -124,7 +124,7 @@ bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint
     return WriteFileBytes(path, s);
 }
 
-std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds) {
+std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds, double stepLimit) {
     std::vector<float> s;
     const float* f = (const float*)raw.data();
     size_t nf = raw.size() / 4;
@@ -155,7 +155,7 @@ std::string JoinedSineProblem(const std::string& raw, int chans, int rate, doubl
     for (size_t i = first + 4; i <= last; i++) {
         quiet = fabsf(s[i]) < 0.01f ? quiet + 1 : 0;
         float d = fabsf(smooth(i) - smooth(i - 1));
-        if (quiet > 2 || d > 0.04f) {
+        if (quiet > 2 || d > stepLimit) {
             snprintf(text, sizeof(text), "%s at %.4f s", quiet > 2 ? "silence" : "a step", (double)(i - first) / rate);
             return text;
         }

@@ -33,8 +33,8 @@ bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint
 // `chans` channels at `rate`) that should hold one 440 Hz sine at level 0.5
 // lasting `seconds`: a length off by more than 4 ms, a silent run or a step
 // (looked for in the average of four frames, which a resampler's ringing near
-// half the rate leaves alone). Empty when nothing is.
-std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds);
+// half the rate leaves alone, against stepLimit). Empty when nothing is.
+std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds, double stepLimit = 0.04);
 // A small four-channel tracker module (ProTracker "M.K." layout) with one
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);
