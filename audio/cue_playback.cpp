@@ -3,7 +3,7 @@
 #include "audio/overview.h"
 #include "audio/player_events.h"
 #include "audio/track_display.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 
 bool PlaySheetTrack(TagRecord* sheet, const wchar_t* trackName) {
     std::wstring audio;

@@ -5,10 +5,11 @@
 // rest of the player relies on.
 #include <gtest/gtest.h>
 #include <string.h>
-#include "base/settings_store.h"
-#include "audio/engine.h"
+#include <memory>
+#include "base/settings_file.h"
 #include "library/playlist_file.h"
-#include "library/statistics.h"
+#include "library/statistics_file.h"
+#include "media/address_list.h"
 #include "media/cue_sheet.h"
 #include "media/tags.h"
 #include "tests/soak.h"
@@ -141,7 +142,19 @@ TEST(ParserSoak, CueSheetsAndM3uLists) {
             std::wstring audio = SheetAudioFile(sheet, name);
             ok = ok && audio.size() <= sheet.cueText.size() + 16;
             TrackLength(&sheet, name);
+            // As playing the track asks.
+            TagRecord fields = sheet;
+            size_t index = 0;
+            if (SheetTrackFields(&fields, name, &audio, &index)) {
+                int32_t start = 0, length = 0;
+                if (SheetTrackTimes(sheet, index, 600000, &start, &length)) ok = ok && start >= 0;
+            }
         }
+        // As the lists show it.
+        std::vector<SheetTrackRow> rows;
+        std::wstring extension, performer;
+        if (ListSheetTracks(sheet, &rows, &extension, &performer))
+            ok = ok && files > 0 && rows.size() <= sheet.cueText.size() / 5;
         // Every place a TRACK keyword stands, as adding asks.
         for (size_t at = sheet.cueText.find("TRACK"); at != std::string::npos; at = sheet.cueText.find("TRACK", at + 1)) {
             int32_t start = 0, length = 0;
