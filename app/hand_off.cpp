@@ -3,7 +3,7 @@
 #include "library/file_browser.h"
 #include "library/play_order.h"
 #include "library/playlist.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 #include "ui/list_view.h"
 #include <shlwapi.h>
 

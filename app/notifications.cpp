@@ -7,7 +7,7 @@
 #include "app/settings/settings_window.h"
 #include "audio/player_events.h"
 #include "audio/track_display.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 #include "base/general_settings.h"
 #include "media/file_groups.h"
 #include "library/play_order.h"

@@ -3,7 +3,7 @@
 #include "audio/overview.h"
 #include "audio/player_events.h"
 #include "audio/track_display.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 
 // A track that runs on from the one before on the same channel has nothing to
 // open: only its overview, tags and listen are new.

@@ -7,7 +7,8 @@
 #include "audio/overview.h"
 #include "audio/plugins.h"
 #include "audio/track_display.h"
-#include "media/cue_sheet.h"
+#include "media/address_list.h"
+#include "media/cue_files.h"
 #include "base/disk_file.h"
 #include <shlwapi.h>
 #include <stdio.h>
@@ -311,24 +312,6 @@ bool OpenTrackQuietly(const wchar_t* path, bool updateUi, bool noScan) {
     bool opened = OpenTrack(path, updateUi, noScan);
     g_quietOpen = wasQuiet;
     return opened;
-}
-
-std::wstring JoinListFileLines(const std::wstring& text) {
-    std::wstring out;
-    size_t at = 0;
-    while (at <= text.size()) {
-        size_t eol = text.find(L'\n', at);
-        if (eol == std::wstring::npos) eol = text.size();
-        size_t a = at, b = eol;
-        while (a < b && (text[a] == L' ' || text[a] == L'\r')) a++;
-        while (b > a && (text[b - 1] == L' ' || text[b - 1] == L'\r')) b--;
-        if (b > a && text[a] != L'#') {
-            if (!out.empty()) out += L'|';
-            out.append(text, a, b - a);
-        }
-        at = eol + 1;
-    }
-    return out;
 }
 
 static bool IsCueTrackPath(const wchar_t* path) {

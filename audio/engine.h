@@ -79,9 +79,6 @@ void SetTrackBounds(int32_t startMs, int32_t lengthMs);
 // on, the end rule runs there.
 void SetSkipSilenceAt(int64_t bytes);
 
-// A ".m3u" or ".cue" read as a list of addresses: lines joined with "|".
-std::wstring JoinListFileLines(const std::wstring& text);
-
 // What start-up and shutdown need.
 int32_t PositionToRemember();   // lastPlayedPos: -1 when nothing is open or loaded
 void ReopenLastTrack(const wchar_t* path, int32_t positionMs, bool fromPlayList);

@@ -5,15 +5,11 @@
 #include <stdint.h>
 #include <vector>
 #include "base/disk_file.h"
+#include "base/settings_file.h"
 #include "base/string_buffer.h"
 
 #define SettingsKeyAppend ((HKEY)(ULONG_PTR)500)
 #define SettingsKeyRewrite ((HKEY)(ULONG_PTR)501)
-
-struct SettingsEntry {
-    StringBuffer name;
-    StringBuffer value;
-};
 
 struct SettingsStore {
     DiskFile file;                       // the temporary file of a section being written
@@ -56,15 +52,6 @@ private:
 
 bool DeleteKeyTree(HKEY rootKey, const wchar_t* path);
 bool DeleteKeyTree(const wchar_t* path);  // under HKEY_CLASSES_ROOT
-
-// Number parsing of the file side.
-uint32_t ParseDecimal32(const wchar_t* text);
-uint64_t ParseHex64(const wchar_t* text);
-
-// Loads the entries of a section from the bytes of a whole settings file;
-// false when the section header is not there.
-bool ParseSettingsSection(const char* data, size_t size, const std::string& headerUtf8,
-                          std::vector<SettingsEntry>* entries);
 
 // A save of several sections of one file lands as one replacement of the file:
 // between BeginSettingsSave and EndSettingsSave, sections written with 500 and

@@ -3,7 +3,7 @@
 #include "media/file_groups.h"
 #include "library/playlist.h"
 #include "audio/track_display.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 #include "ui/list_view.h"
 #include "ui/ui_window.h"
 #include <atomic>

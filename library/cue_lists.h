@@ -2,7 +2,7 @@
 // rows, and the file list's merge of a sheet with its audio file's row.
 #pragma once
 #include <stdint.h>
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 
 class ListView;
 

@@ -7,7 +7,7 @@
 #include "base/general_settings.h"
 #include "base/messages.h"
 #include "audio/engine.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 #include "ui/list_view.h"
 
 bool fileOperationsAllowed = true;

@@ -9,7 +9,7 @@
 #include "library/playlist.h"
 #include "base/general_settings.h"
 #include "base/messages.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 #include "ui/dpi.h"
 #include "ui/list_view.h"
 #include "ui/ui_window.h"

@@ -6,14 +6,9 @@
 #include <string>
 #include <vector>
 #include "library/kept_aside.h"
+#include "library/statistics_file.h"
 
 struct TagRecord;
-
-struct ListenRecord {
-    std::wstring title, artist, album, year, genre;
-    int32_t lengthMs = 0;
-    int64_t listenMs = 0;
-};
 
 struct ListenStats {
     std::vector<ListenRecord> records;  // in the order they were created or loaded
@@ -26,21 +21,6 @@ struct ListenStats {
 };
 extern ListenStats g_stats;
 
-// Scrobbler.dcp: NUL-terminated UTF-8 fields under a bracketed header line.
-std::string SerializeStatistics(const std::vector<ListenRecord>& records);
-struct StatisticsRead {
-    // Every record the header announced was read and the data ended right
-    // after the last one: a save loses nothing of this file.
-    bool whole = false;
-    // Memory ran out while reading: the records complete so far are kept.
-    bool outOfMemory = false;
-};
-// False when the header does not match (no records then). A short or damaged
-// file keeps the records complete so far; a count larger than the records
-// present leaves a few empty records, no more than the rest of the file could
-// hold. What is reserved ahead is bounded by the file's own size, and a failed
-// allocation stops the reading with outOfMemory set instead of ending the program.
-bool ParseStatistics(const char* data, size_t size, std::vector<ListenRecord>* out, StatisticsRead* read = nullptr);
 // At start-up: false when the file is missing or foreign (records as they are, or none).
 bool LoadStatistics();
 // Writes beside the old file and replaces it in one step; a failure shows the

@@ -1,17 +1,11 @@
 #include "media/cue_sheet.h"
+#include "media/cue_parsed.h"
 #include "base/general_settings.h"
-#include "media/file_groups.h"
-#include <windows.h>
-#include <shlwapi.h>
-#include <algorithm>
-#include <memory>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
 
-static bool NoTags(const wchar_t*, TagRecord*) { return false; }
-static int32_t NoLength(const wchar_t*) { return 0; }
-CueProbes g_cueProbes = {NoTags, NoLength};
-
-// ---- the sheet read in one pass ------------------------------------------------
-//
 // Keywords count only at the start of a line: at the text start (after a UTF-8
 // mark) or after "\r\n" and any spaces. The text is walked once; each line
 // that starts with a keyword the player reads is noted with its place, and
@@ -20,31 +14,8 @@ CueProbes g_cueProbes = {NoTags, NoLength};
 
 static const size_t npos = std::string::npos;
 
-enum SheetKey : uint8_t { KeyFile, KeyTrack, KeyTitle, KeyPerformer, KeyIndex00, KeyIndex01, KeyRemSkip,
-                          KeyRemGenre, KeyRemDate, KeyRemComment, kSheetKeys };
 static const char* const kKeyText[kSheetKeys] = {"FILE", "TRACK", "TITLE", "PERFORMER", "INDEX 00", "INDEX 01",
                                                  "REM SKIP", "REM GENRE", "REM DATE", "REM COMMENT"};
-
-// A line that starts with a keyword: where the keyword stands and where the line ends.
-struct KeyLine {
-    size_t at = npos, end = npos;
-    SheetKey key = KeyFile;
-    bool Found() const { return at != npos; }
-};
-
-struct ParsedTrack {
-    KeyLine line;            // its TRACK line
-    KeyLine title, performer, index01, skip;  // the first of each in its block
-    KeyLine index00;         // its pregap, which ends the track before it
-    int file = -1;           // the FILE line before it (index into files)
-    bool fileInBlock = false;  // a FILE line stands between it and the next TRACK
-};
-
-struct ParsedSheet {
-    std::vector<KeyLine> files;  // every FILE line
-    std::vector<ParsedTrack> tracks;
-    KeyLine album[kSheetKeys];   // the sheet's own fields: the first of each before the first FILE
-};
 
 static bool HasUtf8Mark(const std::string& t) {
     return t.size() >= 3 && (uint8_t)t[0] == 0xEF && (uint8_t)t[1] == 0xBB && (uint8_t)t[2] == 0xBF;
@@ -55,7 +26,7 @@ static bool StartsWith(const std::string& t, size_t at, size_t end, const char* 
     return end - at >= n && t.compare(at, n, key) == 0;
 }
 
-static ParsedSheet ParseSheet(const std::string& t) {
+ParsedSheet ParseSheet(const std::string& t) {
     ParsedSheet s;
     ParsedTrack* track = nullptr;  // the block being read
     size_t lineStart = HasUtf8Mark(t) ? 3 : 0;
@@ -106,7 +77,7 @@ static ParsedSheet ParseSheet(const std::string& t) {
 // A keyword's value: it begins one character after the keyword; a value that
 // begins with a double quote ends at the next one on its line, any other at
 // the line end.
-static std::string Value(const std::string& t, const KeyLine& line) {
+std::string SheetValue(const std::string& t, const KeyLine& line) {
     if (!line.Found()) return {};
     size_t begin = line.at + strlen(kKeyText[line.key]) + 1;
     if (begin > line.end) begin = line.end;
@@ -123,7 +94,7 @@ static std::string Value(const std::string& t, const KeyLine& line) {
 }
 
 // The track whose TRACK line reads "TRACK 07" (at least two digits), or -1.
-static int FindTrack(const std::string& t, const ParsedSheet& s, int number) {
+int FindSheetTrack(const std::string& t, const ParsedSheet& s, int number) {
     char key[24];
     snprintf(key, sizeof(key), "TRACK %02i", number);
     for (size_t i = 0; i < s.tracks.size(); i++)
@@ -133,19 +104,19 @@ static int FindTrack(const std::string& t, const ParsedSheet& s, int number) {
 
 static bool IsUtf8Sheet(const TagRecord& sheet) { return sheet.cueEmbedded || HasUtf8Mark(sheet.cueText); }
 
-static std::wstring Decode(const TagRecord& sheet, const std::string& value, bool fileName = false) {
+std::wstring DecodeSheetValue(const TagRecord& sheet, const std::string& value, bool fileName) {
     UINT cp = IsUtf8Sheet(sheet) ? CP_UTF8 : fileName ? CP_ACP : (g_general.globalCP ? g_general.globalCP : CP_ACP);
     StringBuffer b;
     b.SetFromBytes(value.data(), value.size(), cp);
     return b.text;
 }
 
-static std::wstring FolderOf(const std::wstring& path) {
+std::wstring FolderOfPath(const std::wstring& path) {
     size_t slash = path.rfind(L'\\');
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-static int LeadingNumber(const wchar_t* name) {
+int TrackNumberOf(const wchar_t* name) {
     int n = 0;
     while (*name >= L'0' && *name <= L'9' && n < 100000) n = n * 10 + (*name++ - L'0');
     return n;
@@ -164,99 +135,41 @@ int32_t CueTimeMs(const std::string& text) {
     return ms > INT32_MAX ? INT32_MAX : (int32_t)ms;
 }
 
-// ---- the sheet ------------------------------------------------------------------
-
-static bool ReadWholeFile(const wchar_t* path, std::string* bytes) {
-    HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(f, &size) && size.QuadPart <= (LONGLONG)kMaxCueSheetBytes;
-    if (ok) {
-        bytes->resize((size_t)size.QuadPart);
-        DWORD got = 0;
-        ok = bytes->empty() || (ReadFile(f, bytes->data(), (DWORD)bytes->size(), &got, nullptr) && got == bytes->size());
-    }
-    CloseHandle(f);
-    return ok;
-}
-
 std::string SheetTextFromFile(std::string bytes) {
     if (bytes.size() >= 2 && (uint8_t)bytes[0] == 0xFF && (uint8_t)bytes[1] == 0xFE) {
-        // UTF-16: the whole text becomes UTF-8, its mark with it.
+        // UTF-16: the whole text becomes UTF-8, its mark with it. One unit a
+        // wchar_t, whatever wchar_t's width: the native test build's is 32 bits.
         std::wstring w(bytes.size() / 2, L'\0');
-        memcpy(w.data(), bytes.data(), w.size() * 2);
+        for (size_t i = 0; i < w.size(); i++) w[i] = (wchar_t)((uint8_t)bytes[2 * i] | (uint8_t)bytes[2 * i + 1] << 8);
         bytes = WideToUtf8(w.data() + 1, w.size() - 1);
         bytes.insert(0, "\xEF\xBB\xBF");
     }
     return bytes;
 }
 
-bool LoadSheet(const wchar_t* path, TagRecord* sheet) {
-    DWORD a = GetFileAttributesW(path);
-    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return false;
-    if (IsListFile(path)) {
-        std::string bytes;
-        if (!ReadWholeFile(path, &bytes)) return false;
-        sheet->cueText = SheetTextFromFile(std::move(bytes));
-        sheet->hasCue = true;
-        sheet->cueEmbedded = false;
-        sheet->path.Set(path);
-        return true;
-    }
-    TagRecord tags;
-    if (!g_cueProbes.tags(path, &tags) || !tags.hasCue || tags.cueText.size() > kMaxCueSheetBytes) return false;
-    sheet->cueText = tags.cueText;
-    sheet->hasCue = true;
-    sheet->cueEmbedded = true;
-    sheet->path.Set(path);
-    sheet->lengthMs = tags.lengthMs;
-    return true;
-}
-
 int CountSheetFiles(const TagRecord& sheet) { return (int)ParseSheet(sheet.cueText).files.size(); }
 
 std::wstring SheetAudioFile(const TagRecord& sheet, const wchar_t* trackName) {
     ParsedSheet s = ParseSheet(sheet.cueText);
-    int track = FindTrack(sheet.cueText, s, LeadingNumber(trackName));
+    int track = FindSheetTrack(sheet.cueText, s, TrackNumberOf(trackName));
     if (track < 0 || s.tracks[(size_t)track].file < 0) return {};
-    std::string file = Value(sheet.cueText, s.files[(size_t)s.tracks[(size_t)track].file]);
-    return FolderOf(sheet.path.text) + Decode(sheet, file, true);
-}
-
-static bool Exists(const std::wstring& path) {
-    DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FindAudioFile(std::wstring* path) {
-    if (Exists(*path)) return true;
-    size_t dot = path->rfind(L'.');
-    size_t slash = path->rfind(L'\\');
-    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return false;
-    for (int g = GroupLossless; g <= GroupMusic; g++)
-        for (const std::wstring& e : g_fileGroups.groups[g].patterns) {
-            std::wstring candidate = path->substr(0, dot + 1) + e;
-            if (Exists(candidate)) {
-                *path = candidate;
-                return true;
-            }
-        }
-    return false;
+    std::string file = SheetValue(sheet.cueText, s.files[(size_t)s.tracks[(size_t)track].file]);
+    return FolderOfPath(sheet.path.text) + DecodeSheetValue(sheet, file, true);
 }
 
 // A track starts at its INDEX 01 and ends where the next track of the same
 // FILE begins: at its INDEX 00 (its pregap), else its INDEX 01. The last
 // track of a file ends with the audio.
-static bool TimesOf(const std::string& t, const ParsedSheet& s, size_t track, int32_t totalMs, int32_t* startMs,
-                    int32_t* lengthMs) {
+bool SheetTimesOf(const std::string& t, const ParsedSheet& s, size_t track, int32_t totalMs, int32_t* startMs,
+                  int32_t* lengthMs) {
     const ParsedTrack& k = s.tracks[track];
     if (!k.index01.Found()) return false;
-    int32_t start = CueTimeMs(Value(t, k.index01));
+    int32_t start = CueTimeMs(SheetValue(t, k.index01));
     int32_t end = totalMs;
     if (track + 1 < s.tracks.size() && !k.fileInBlock) {
         const ParsedTrack& next = s.tracks[track + 1];
-        if (next.index00.Found()) end = CueTimeMs(Value(t, next.index00));
-        else if (next.index01.Found()) end = CueTimeMs(Value(t, next.index01));
+        if (next.index00.Found()) end = CueTimeMs(SheetValue(t, next.index00));
+        else if (next.index01.Found()) end = CueTimeMs(SheetValue(t, next.index01));
     }
     *startMs = start;
     *lengthMs = end - start;
@@ -266,24 +179,24 @@ static bool TimesOf(const std::string& t, const ParsedSheet& s, size_t track, in
 bool TrackTimes(const TagRecord& sheet, size_t position, int32_t totalMs, int32_t* startMs, int32_t* lengthMs) {
     ParsedSheet s = ParseSheet(sheet.cueText);
     for (size_t i = 0; i < s.tracks.size(); i++)
-        if (s.tracks[i].line.at == position) return TimesOf(sheet.cueText, s, i, totalMs, startMs, lengthMs);
+        if (s.tracks[i].line.at == position) return SheetTimesOf(sheet.cueText, s, i, totalMs, startMs, lengthMs);
     return false;
 }
 
 int32_t TrackLength(TagRecord* sheet, const wchar_t* trackName) {
-    int n = LeadingNumber(trackName);
+    int n = TrackNumberOf(trackName);
     sheet->track.Set(std::to_wstring(n).c_str());
     ParsedSheet s = ParseSheet(sheet->cueText);
-    int track = FindTrack(sheet->cueText, s, n);
+    int track = FindSheetTrack(sheet->cueText, s, n);
     int32_t start = 0, length = 0;
-    if (track < 0 || !TimesOf(sheet->cueText, s, (size_t)track, sheet->lengthMs, &start, &length)) return 0;
+    if (track < 0 || !SheetTimesOf(sheet->cueText, s, (size_t)track, sheet->lengthMs, &start, &length)) return 0;
     return length;
 }
 
 // The extension of the sheet's first FILE name (the whole name when it has no dot).
 static bool SheetExtension(const TagRecord& sheet, const ParsedSheet& s, std::wstring* extension) {
     if (s.files.empty()) return false;
-    std::wstring fileName = Decode(sheet, Value(sheet.cueText, s.files[0]), true);
+    std::wstring fileName = DecodeSheetValue(sheet, SheetValue(sheet.cueText, s.files[0]), true);
     size_t dot = fileName.rfind(L'.');
     *extension = dot == std::wstring::npos ? fileName : fileName.substr(dot + 1);
     return true;
@@ -303,18 +216,18 @@ static void ForEachTrack(const TagRecord& sheet, const ParsedSheet& s, Visit vis
     for (size_t i = 0; i < s.tracks.size(); i++) {
         const ParsedTrack& k = s.tracks[i];
         if (k.skip.Found()) continue;
-        std::string number = Value(t, k.line);
+        std::string number = SheetValue(t, k.line);
         size_t space = number.find(' ');
         if (space != npos) number.resize(space + 1);
-        SheetTrack track{i, Decode(sheet, number), {}, {}};
+        SheetTrack track{i, DecodeSheetValue(sheet, number), {}, {}};
         if (k.title.Found()) {
-            track.title = Decode(sheet, Value(t, k.title));
+            track.title = DecodeSheetValue(sheet, SheetValue(t, k.title));
         } else {
             wchar_t fallback[32];
             swprintf(fallback, 32, L"Track %02i", atoi(number.c_str()));
             track.title = fallback;
         }
-        if (k.performer.Found()) track.performer = Decode(sheet, Value(t, k.performer));
+        if (k.performer.Found()) track.performer = DecodeSheetValue(sheet, SheetValue(t, k.performer));
         visit(track);
     }
 }
@@ -324,10 +237,10 @@ bool ListSheetTracks(const TagRecord& sheet, std::vector<SheetTrackRow>* rows, s
     ParsedSheet s = ParseSheet(sheet.cueText);
     if (!SheetExtension(sheet, s, extension)) return false;
     const KeyLine& performer = s.album[KeyPerformer];
-    *albumPerformer = performer.Found() ? Decode(sheet, Value(sheet.cueText, performer)) : L"";
+    *albumPerformer = performer.Found() ? DecodeSheetValue(sheet, SheetValue(sheet.cueText, performer)) : L"";
     ForEachTrack(sheet, s, [&](const SheetTrack& track) {
         SheetTrackRow row{track.number, track.title, track.performer, false, 0, 0};
-        row.timed = TimesOf(sheet.cueText, s, track.index, sheet.lengthMs, &row.startMs, &row.lengthMs);
+        row.timed = SheetTimesOf(sheet.cueText, s, track.index, sheet.lengthMs, &row.startMs, &row.lengthMs);
         rows->push_back(std::move(row));
     });
     return true;
@@ -340,133 +253,30 @@ static bool IsAbsolute(const std::wstring& name) {
 bool SheetTrackFields(TagRecord* sheet, const wchar_t* trackName, std::wstring* audio, size_t* trackIndex) {
     const std::string& t = sheet->cueText;
     ParsedSheet s = ParseSheet(t);
-    int n = LeadingNumber(trackName);
+    int n = TrackNumberOf(trackName);
     sheet->track.Set(std::to_wstring(n).c_str());
     struct { SheetKey key; StringBuffer* field; } album[] = {
         {KeyRemGenre, &sheet->genre}, {KeyRemDate, &sheet->year}, {KeyRemComment, &sheet->comment},
         {KeyTitle, &sheet->album}, {KeyPerformer, &sheet->artist}};
     for (auto& a : album)
-        if (s.album[a.key].Found()) a.field->Set(Decode(*sheet, Value(t, s.album[a.key])).c_str());
+        if (s.album[a.key].Found()) a.field->Set(DecodeSheetValue(*sheet, SheetValue(t, s.album[a.key])).c_str());
     audio->clear();
-    int track = FindTrack(t, s, n);
+    int track = FindSheetTrack(t, s, n);
     if (track < 0) return false;
     const ParsedTrack& k = s.tracks[(size_t)track];
     if (sheet->cueEmbedded) {
         *audio = sheet->path.text;
     } else if (k.file >= 0) {
-        *audio = Decode(*sheet, Value(t, s.files[(size_t)k.file]), true);
-        if (!IsAbsolute(*audio)) *audio = FolderOf(sheet->path.text) + *audio;
+        *audio = DecodeSheetValue(*sheet, SheetValue(t, s.files[(size_t)k.file]), true);
+        if (!IsAbsolute(*audio)) *audio = FolderOfPath(sheet->path.text) + *audio;
     }
-    if (k.title.Found()) sheet->title.Set(Decode(*sheet, Value(t, k.title)).c_str());
-    if (k.performer.Found()) sheet->artist.Set(Decode(*sheet, Value(t, k.performer)).c_str());
+    if (k.title.Found()) sheet->title.Set(DecodeSheetValue(*sheet, SheetValue(t, k.title)).c_str());
+    if (k.performer.Found()) sheet->artist.Set(DecodeSheetValue(*sheet, SheetValue(t, k.performer)).c_str());
     *trackIndex = (size_t)track;
     return true;
 }
 
 bool SheetTrackTimes(const TagRecord& sheet, size_t track, int32_t totalMs, int32_t* startMs, int32_t* lengthMs) {
     ParsedSheet s = ParseSheet(sheet.cueText);
-    return track < s.tracks.size() && TimesOf(sheet.cueText, s, track, totalMs, startMs, lengthMs);
-}
-
-// ---- the player's uses ------------------------------------------------------------
-
-bool IsListFile(const wchar_t* path) {
-    const wchar_t* ext = PathFindExtensionW(path);
-    return lstrcmpiW(ext, L".cue") == 0 || lstrcmpiW(ext, L".m3u") == 0;
-}
-
-bool HasEmbeddedCueSheet(const wchar_t* path) {
-    TagRecord tags;
-    return g_cueProbes.tags(path, &tags) && tags.hasCue;
-}
-
-bool SplitTrackPath(const wchar_t* trackPath, std::wstring* container, std::wstring* name) {
-    std::wstring p = trackPath;
-    size_t slash = p.rfind(L'\\');
-    if (slash == std::wstring::npos) return false;
-    *container = p.substr(0, slash);
-    *name = p.substr(slash + 1);
-    return true;
-}
-
-bool IsMergedCueName(const wchar_t* name) {
-    const wchar_t* bar = wcsrchr(name, L'|');
-    return bar && lstrcmpiW(bar, L"| cue") == 0;
-}
-
-static void FillAudioFiles(CueSheet* sheet) {
-    const std::string& t = sheet->record.cueText;
-    for (const KeyLine& file : ParseSheet(t).files)
-        sheet->audioFiles.push_back(FolderOf(sheet->path) + Decode(sheet->record, Value(t, file), true));
-}
-
-bool ReadCueSheet(const wchar_t* path, CueSheet* sheet) {
-    if (!LoadSheet(path, &sheet->record) || sheet->record.cueEmbedded) return false;
-    sheet->path = path;
-    FillAudioFiles(sheet);
-    return !sheet->audioFiles.empty();
-}
-
-bool ReadEmbeddedCueSheet(const wchar_t* audioPath, CueSheet* sheet) {
-    if (!LoadSheet(audioPath, &sheet->record) || !sheet->record.cueEmbedded) return false;
-    sheet->path = audioPath;
-    sheet->audioFiles.push_back(audioPath);
-    return true;
-}
-
-// The sheet last asked about: its text read and indexed once, and the
-// lengths of the audio files its tracks play, each probed once.
-struct CueTrackLengths::Sheet {
-    std::wstring container;
-    TagRecord record;
-    ParsedSheet parsed;
-    std::vector<std::pair<std::wstring, int32_t>> audioLengths;
-};
-
-CueTrackLengths::CueTrackLengths() = default;
-CueTrackLengths::~CueTrackLengths() = default;
-
-bool CueTrackLengths::Length(const wchar_t* trackPath, int32_t* lengthMs) {
-    std::wstring container, name;
-    if (!SplitTrackPath(trackPath, &container, &name)) return false;
-    if (!last || _wcsicmp(last->container.c_str(), container.c_str()) != 0) {
-        auto fresh = std::make_unique<Sheet>();
-        if (!LoadSheet(container.c_str(), &fresh->record)) return false;
-        fresh->container = container;
-        fresh->parsed = ParseSheet(fresh->record.cueText);
-        last = std::move(fresh);
-    }
-    const std::string& t = last->record.cueText;
-    const ParsedSheet& s = last->parsed;
-    int track = FindTrack(t, s, LeadingNumber(name.c_str()));
-    int32_t total = last->record.lengthMs;  // an embedded sheet's is its own file's
-    if (!last->record.cueEmbedded) {
-        total = 0;
-        int file = track >= 0 ? s.tracks[(size_t)track].file : -1;
-        if (file >= 0) {
-            std::wstring audio = FolderOf(container) + Decode(last->record, Value(t, s.files[(size_t)file]), true);
-            auto known = std::find_if(last->audioLengths.begin(), last->audioLengths.end(),
-                                      [&](const auto& a) { return _wcsicmp(a.first.c_str(), audio.c_str()) == 0; });
-            if (known == last->audioLengths.end()) {
-                int32_t probed = g_cueProbes.length(audio.c_str());
-                last->audioLengths.emplace_back(audio, probed > 0 ? probed : 0);
-                known = last->audioLengths.end() - 1;
-            }
-            total = known->second;
-        }
-    }
-    int32_t start = 0, length = 0;
-    *lengthMs = track >= 0 && TimesOf(t, s, (size_t)track, total, &start, &length) ? length : 0;
-    return true;
-}
-
-bool CueTrackLength(const wchar_t* trackPath, int32_t* lengthMs) {
-    CueTrackLengths lengths;
-    return lengths.Length(trackPath, lengthMs);
-}
-
-bool SingleAudioFile(const CueSheet& sheet, std::wstring* audioPath) {
-    if (sheet.audioFiles.size() != 1 || !Exists(sheet.audioFiles[0])) return false;
-    *audioPath = sheet.audioFiles[0];
-    return true;
+    return track < s.tracks.size() && SheetTimesOf(sheet.cueText, s, track, totalMs, startMs, lengthMs);
 }

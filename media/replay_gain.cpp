@@ -61,7 +61,7 @@ bool ParsePeakText(const char* text, size_t n, float* peak) {
 }
 
 bool NoteReplayGainField(ReplayGainTags* g, const char* name, const char* value, size_t n) {
-    if (!name || _strnicmp(name, "REPLAYGAIN_", 11) && _strnicmp(name, "R128_", 5)) return false;
+    if (!name || (_strnicmp(name, "REPLAYGAIN_", 11) && _strnicmp(name, "R128_", 5))) return false;
     float v;
     if (!lstrcmpiA(name, "REPLAYGAIN_TRACK_GAIN")) {
         if (ParseGainText(value, n, &v)) g->trackGain = v, g->hasTrackGain = true;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the parsers that need no Windows natively with AddressSanitizer and
+# Builds the player's parsers natively with AddressSanitizer and
 # UndefinedBehaviorSanitizer (tests/native/) and runs their soak. Argument:
 # the build folder (default build/native). SONVALE_SOAK scales the soak as in
 # the Windows suite.

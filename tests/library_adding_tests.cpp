@@ -14,7 +14,7 @@
 #include "app/hand_off.h"
 #include "base/paths.h"
 #include "audio/engine.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 
 struct AddingTest : testing::Test {
     ScratchFolder tree{L"adding"};

@@ -14,7 +14,7 @@
 #include "app/general_settings.h"
 #include "base/paths.h"
 #include "audio/engine.h"
-#include "media/cue_sheet.h"
+#include "media/cue_files.h"
 
 // The shell's delete, without its question: the lists it was given.
 static std::vector<std::vector<std::wstring>> g_deletes;

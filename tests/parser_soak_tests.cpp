@@ -5,10 +5,11 @@
 // rest of the player relies on.
 #include <gtest/gtest.h>
 #include <string.h>
-#include "base/settings_store.h"
-#include "audio/engine.h"
+#include <memory>
+#include "base/settings_file.h"
 #include "library/playlist_file.h"
-#include "library/statistics.h"
+#include "library/statistics_file.h"
+#include "media/address_list.h"
 #include "media/cue_sheet.h"
 #include "media/tags.h"
 #include "tests/soak.h"
@@ -50,7 +51,8 @@ std::string Id3v2Sample(int version, bool extended) {
                      : std::vector<std::pair<std::string, std::string>>{
                            {"TIT2", "\x03" "Caf\xC3\xA9"s}, {"TPE1", "\x01\xFF\xFE" "A\0B\0"s}, {"TALB", "\x02\0X\0Y"s},
                            {"TCON", "\0(17)Indie"s}, {"COMM", "\x01" "eng\xFF\xFE\0\0\xFF\xFEh\0i\0"s},
-                           {"APIC", "\0image/png\0\x03\0"s + std::string(300, '\x89')}, {"TRCK", "\0" "3/9"s}};
+                           {"APIC", "\0image/png\0\x03\0"s + std::string(300, '\x89')}, {"TRCK", "\0" "3/9"s},
+                           {"TXXX", "\0REPLAYGAIN_TRACK_GAIN\0-3.50 dB"s}, {"TXXX", "\x01\xFF\xFEP\0\0\0\xFF\xFE" "1\0"s}};
     std::string body;
     if (extended) body += version == 4 ? SyncSafe(6) + "\x01\0"s : Be32(6) + std::string(6, '\0');
     for (auto& [id, data] : frames) {
@@ -97,6 +99,7 @@ TEST(ParserSoak, TagBlocks) {
     // Ogg comments, APE items, MP4 atoms and WMA attributes all reach the
     // player as name=value lists; each type has names of its own.
     std::string ogg = "TITLE=T\0ARTIST=A\r\nB\0album=Al\0DATE=2001\0TRACKNUMBER=4\0GENRE=Jazz\0"
+                      "REPLAYGAIN_ALBUM_GAIN=+1,5dB\0REPLAYGAIN_TRACK_PEAK=0.98\0R128_TRACK_GAIN=-512\0"
                       "cuesheet=FILE \"a.flac\" WAVE\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n\0\0"s;
     std::string ape = "Title=x\0Artist=y\0Comment=zz\0Year=1990\0Track=1/2\0\0"s;
     std::string mp4 = "title=m\0artist=n\0album=o\0date=2020-01-01\0comment=\xE2\x82\xAC\0\0"s;
@@ -141,7 +144,19 @@ TEST(ParserSoak, CueSheetsAndM3uLists) {
             std::wstring audio = SheetAudioFile(sheet, name);
             ok = ok && audio.size() <= sheet.cueText.size() + 16;
             TrackLength(&sheet, name);
+            // As playing the track asks.
+            TagRecord fields = sheet;
+            size_t index = 0;
+            if (SheetTrackFields(&fields, name, &audio, &index)) {
+                int32_t start = 0, length = 0;
+                if (SheetTrackTimes(sheet, index, 600000, &start, &length)) ok = ok && start >= 0;
+            }
         }
+        // As the lists show it.
+        std::vector<SheetTrackRow> rows;
+        std::wstring extension, performer;
+        if (ListSheetTracks(sheet, &rows, &extension, &performer))
+            ok = ok && files > 0 && rows.size() <= sheet.cueText.size() / 5;
         // Every place a TRACK keyword stands, as adding asks.
         for (size_t at = sheet.cueText.find("TRACK"); at != std::string::npos; at = sheet.cueText.find("TRACK", at + 1)) {
             int32_t start = 0, length = 0;

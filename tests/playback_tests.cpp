@@ -5,6 +5,7 @@
 #include <bass.h>
 #include "app/general_settings.h"
 #include "audio/engine.h"
+#include "media/address_list.h"
 #include "audio/plugins.h"
 #include "media/file_groups.h"
 #include "media/replay_gain.h"

@@ -1,10 +1,12 @@
 // A recursive lock that gives back what it holds when it goes.
 //
 // MinGW's std::mutex and std::recursive_mutex (posix thread model) have
-// trivial destructors that never destroy their pthread mutex, and winpthreads
-// gives a mutex that once saw contention an event of its own: every such lock
-// destroyed leaks a handle. Locks that come and go with channels and streams
-// are this one instead (a critical section, deleted with it).
+// trivial destructors that never destroy their pthread mutex. winpthreads
+// gives a recursive mutex memory once it is used and an event once it saw
+// contention: every such lock destroyed leaks them. (Its plain mutex holds
+// neither, so a std::mutex may come and go: 3,000 contended ones leave no
+// handle and no memory behind.) Recursive locks that come and go with
+// channels and streams are this one instead (a critical section, deleted with it).
 #pragma once
 #include <windows.h>
 
