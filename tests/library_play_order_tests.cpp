@@ -490,10 +490,13 @@ TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
 // over when it sounds; a seek drops it; the sheet's first track after its
 // last opens the file again rather than running on.
 TEST_F(PlayOrderTest, ACueTrackAfterAnotherFileIsOpenedAheadWithinItsBounds) {
-    ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 3));
+    // Two is longer than the untagged a.wav, whose listen record would match any track of its length.
+    ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 4));
     ASSERT_TRUE(WriteTwoTrackSheet(dir.File(L"album.cue"), "album.wav", "00:02:00"));
+    g_general.isScrobblerEnabled = 1;
+    g_stats.records.clear();
     Fill(L"a");
-    AppendPath(dir.File(L"album.cue\\02 Two.wav"), 1000);
+    AppendPath(dir.File(L"album.cue\\02 Two.wav"), 2000);
     AppendPath(dir.File(L"album.cue\\01 One.wav"), 2000);
     ASSERT_TRUE(PlayNext(false));
     TickOnce();
@@ -504,15 +507,18 @@ TEST_F(PlayOrderTest, ACueTrackAfterAnotherFileIsOpenedAheadWithinItsBounds) {
     EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(ShownTrack().title, L"Two");
+    EXPECT_TRUE(HasNowPlayingLook(1));
+    ASSERT_GE(g_stats.current, 0);
+    EXPECT_EQ(g_stats.records[(size_t)g_stats.current].title, L"Two");
     EXPECT_EQ(cueOffsetMs.load(), 2000);
-    EXPECT_EQ(seekLength, 1000u);
+    EXPECT_EQ(seekLength, 2000u);
     // Heard from the track's start on, not from the file's.
     EXPECT_GE(GetPosition(), 0);
     EXPECT_LT(GetPosition(), 300);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     TickOnce();
     EXPECT_EQ(Ahead(), dir.File(L"album.cue\\01 One.wav"));
-    TickUntil([] { return g_playList.nowPlaying == 2; }, 3000);
+    TickUntil([] { return g_playList.nowPlaying == 2; }, 4000);
     EXPECT_EQ(ShownTrack().title, L"One");
     EXPECT_EQ(cueOffsetMs.load(), 0);
     EXPECT_EQ(seekLength, 2000u);
