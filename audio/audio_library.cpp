@@ -133,6 +133,11 @@ bool AudioSetPositionBytes(AudioChannel ch, int64_t bytes) {
     return BASS_ChannelSetPosition(ch, (QWORD)bytes, BASS_POS_BYTE) != FALSE;
 }
 
+bool AudioSetEndBytes(AudioChannel ch, int64_t bytes) {
+    if (bytes < 0) return false;
+    return BASS_ChannelSetPosition(ch, (QWORD)bytes, BASS_POS_END) != FALSE;
+}
+
 double AudioBytesToSeconds(AudioChannel ch, int64_t bytes) {
     if (bytes < 0) return -1.0;
     return BASS_ChannelBytes2Seconds(ch, (QWORD)bytes);

@@ -75,6 +75,9 @@ void AudioFreeChannel(AudioChannel ch);
 int64_t AudioLengthBytes(AudioChannel ch);
 int64_t AudioPositionBytes(AudioChannel ch);
 bool AudioSetPositionBytes(AudioChannel ch, int64_t bytes);
+// Where the channel ends, as a file ends at its last sample (its END sync, and
+// stopped once that sample is heard); the length or past it for the file's own end.
+bool AudioSetEndBytes(AudioChannel ch, int64_t bytes);
 double AudioBytesToSeconds(AudioChannel ch, int64_t bytes);  // -1.0 on failure
 int64_t AudioSecondsToBytes(AudioChannel ch, double seconds);
 

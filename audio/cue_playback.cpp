@@ -37,17 +37,24 @@ bool PlayCueTrack(const wchar_t* trackPath) {
     std::wstring container, name;
     TagRecord sheet;
     if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    return ShowSheetTrack(&sheet, name.c_str(), ContinueIntoTrackAhead(trackPath));
+    bool nothingToOpen = TakeOverTrackAhead(trackPath) || ContinueIntoTrackAhead(trackPath);
+    return ShowSheetTrack(&sheet, name.c_str(), nothingToOpen);
+}
+
+bool FindSheetTrack(const wchar_t* trackPath, SheetTrackPlace* place) {
+    std::wstring container, name;
+    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &place->sheet)) return false;
+    return SheetTrackFields(&place->sheet, name.c_str(), &place->audio, &place->track) && !place->audio.empty() &&
+           FindAudioFile(&place->audio);
+}
+
+bool SheetTrackBounds(const SheetTrackPlace& place, int32_t fileMs, int32_t* startMs, int32_t* lengthMs) {
+    return SheetTrackTimes(place.sheet, place.track, fileMs, startMs, lengthMs) && *lengthMs > 0;
 }
 
 bool SheetTrackFollows(const wchar_t* trackPath, const wchar_t* audioPath, int32_t fileMs, int32_t endMs,
                        int32_t* startMs, int32_t* lengthMs) {
-    std::wstring container, name, audio;
-    TagRecord sheet;
-    size_t track = 0;
-    if (!SplitTrackPath(trackPath, &container, &name) || !LoadSheet(container.c_str(), &sheet)) return false;
-    if (!SheetTrackFields(&sheet, name.c_str(), &audio, &track) || audio.empty() || !FindAudioFile(&audio) ||
-        _wcsicmp(audio.c_str(), audioPath) != 0)
-        return false;
-    return SheetTrackTimes(sheet, track, fileMs, startMs, lengthMs) && *startMs == endMs && *lengthMs > 0;
+    SheetTrackPlace place;
+    if (!FindSheetTrack(trackPath, &place) || _wcsicmp(place.audio.c_str(), audioPath) != 0) return false;
+    return SheetTrackBounds(place, fileMs, startMs, lengthMs) && *startMs == endMs;
 }

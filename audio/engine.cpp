@@ -38,6 +38,9 @@ bool g_gaplessPlayback = true;
 // mixer; and the path it belongs to. Only the window's thread touches these.
 static AudioChannel g_nextChannel = 0;
 static std::wstring g_nextPath;
+// A CUE track opened ahead: its audio file, opened within the bounds below.
+static bool g_nextBounded = false;
+static std::wstring g_nextAudio;
 // Or the CUE track that follows the current one in the same file: the current
 // channel runs on into it (g_nextContinues), within these bounds.
 static bool g_nextContinues = false;
@@ -47,12 +50,12 @@ static std::wstring g_refusedPath;
 static AudioChannel g_refusedAfter = 0;
 static bool g_bounded = false;  // the current track has an end of its own (a CUE track)
 static AudioSync g_boundSync = 0;  // the sync at that end
-// Read by the end rule on the mixing thread: run on at the bound instead of
-// stopping; and set by it when it did.
+static int64_t g_boundEndBytes = 0;  // where that end is: the channel ends there as at a file's end
+// Read by the end rule on the mixing thread: run on at the bound, to the end
+// of the next track, instead of ending there; and set by it when it did.
 static std::atomic<bool> g_runOnAtBound{false};
+static std::atomic<int64_t> g_runOnEndBytes{0};
 static std::atomic<bool> g_ranOnPastBound{false};
-// The bound is the file's own end: the channel ends there as a plain file does.
-static std::atomic<bool> g_boundAtFileEnd{false};
 // Reopening the last track at start-up stays quiet when the file is gone.
 static bool g_quietOpen = false;
 
@@ -112,10 +115,14 @@ void DropNextTrack() {
         AudioFreeChannel(g_nextChannel);
     }
     g_nextChannel = 0;
-    g_nextContinues = false;
+    g_nextBounded = false;
+    g_nextAudio.clear();
     // A bound the mixer already ran past stays passed: the tick ends the
-    // track when that is heard, and the play order goes on from there.
+    // track when that is heard, and the play order goes on from there; the
+    // channel ends at the bound again (at once, when it is past it).
     g_runOnAtBound = false;
+    if (g_nextContinues && channel) AudioSetEndBytes(channel, g_boundEndBytes);
+    g_nextContinues = false;
     g_nextPath.clear();
 }
 
@@ -129,6 +136,14 @@ static uint32_t LengthMsOf(AudioChannel ch) {
 
 static bool IsCueTrackPath(const wchar_t* path);
 
+// Where a CUE track of a channel's file ends. One at the file's end (give or
+// take the rounding of milliseconds) is the file's own end.
+static int64_t BoundEndBytes(AudioChannel ch, int32_t startMs, int32_t lengthMs) {
+    int64_t end = AudioSecondsToBytes(ch, ((double)startMs + lengthMs) * 0.001);
+    int64_t total = AudioLengthBytes(ch);
+    return total >= 0 && total - end <= AudioSecondsToBytes(ch, 0.002) ? total : end;
+}
+
 // The CUE track after the current one, when it starts where the current one
 // ends in the same file: the channel will run on into it.
 static bool RunOnInto(const wchar_t* path, AudioChannel current) {
@@ -140,27 +155,41 @@ static bool RunOnInto(const wchar_t* path, AudioChannel current) {
     g_nextPath = path;
     g_nextStartMs = start;
     g_nextLengthMs = length;
+    g_runOnEndBytes = BoundEndBytes(current, start, length);
     g_runOnAtBound = true;
     return true;
 }
 
-// A plain file after a plain file whose end is the file's end: opened now and
-// started by the current channel's end.
+// Any other next entry, a plain file or a CUE track (its file within the
+// track's bounds): opened now and started by the current channel's end.
 static bool OpenAhead(const wchar_t* path, AudioChannel current) {
-    // A CUE track's path names no file of its own.
-    DWORD attributes = GetFileAttributesW(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsListFile(path))
+    SheetTrackPlace place;
+    bool track = IsCueTrackPath(path);
+    if (track && !FindSheetTrack(path, &place)) return false;
+    std::wstring file = track ? place.audio : path;
+    DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || IsListFile(file.c_str()))
         return false;
-    AudioChannel next = AudioOpenFile(path, false, false);
+    AudioChannel next = AudioOpenFile(file.c_str(), false, false);
     if (!next) return false;
-    AudioSetVolume(next, VolumeScale(g_general.PlayerVolume));
-    SetReplayGainOf(next);
-    if (!AudioSyncAtEnd(current, StartNextChannel, (void*)(uintptr_t)next)) {
+    int32_t start = 0, length = 0;
+    bool placed = !track || (SheetTrackBounds(place, (int32_t)LengthMsOf(next), &start, &length) &&
+                             AudioSetPositionBytes(next, AudioSecondsToBytes(next, start * 0.001)) &&
+                             AudioSetEndBytes(next, BoundEndBytes(next, start, length)));
+    if (placed) {
+        AudioSetVolume(next, VolumeScale(g_general.PlayerVolume));
+        SetReplayGainOf(next);
+    }
+    if (!placed || !AudioSyncAtEnd(current, StartNextChannel, (void*)(uintptr_t)next)) {
         AudioFreeChannel(next);
         return false;
     }
     g_nextChannel = next;
     g_nextPath = path;
+    g_nextBounded = track;
+    g_nextAudio = file;
+    g_nextStartMs = start;
+    g_nextLengthMs = length;
     return true;
 }
 
@@ -175,8 +204,8 @@ bool PrepareNextTrack(const wchar_t* path) {
         StartsWithHttp(path))
         return false;
     if (current == g_refusedAfter && g_refusedPath == path) return false;
-    // After a CUE track only the next track of its file goes on without a gap.
-    bool ready = g_bounded ? RunOnInto(path, current) : OpenAhead(path, current);
+    // After a CUE track the next track of its file goes on on the same channel.
+    bool ready = (g_bounded && RunOnInto(path, current)) || OpenAhead(path, current);
     if (!ready) {
         g_refusedAfter = current;
         g_refusedPath = path;
@@ -187,15 +216,13 @@ bool PrepareNextTrack(const wchar_t* path) {
 static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void* user);
 static void* const kBoundEnd = (void*)1;  // the end rule's user value at a CUE track's end
 
-// The end rule at a CUE track's end. One at the file's end (give or take the
-// rounding of milliseconds) leaves the end to the file, so that the track
-// stops when its last sample is heard rather than when it is decoded.
+// A CUE track's end: the channel ends there as a file ends, so that the track
+// stops when its last sample is heard rather than when it is decoded, and its
+// END sync starts a track opened ahead. The end rule there loops or runs on.
 static void SetBoundSync(AudioChannel ch, int32_t startMs, int32_t lengthMs) {
-    int64_t end = AudioSecondsToBytes(ch, ((double)startMs + lengthMs) * 0.001);
-    int64_t total = AudioLengthBytes(ch);
-    bool fileEnd = total >= 0 && total - end <= AudioSecondsToBytes(ch, 0.002);
-    if (fileEnd) end = total;
-    g_boundAtFileEnd = fileEnd;
+    int64_t end = BoundEndBytes(ch, startMs, lengthMs);
+    g_boundEndBytes = end;
+    AudioSetEndBytes(ch, end);
     AudioRemoveSync(ch, g_boundSync);
     g_boundSync = AudioSyncAtPosition(ch, end, EndRule, kBoundEnd);
 }
@@ -241,7 +268,9 @@ static AudioChannel OpenStream(const wchar_t* path, bool decode, bool loop) {
     return AudioOpenFile(path, decode, loop);
 }
 
-bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
+// Opens a file as the current track, or makes `ahead` (a channel opened ahead
+// of it and already sounding) the current track.
+static bool OpenChannel(const wchar_t* path, AudioChannel ahead, bool updateUi, bool noScan) {
     bool wasBusy = g_engine.scanBusy.exchange(true);
     CancelOverviewScan();
     // Only a reopening of the same track (a device switch, a reload) keeps the
@@ -252,14 +281,6 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
         ClearOverview();
     }
 
-    // The track opened ahead is taken over when it is this one and already
-    // sounds (the one before ended into it); otherwise it goes.
-    AudioChannel ahead = 0;
-    if (g_nextChannel && g_nextPath == path && AudioIsActive(g_nextChannel) == AudioPlaying) {
-        ahead = g_nextChannel;
-        g_nextChannel = 0;
-        g_nextPath.clear();
-    }
     cueOffsetMs = 0;
     g_bounded = false;
     g_boundSync = 0;
@@ -303,6 +324,33 @@ bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
         g_playerEvents.repaintSeekPanel();
     }
     g_playerEvents.trackOpened();
+    return true;
+}
+
+// The track opened ahead when it is this one and already sounds (the one
+// before ended into it); 0 otherwise, and then the open drops it.
+static AudioChannel TakeAhead(const wchar_t* path, bool bounded) {
+    if (!g_nextChannel || g_nextBounded != bounded || g_nextPath != path || AudioIsActive(g_nextChannel) != AudioPlaying)
+        return 0;
+    AudioChannel ahead = g_nextChannel;
+    g_nextChannel = 0;
+    g_nextPath.clear();
+    return ahead;
+}
+
+bool OpenTrack(const wchar_t* path, bool updateUi, bool noScan) {
+    return OpenChannel(path, TakeAhead(path, false), updateUi, noScan);
+}
+
+bool TakeOverTrackAhead(const wchar_t* trackPath) {
+    std::wstring audio = g_nextAudio;
+    int32_t start = g_nextStartMs, length = g_nextLengthMs;
+    AudioChannel ahead = TakeAhead(trackPath, true);
+    if (!ahead || !OpenChannel(audio.c_str(), ahead, false, true)) return false;
+    g_bounded = true;
+    cueOffsetMs = start;
+    seekLength = (uint32_t)length;
+    SetBoundSync(ahead, start, length);
     return true;
 }
 
@@ -441,6 +489,8 @@ void SeekTo(uint32_t ms) {
     g_ranOnPastBound = false;
     AudioChannel ch = channel;
     AudioSetPositionBytes(ch, AudioSecondsToBytes(ch, ((double)cueOffsetMs + ms) * 0.001));
+    // A run on past the bound that raced the drop ends at the bound again.
+    if (g_bounded) AudioSetEndBytes(ch, g_boundEndBytes);
 }
 
 uint32_t SeekByPercentTarget(uint32_t length, uint32_t position, uint32_t percent, bool forward) {
@@ -481,31 +531,30 @@ void SetLoop(bool on) {
 }
 
 // The end of a CUE track, or the start of trailing silence: loop back to the
-// track's own start, run on into the next track of the file, or stop, which
-// the play order sees as the end.
+// track's own start, run on into the next track of the file (its end is the
+// channel's end now), or end, which the play order sees once it is heard. At
+// trailing silence the channel stops at once.
 static void CALLBACK EndRule(AudioSync, AudioChannel ch, DWORD, void* user) {
     if (ch != channel) return;
     if (loopForSyncs) {
         int64_t start = AudioSecondsToBytes(ch, cueOffsetMs * 0.001);
         if (AudioSetPositionBytes(ch, start)) return;
     }
-    if (user == kBoundEnd) {
-        if (g_boundAtFileEnd) return;  // the file's own end follows at this frame
-        if (g_runOnAtBound) {
-            g_ranOnPastBound = true;
-            return;
-        }
+    if (user != kBoundEnd) {
+        AudioStop(ch);
+    } else if (g_runOnAtBound) {
+        AudioSetEndBytes(ch, g_runOnEndBytes);
+        g_ranOnPastBound = true;
     }
-    AudioStop(ch);
 }
 
 void SetTrackBounds(int32_t startMs, int32_t lengthMs) {
     DropNextTrack();
     g_bounded = true;
     cueOffsetMs = startMs;
-    SeekTo(0);
     seekLength = lengthMs < 1 ? 1 : (uint32_t)lengthMs;
     SetBoundSync(channel, startMs, lengthMs);
+    SeekTo(0);
 }
 
 void SetSkipSilenceAt(int64_t bytes) {

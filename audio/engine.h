@@ -55,8 +55,9 @@ int32_t GetPosition();
 void SetPlayerVolume(uint32_t volume);
 void SetLoop(bool on);
 // Gapless playback (on unless switched off): the next track by the play order
-// is opened ahead and starts at the current one's last sample; OpenTrack of
-// that path takes it over once it sounds. A CUE track followed by the next
+// is opened ahead (a CUE track: its file within the track's bounds) and starts
+// at the current one's last sample; OpenTrack of that path, or PlayCueTrack of
+// that track, takes it over once it sounds. A CUE track followed by the next
 // track of its file runs on into it on the same channel instead, and
 // PlayCueTrack takes that over once the bound is heard. Not for a looping
 // track, with skip silence, or for internet streams; anything else opens as before.
@@ -64,6 +65,9 @@ extern bool g_gaplessPlayback;
 bool PrepareNextTrack(const wchar_t* path);  // false when nothing was opened ahead
 void DropNextTrack();
 const wchar_t* NextTrackPath();  // null when nothing is open ahead
+// The CUE track opened ahead, once it sounds: its channel becomes the current
+// track within the track's bounds. False, and the track ahead kept, otherwise.
+bool TakeOverTrackAhead(const wchar_t* trackPath);
 // The CUE track the current channel runs on into, once it ran past the bound:
 // it becomes the current track (bounds, overview, on-screen display) without
 // opening anything. False, and nothing kept ahead, for any other path.

@@ -164,6 +164,42 @@ TEST(EngineSilentDevice, PlaysInRealTimeWithSyncs) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
 
+// An end set with BASS_POS_END is where the stream ends, as at its own end:
+// the END sync fires there, and it plays until that sample is heard; the
+// length stays the file's, and an end past it is the file's own end again.
+TEST(EngineSilentDevice, AnEndSetOnAStreamIsItsEnd) {
+    InitGuard init(0, 44100);
+    ASSERT_TRUE(init.ok);
+    HSTREAM h = OpenPlay("s16.wav");
+    ASSERT_NE(h, 0u);
+    QWORD length = BASS_ChannelGetLength(h, BASS_POS_BYTE);
+    QWORD from = BASS_ChannelSeconds2Bytes(h, 0.5), end = BASS_ChannelSeconds2Bytes(h, 1.0);
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, from, BASS_POS_BYTE));
+    ASSERT_TRUE(BASS_ChannelSetPosition(h, end, BASS_POS_END));
+    EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), length);
+    static std::atomic<int64_t> endDecoded;
+    endDecoded = -1;
+    ASSERT_NE(BASS_ChannelSetSync(h, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, [](HSYNC, DWORD ch, DWORD, void*) {
+        endDecoded = (int64_t)BASS_ChannelGetPosition(ch, BASS_POS_BYTE | BASS_POS_DECODE);
+    }, nullptr), 0u);
+    int64_t start = NowMs();
+    ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+    while (BASS_ChannelIsActive(h) == BASS_ACTIVE_PLAYING && NowMs() - start < 3000) Sleep(5);
+    EXPECT_NEAR((double)(NowMs() - start), 500, 150);
+    EXPECT_EQ(endDecoded.load(), (int64_t)end);
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), end);
+    EXPECT_TRUE(BASS_StreamFree(h));
+
+    HSTREAM d = OpenDecode("s16.wav");
+    ASSERT_NE(d, 0u);
+    ASSERT_TRUE(BASS_ChannelSetPosition(d, end, BASS_POS_END));
+    EXPECT_EQ(DecodeFloat(d).size() * sizeof(int16_t), (size_t)end);
+    ASSERT_TRUE(BASS_ChannelSetPosition(d, length + 4, BASS_POS_END));
+    ASSERT_TRUE(BASS_ChannelSetPosition(d, 0, BASS_POS_BYTE));
+    EXPECT_EQ(DecodeFloat(d).size() * sizeof(int16_t), (size_t)length);
+    EXPECT_TRUE(BASS_StreamFree(d));
+}
+
 // A chained Ogg file played: the mix-time OGG_CHANGE sync comes when the
 // mixer reaches the second song, the other one when it is heard, and the
 // second song's comments are the OGG block from then on.
@@ -308,18 +344,20 @@ void CALLBACK StartTheNext(HSYNC, DWORD, DWORD, void* user) { BASS_ChannelPlay((
 
 // A channel started from the END sync (MIXTIME) of the one playing follows its
 // last sample with nothing between them: two pieces of one 440 Hz sine come
-// out as one, also when the second piece has another rate.
+// out as one, also when the second piece has another rate, and when the first
+// ends at an end set inside its file.
 TEST(EngineEndpoint, AChannelStartedAtTheEndFollowsWithoutAGap) {
     std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
     ScratchFolder dir(L"chained");
     const uint32_t cut = 22050 + 123;  // not on a block's edge
     struct {
         int secondRate;
-    } cases[] = {{44100}, {48000}};
+        bool endSet;
+    } cases[] = {{44100, false}, {48000, false}, {44100, true}};
     for (auto& c : cases) {
-        SCOPED_TRACE(c.secondRate);
+        SCOPED_TRACE(testing::Message() << c.secondRate << (c.endSet ? " end set" : ""));
         std::wstring first = dir.File(L"first.wav"), second = dir.File(L"second.wav");
-        ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
+        ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, c.endSet ? 44100 : cut));
         double from = (double)cut / 44100;
         ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
         InitGuard init(-1, 44100);
@@ -330,6 +368,7 @@ TEST(EngineEndpoint, AChannelStartedAtTheEndFollowsWithoutAGap) {
         HSTREAM b = BASS_StreamCreateFile(FALSE, second.c_str(), 0, 0, BASS_UNICODE);
         ASSERT_NE(a, 0u);
         ASSERT_NE(b, 0u);
+        if (c.endSet) ASSERT_TRUE(BASS_ChannelSetPosition(a, (QWORD)cut * 4, BASS_POS_END));
         ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, StartTheNext, (void*)(uintptr_t)b), 0u);
         int64_t start = NowMs();
         ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));

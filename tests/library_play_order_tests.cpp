@@ -267,7 +267,9 @@ static void AppendPath(const std::wstring& path, int32_t ms) {
 // pieces of one sine in the playlist come out as one sine, and what is shown
 // moves on when the next piece is heard. A second rate is resampled without a
 // gap; the encoders' delay and padding are cut exactly; two CUE tracks of one
-// file run on without the file being opened again.
+// file run on without the file being opened again; a CUE track next to a plain
+// file, and a sheet's last track looping back to its first, join at the
+// track's bounds.
 TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
     std::wstring capture = TestExeFolder() + L"alsa-capture.raw";
     StopTrack();
@@ -279,34 +281,60 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
             AudioInit(0, 44100, nullptr);
         }
     } restore;
+    // kind: WAVE pieces; halves made by the media script; "cue": two tracks of
+    // one WAVE (looping: the sheet's last track, then its first); "wav>cue" and
+    // "cue>wav": a plain piece and a CUE track.
     struct {
-        const wchar_t* kind;  // WAVE pieces; halves made by the media script; "cue": two tracks of one WAVE
+        const wchar_t* kind;
         int secondRate;
         bool shuffle, loopFromTheLast;
-    } cases[] = {{L"wav", 44100, false, false}, {L"wav", 48000, false, false}, {L"wav", 44100, true, false},
-                 {L"wav", 44100, false, true},  {L"cue", 44100, false, false},  {L"flac", 44100, false, false},
+    } cases[] = {{L"wav", 44100, false, false}, {L"wav", 48000, false, false},    {L"wav", 44100, true, false},
+                 {L"wav", 44100, false, true},  {L"cue", 44100, false, false},    {L"cue", 44100, false, true},
+                 {L"wav>cue", 44100, false, false}, {L"cue>wav", 44100, false, false}, {L"flac", 44100, false, false},
                  {L"ogg", 44100, false, false}, {L"mp3", 44100, false, false}};
-    static std::wstring second;
+    static std::wstring first, second;
     for (auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.kind << " " << c.secondRate << (c.shuffle ? " shuffled" : "")
                                         << (c.loopFromTheLast ? " looping" : ""));
         ResetLibraryState(dir.path);
         EmptyPlayList();
-        const uint32_t cut = 22050 + 321;
+        std::wstring kind = c.kind;
+        bool sheet = kind.find(L"cue") != std::wstring::npos;
+        // A sheet cuts where its second track starts, 36/75 s (480 ms) in.
+        const uint32_t cut = sheet ? 21168 : 22050 + 321;
         double from = (double)cut / 44100;
-        std::wstring first;
-        bool lossy = !wcscmp(c.kind, L"ogg") || !wcscmp(c.kind, L"mp3");
-        if (!wcscmp(c.kind, L"wav")) {
-            first = media->File(L"p.wav");
-            second = media->File(L"q.wav");
-            ASSERT_TRUE(WriteSinePiece(first, 44100, 0.0, cut));
-            ASSERT_TRUE(WriteSinePiece(second, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
-        } else if (!wcscmp(c.kind, L"cue")) {
-            // The second track starts 37/75 s (493 ms) in.
+        bool lossy = kind == L"ogg" || kind == L"mp3";
+        std::wstring p = media->File(L"p.wav"), q = media->File(L"q.wav");
+        std::wstring one = media->File(L"halves.cue\\01 One.wav"), two = media->File(L"halves.cue\\02 Two.wav");
+        if (c.loopFromTheLast && sheet) {
+            // The sheet's last track is the sine's start, its first the rest: 0:00:39 is 520 ms.
+            ASSERT_TRUE(WriteSinePieces(media->File(L"whole.wav"), 44100, {{from, 44100 - cut}, {0.0, cut}}));
+            ASSERT_TRUE(WriteTwoTrackSheet(media->File(L"halves.cue"), "whole.wav", "00:00:39"));
+        } else if (sheet) {
             ASSERT_TRUE(WriteSinePiece(media->File(L"whole.wav"), 44100, 0.0, 44100));
-            ASSERT_TRUE(WriteTwoTrackSheet(media->File(L"halves.cue"), "whole.wav", "00:00:37"));
-            first = media->File(L"halves.cue\\01 One.wav");
-            second = media->File(L"halves.cue\\02 Two.wav");
+            ASSERT_TRUE(WriteTwoTrackSheet(media->File(L"halves.cue"), "whole.wav", "00:00:36"));
+        }
+        if (kind == L"wav" || kind == L"wav>cue" || kind == L"cue>wav") {
+            ASSERT_TRUE(WriteSinePiece(p, 44100, 0.0, cut));
+            ASSERT_TRUE(WriteSinePiece(q, c.secondRate, from, (uint32_t)((1.0 - from) * c.secondRate)));
+        }
+        int32_t secondOffset = 0;  // where the second piece starts in its file
+        const wchar_t* secondTitle = nullptr;
+        if (kind == L"wav") {
+            first = p;
+            second = q;
+        } else if (kind == L"cue" && c.loopFromTheLast) {
+            first = two;
+            second = one;
+            secondTitle = L"One";
+        } else if (kind == L"cue" || kind == L"wav>cue") {
+            first = kind == L"cue" ? one : p;
+            second = two;
+            secondTitle = L"Two";
+            secondOffset = 480;
+        } else if (kind == L"cue>wav") {
+            first = one;
+            second = q;
         } else {
             // The same cut, encoded: 22371 frames, then the rest of the second.
             first = TestExeFolder() + L"media\\half1." + c.kind;
@@ -332,11 +360,14 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         }
         ASSERT_EQ(currentPath.text, first);
         static bool sawAhead;
-        static int32_t heardAtTheSwitch;
+        static int32_t heardAtTheSwitch, firstLength, firstStoppedAt;
         sawAhead = false;
-        heardAtTheSwitch = -1;
+        heardAtTheSwitch = firstStoppedAt = -1;
+        firstLength = (int32_t)seekLength;
         TickUntil([] {
             sawAhead = sawAhead || NextTrackPath();
+            // A first piece that ends on its own channel stops when its last sample is heard.
+            if (currentPath.text == first && GetStatus() == StatusStopped && firstStoppedAt < 0) firstStoppedAt = GetPosition();
             if (currentPath.text != second) return false;
             // Taken over when its start is heard, not when it was decoded.
             heardAtTheSwitch = GetPosition();
@@ -345,13 +376,13 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         EXPECT_TRUE(sawAhead);
         EXPECT_EQ(currentPath.text, second);
         EXPECT_GE(heardAtTheSwitch, 0);
+        bool ranOn = kind == L"cue" && !c.loopFromTheLast;
+        if (!ranOn) EXPECT_GE(firstStoppedAt, firstLength - 3);
         EXPECT_EQ(GetStatus(), StatusPlaying);
         EXPECT_GT(seekLength, 400u);
         EXPECT_LT(seekLength, 600u);
-        if (!wcscmp(c.kind, L"cue")) {
-            EXPECT_EQ(ShownTrack().title, L"Two");
-            EXPECT_EQ(cueOffsetMs.load(), 493);
-        }
+        if (secondTitle) EXPECT_EQ(ShownTrack().title, secondTitle);
+        EXPECT_EQ(cueOffsetMs.load(), secondOffset);
         if (c.loopFromTheLast) {
             // The list changes under the playing piece: nothing follows it now.
             g_general.isLoopPlayList = 0;
@@ -415,7 +446,7 @@ TEST_F(PlayOrderTest, TheTrackOpenedAheadFollowsEveryChange) {
 
 // A CUE track runs on into the next track of its file on the same channel,
 // armed again after a device switch; the track after the file's last one
-// (another file) opens as always.
+// (another file) is opened ahead and taken over when it sounds.
 TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
     ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 3));
     ASSERT_TRUE(WriteTwoTrackSheet(dir.File(L"album.cue"), "album.wav", "00:02:00"));
@@ -447,9 +478,52 @@ TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
     EXPECT_GE(GetPosition(), 0);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     TickOnce();
-    EXPECT_EQ(Ahead(), L"");
+    EXPECT_EQ(Ahead(), media->File(L"a.wav"));
     TickUntil([] { return g_playList.nowPlaying == 2; }, 3000);
     EXPECT_EQ(Playing(), L"a");
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    EXPECT_EQ(cueOffsetMs.load(), 0);
+    EXPECT_EQ(seekLength, 1000u);
+}
+
+// A CUE track of another file is opened ahead within its bounds and taken
+// over when it sounds; a seek drops it; the sheet's first track after its
+// last opens the file again rather than running on.
+TEST_F(PlayOrderTest, ACueTrackAfterAnotherFileIsOpenedAheadWithinItsBounds) {
+    // Two is longer than the untagged a.wav, whose listen record would match any track of its length.
+    ASSERT_TRUE(WriteSineWav(dir.File(L"album.wav"), 4));
+    ASSERT_TRUE(WriteTwoTrackSheet(dir.File(L"album.cue"), "album.wav", "00:02:00"));
+    g_general.isScrobblerEnabled = 1;
+    g_stats.records.clear();
+    Fill(L"a");
+    AppendPath(dir.File(L"album.cue\\02 Two.wav"), 2000);
+    AppendPath(dir.File(L"album.cue\\01 One.wav"), 2000);
+    ASSERT_TRUE(PlayNext(false));
+    TickOnce();
+    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    SeekTo(100);
+    EXPECT_EQ(Ahead(), L"");
+    TickOnce();
+    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
+    EXPECT_EQ(ShownTrack().title, L"Two");
+    EXPECT_TRUE(HasNowPlayingLook(1));
+    ASSERT_GE(g_stats.current, 0);
+    EXPECT_EQ(g_stats.records[(size_t)g_stats.current].title, L"Two");
+    EXPECT_EQ(cueOffsetMs.load(), 2000);
+    EXPECT_EQ(seekLength, 2000u);
+    // Heard from the track's start on, not from the file's.
+    EXPECT_GE(GetPosition(), 0);
+    EXPECT_LT(GetPosition(), 300);
+    EXPECT_EQ(GetStatus(), StatusPlaying);
+    TickOnce();
+    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\01 One.wav"));
+    TickUntil([] { return g_playList.nowPlaying == 2; }, 4000);
+    EXPECT_EQ(ShownTrack().title, L"One");
+    EXPECT_EQ(cueOffsetMs.load(), 0);
+    EXPECT_EQ(seekLength, 2000u);
+    EXPECT_GE(GetPosition(), 0);
+    EXPECT_LT(GetPosition(), 300);
     EXPECT_EQ(GetStatus(), StatusPlaying);
 }
 

@@ -113,14 +113,26 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, do
     return WriteFileBytes(path, s);
 }
 
-bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
-    std::string s = StereoWavHeader(rate, frames);
+static void PutSine(std::string& s, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
     for (uint32_t i = 0; i < frames; i++) {
         double t = fromSeconds + (double)i / rate;
         int16_t v = (int16_t)lrint(sin(2 * 3.14159265358979323846 * hz * t) * level * 32767);
         Put16(s, (uint16_t)v);
         Put16(s, (uint16_t)v);
     }
+}
+
+bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz, double level) {
+    std::string s = StereoWavHeader(rate, frames);
+    PutSine(s, rate, fromSeconds, frames, hz, level);
+    return WriteFileBytes(path, s);
+}
+
+bool WriteSinePieces(const std::wstring& path, int rate, const std::vector<std::pair<double, uint32_t>>& pieces) {
+    uint32_t frames = 0;
+    for (auto& p : pieces) frames += p.second;
+    std::string s = StereoWavHeader(rate, frames);
+    for (auto& p : pieces) PutSine(s, rate, p.first, p.second, 440.0, 0.5);
     return WriteFileBytes(path, s);
 }
 

@@ -29,6 +29,8 @@ bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, doubl
 // other join into one signal.
 bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint32_t frames, double hz = 440.0,
                     double level = 0.5);
+// Stretches of that sine one after the other in one file: (from, frames) each.
+bool WriteSinePieces(const std::wstring& path, int rate, const std::vector<std::pair<double, uint32_t>>& pieces);
 // What is wrong with a captured output (32-bit float or 16-bit frames of
 // `chans` channels at `rate`) that should hold one 440 Hz sine at level 0.5
 // lasting `seconds`: a length off by more than 4 ms, a silent run or a step

@@ -222,9 +222,19 @@ QWORD WINAPI BASS_ChannelGetLength(DWORD handle, DWORD mode) {
 BOOL WINAPI BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
     Locked ch(handle);
     if (!ch) return Fail(BASS_ERROR_HANDLE, FALSE);
-    if ((mode & 0xFF) != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, FALSE);
     int64_t frame = (int64_t)(pos / ch->BytesPerFrame());
     int64_t length = ch->dec->Length();
+    if ((mode & 0xFF) == BASS_POS_END) {
+        if ((int64_t)pos < 0) return Fail(BASS_ERROR_POSITION, FALSE);
+        // At or past the length it is the stream's own end again. An end the
+        // decoding already reached may move on while the output still plays.
+        ch->endFrame = length >= 0 && frame >= length ? -1 : frame;
+        if (ch->ended && !ch->drained && !ch->sourceDone && (ch->endFrame < 0 || ch->endFrame > ch->pos) &&
+            (length < 0 || ch->pos < length))
+            ch->ended = false;
+        return Ok(TRUE);
+    }
+    if ((mode & 0xFF) != BASS_POS_BYTE) return Fail(BASS_ERROR_NOTAVAIL, FALSE);
     if ((int64_t)pos < 0 || (length >= 0 && frame > length)) return Fail(BASS_ERROR_POSITION, FALSE);
     if (!SetChannelFrame(*ch.ch, frame)) return Fail(BASS_ERROR_POSITION, FALSE);
     FireSyncs(*ch.ch, BASS_SYNC_SETPOS, 0);

@@ -123,7 +123,8 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         int64_t want = frames - done;
         int64_t sync = NextSyncFrame(ch);
         if (sync > 0 && sync - ch.pos < want) want = sync - ch.pos;
-        int64_t got = ch.dec->Read(out + done * ch.chans, want);
+        if (ch.endFrame >= 0 && ch.endFrame - ch.pos < want) want = ch.endFrame - ch.pos;
+        int64_t got = want > 0 ? ch.dec->Read(out + done * ch.chans, want) : 0;
         if (got == Decoder::kStalled) break;  // an internet stream waits for data
         if (got > 0) {
             if (ch.dspVolume != 1.0f) {

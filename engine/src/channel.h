@@ -50,6 +50,7 @@ struct Channel {
     // Decoding: the frame the decoder gives next.
     int64_t pos = 0;
     bool ended = false;
+    int64_t endFrame = -1;  // the end set by BASS_POS_END, -1 for the stream's own end
 
     // Playback, touched by the mixer.
     PlayState state = PlayState::Stopped;
@@ -88,7 +89,8 @@ bool RemoveChannel(DWORD handle);
 std::vector<ChannelPtr> AllChannels();
 
 // Decodes up to frames frames, firing POS and END syncs exactly at their frame
-// and looping when the loop flag is set. Returns the frames given.
+// and looping when the loop flag is set. An end set with BASS_POS_END is the
+// stream's end as its own would be. Returns the frames given.
 int64_t ReadFrames(Channel& ch, float* out, int64_t frames);
 // A stream's news (a new title, a stall, a resume, a new logical stream) to
 // its syncs. Returns whether anything happened.
