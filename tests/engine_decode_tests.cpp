@@ -161,6 +161,68 @@ TEST(EnginePcm, FloatToSixteenBitRoundsClipsAndSurvivesATruncatedFile) {
     }
 }
 
+// 16-bit samples to 16-bit output are the stored values whatever the read
+// sizes and the buffer's address, the same as the float decode scaled back;
+// a cut inside a frame ends the stream at the last whole frame; the loop flag
+// goes on past the end; a sample scale still applies.
+TEST(EnginePcm, SixteenBitToSixteenBitIsTheStoredSamples) {
+    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
+    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
+    const uint32_t frames = 32768;  // every 16-bit value once, over two channels
+    std::string w = "RIFF";
+    le32(w, 36 + 4 * 40000);
+    w += "WAVEfmt ";
+    le32(w, 16);
+    le16(w, 1);
+    le16(w, 2);
+    le32(w, 44100);
+    le32(w, 44100 * 4);
+    le16(w, 4);
+    le16(w, 16);
+    w += "data";
+    le32(w, 4 * 40000);  // but only `frames` frames and one byte follow
+    std::vector<int16_t> stored(2 * frames);
+    for (uint32_t i = 0; i < 2 * frames; i++) stored[i] = (int16_t)(uint16_t)(i * 40503u);  // odd: a permutation
+    for (int16_t v : stored) le16(w, (uint16_t)v);
+    w += '\x7f';
+
+    HSTREAM f = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    ASSERT_NE(f, 0u) << BASS_ErrorGetCode();
+    std::vector<float> floats = DecodeFloat(f);
+    BASS_StreamFree(f);
+    ASSERT_EQ(floats.size(), stored.size());
+    for (size_t i = 0; i < floats.size(); i++) ASSERT_EQ((int16_t)lrintf(floats[i] * 32768), stored[i]) << i;
+
+    HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(h, 0u);
+    std::vector<int16_t> pieces;
+    std::vector<char> buf(200001);
+    for (DWORD size = 4;; size = size * 7 % 150000 + 4) {
+        DWORD got = BASS_ChannelGetData(h, buf.data() + 1, size & ~3u);  // odd address
+        if (got == (DWORD)-1 || got == 0) break;
+        size_t at = pieces.size();
+        pieces.resize(at + got / 2);
+        memcpy(&pieces[at], buf.data() + 1, got);
+    }
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 4ull * frames);
+    BASS_StreamFree(h);
+    EXPECT_EQ(pieces, stored);
+
+    h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_LOOP);
+    ASSERT_NE(h, 0u);
+    std::vector<int16_t> looped = DecodeS16(h, 2 * stored.size() + 100);
+    BASS_StreamFree(h);
+    ASSERT_GE(looped.size(), 2 * stored.size());
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), looped.begin() + stored.size()));
+
+    h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
+    ASSERT_TRUE(BASS_ChannelSetAttribute(h, BASS_ATTRIB_VOLDSP, 0.5f));
+    int16_t half[64];
+    ASSERT_EQ(BASS_ChannelGetData(h, half, sizeof(half)), sizeof(half));
+    BASS_StreamFree(h);
+    for (int i = 0; i < 64; i++) EXPECT_EQ(half[i], (int16_t)lrintf(stored[(size_t)i] * 0.5f)) << i;
+}
+
 // 16-bit and 24-bit samples read in pieces of any size, each frame once: the
 // same samples as one read of the whole file.
 TEST(EnginePcm, ReadsOfAnySizeGiveTheSameSamples) {
