@@ -597,6 +597,53 @@ TEST(EngineAnalysis, SpectrumPeaksAtTheSineAndFloatDataMatches) {
 }
 
 // A POS sync fires when decoding reaches its byte exactly; END once at the end.
+// Every bin of each size, with and without the window, as a plain discrete
+// Fourier transform of the same frames gives it.
+TEST(EngineAnalysis, SpectrumBinsMatchADirectTransform) {
+    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
+    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
+    const int frames = 8192;
+    std::vector<float> x(frames);
+    uint32_t seed = 12345;
+    for (int i = 0; i < frames; i++) {
+        seed = seed * 1664525u + 1013904223u;
+        x[(size_t)i] = 0.4f * (float)sin(i * 0.37) + 0.2f * (float)cos(i * 1.9) + ((seed >> 9) / 8388608.0f - 0.5f) * 0.3f;
+    }
+    std::string w = "RIFF";
+    le32(w, 36 + 4 * frames);
+    w += "WAVEfmt ";
+    le32(w, 16);
+    le16(w, 3);
+    le16(w, 1);
+    le32(w, 44100);
+    le32(w, 44100 * 4);
+    le16(w, 4);
+    le16(w, 32);
+    w += "data";
+    le32(w, 4 * frames);
+    w.append((const char*)x.data(), x.size() * 4);
+    for (DWORD size : {BASS_DATA_FFT256, BASS_DATA_FFT1024, BASS_DATA_FFT8192}) {
+        for (DWORD extra : {(DWORD)0, (DWORD)BASS_DATA_FFT_NOWINDOW}) {
+            int n = 256 << (size & 7);
+            SCOPED_TRACE(n);
+            HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+            ASSERT_NE(h, 0u);
+            std::vector<float> bins((size_t)n / 2);
+            ASSERT_NE(BASS_ChannelGetData(h, bins.data(), size | extra), (DWORD)-1);
+            BASS_StreamFree(h);
+            for (int k = 0; k < n / 2; k += (n > 1024 ? 37 : 1)) {
+                double re = 0, im = 0;
+                for (int i = 0; i < n; i++) {
+                    double v = x[(size_t)i] * (extra ? 1.0 : 0.5 - 0.5 * cos(2 * 3.14159265358979323846 * i / n));
+                    re += v * cos(2 * 3.14159265358979323846 * k * i / n);
+                    im -= v * sin(2 * 3.14159265358979323846 * k * i / n);
+                }
+                ASSERT_NEAR(bins[(size_t)k], sqrt(re * re + im * im) * 2 / n, 1e-5) << k;
+            }
+        }
+    }
+}
+
 TEST(EngineSyncs, PosAndEndOnADecodingChannel) {
     HSTREAM h = OpenDecode("s16.wav");
     struct Seen {
