@@ -182,7 +182,10 @@ for b in "${builds[@]}"; do
   printf '%-8s %12s %16s %13s\n' "$b" "$p" "$w" "$s"
 done
 if [ -n "$before" ] && [ -n "${cpu[before]}" ] && [ -n "${cpu[ours]}" ]; then
-  awk -v a="${cpu[ours]%% *}" -v b="${cpu[before]%% *}" 'BEGIN { printf "ours / before: %.2fx\n", b > 0 ? a / b : 0 }'
+  read -r p w _ <<< "${cpu[ours]}"
+  read -r bp bw _ <<< "${cpu[before]}"
+  awk -v p="$p" -v w="$w" -v bp="$bp" -v bw="$bw" \
+    'BEGIN { printf("ours / before: player %.2fx, window thread %.2fx\n", bp > 0 ? p / bp : 0, bw > 0 ? w / bw : 0) }'
 fi
 
 echo
