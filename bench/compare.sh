@@ -200,7 +200,7 @@ for _ in $(seq 1 120); do
   sleep 1
 done
 wait "$shell" || true
-programs=("player=$(winepath -w "$scratch/start/ours/Sonvale.exe")")
+programs=("ours=$(winepath -w "$scratch/start/ours/Sonvale.exe")")
 if [ -n "$before" ]; then
   mkdir -p "$scratch/start/before"
   cp -a "$before/dist/." "$scratch/start/before/"
