@@ -113,7 +113,7 @@ ticks() { awk '{ print $14 + $15 }' "$1/stat" 2>/dev/null || echo 0; }
 ours_in_prefix() {
   local p
   for p in $(pgrep "$@" || true); do
-    if tr '\0' '\n' < "/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then echo "$p"; fi
+    if { tr '\0' '\n' < "/proc/$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then echo "$p"; fi
   done
 }
 # Once the start and the seek panel's waveform scan are over: no thread of
