@@ -161,6 +161,68 @@ TEST(EnginePcm, FloatToSixteenBitRoundsClipsAndSurvivesATruncatedFile) {
     }
 }
 
+// 16-bit samples to 16-bit output are the stored values whatever the read
+// sizes and the buffer's address, the same as the float decode scaled back;
+// a cut inside a frame ends the stream at the last whole frame; the loop flag
+// goes on past the end; a sample scale still applies.
+TEST(EnginePcm, SixteenBitToSixteenBitIsTheStoredSamples) {
+    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
+    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
+    const uint32_t frames = 32768;  // every 16-bit value once, over two channels
+    std::string w = "RIFF";
+    le32(w, 36 + 4 * 40000);
+    w += "WAVEfmt ";
+    le32(w, 16);
+    le16(w, 1);
+    le16(w, 2);
+    le32(w, 44100);
+    le32(w, 44100 * 4);
+    le16(w, 4);
+    le16(w, 16);
+    w += "data";
+    le32(w, 4 * 40000);  // but only `frames` frames and one byte follow
+    std::vector<int16_t> stored(2 * frames);
+    for (uint32_t i = 0; i < 2 * frames; i++) stored[i] = (int16_t)(uint16_t)(i * 40503u);  // odd: a permutation
+    for (int16_t v : stored) le16(w, (uint16_t)v);
+    w += '\x7f';
+
+    HSTREAM f = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    ASSERT_NE(f, 0u) << BASS_ErrorGetCode();
+    std::vector<float> floats = DecodeFloat(f);
+    BASS_StreamFree(f);
+    ASSERT_EQ(floats.size(), stored.size());
+    for (size_t i = 0; i < floats.size(); i++) ASSERT_EQ((int16_t)lrintf(floats[i] * 32768), stored[i]) << i;
+
+    HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(h, 0u);
+    std::vector<int16_t> pieces;
+    std::vector<char> buf(200001);
+    for (DWORD size = 4;; size = size * 7 % 150000 + 4) {
+        DWORD got = BASS_ChannelGetData(h, buf.data() + 1, size & ~3u);  // odd address
+        if (got == (DWORD)-1 || got == 0) break;
+        size_t at = pieces.size();
+        pieces.resize(at + got / 2);
+        memcpy(&pieces[at], buf.data() + 1, got);
+    }
+    EXPECT_EQ(BASS_ChannelGetPosition(h, BASS_POS_BYTE), 4ull * frames);
+    BASS_StreamFree(h);
+    EXPECT_EQ(pieces, stored);
+
+    h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_LOOP);
+    ASSERT_NE(h, 0u);
+    std::vector<int16_t> looped = DecodeS16(h, 2 * stored.size() + 100);
+    BASS_StreamFree(h);
+    ASSERT_GE(looped.size(), 2 * stored.size());
+    EXPECT_TRUE(std::equal(stored.begin(), stored.end(), looped.begin() + stored.size()));
+
+    h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
+    ASSERT_TRUE(BASS_ChannelSetAttribute(h, BASS_ATTRIB_VOLDSP, 0.5f));
+    int16_t half[64];
+    ASSERT_EQ(BASS_ChannelGetData(h, half, sizeof(half)), sizeof(half));
+    BASS_StreamFree(h);
+    for (int i = 0; i < 64; i++) EXPECT_EQ(half[i], (int16_t)lrintf(stored[(size_t)i] * 0.5f)) << i;
+}
+
 // 16-bit and 24-bit samples read in pieces of any size, each frame once: the
 // same samples as one read of the whole file.
 TEST(EnginePcm, ReadsOfAnySizeGiveTheSameSamples) {
@@ -535,6 +597,53 @@ TEST(EngineAnalysis, SpectrumPeaksAtTheSineAndFloatDataMatches) {
 }
 
 // A POS sync fires when decoding reaches its byte exactly; END once at the end.
+// Every bin of each size, with and without the window, as a plain discrete
+// Fourier transform of the same frames gives it.
+TEST(EngineAnalysis, SpectrumBinsMatchADirectTransform) {
+    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
+    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
+    const int frames = 8192;
+    std::vector<float> x(frames);
+    uint32_t seed = 12345;
+    for (int i = 0; i < frames; i++) {
+        seed = seed * 1664525u + 1013904223u;
+        x[(size_t)i] = 0.4f * (float)sin(i * 0.37) + 0.2f * (float)cos(i * 1.9) + ((seed >> 9) / 8388608.0f - 0.5f) * 0.3f;
+    }
+    std::string w = "RIFF";
+    le32(w, 36 + 4 * frames);
+    w += "WAVEfmt ";
+    le32(w, 16);
+    le16(w, 3);
+    le16(w, 1);
+    le32(w, 44100);
+    le32(w, 44100 * 4);
+    le16(w, 4);
+    le16(w, 32);
+    w += "data";
+    le32(w, 4 * frames);
+    w.append((const char*)x.data(), x.size() * 4);
+    for (DWORD size : {BASS_DATA_FFT256, BASS_DATA_FFT1024, BASS_DATA_FFT8192}) {
+        for (DWORD extra : {(DWORD)0, (DWORD)BASS_DATA_FFT_NOWINDOW}) {
+            int n = 256 << (size & 7);
+            SCOPED_TRACE(n);
+            HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+            ASSERT_NE(h, 0u);
+            std::vector<float> bins((size_t)n / 2);
+            ASSERT_NE(BASS_ChannelGetData(h, bins.data(), size | extra), (DWORD)-1);
+            BASS_StreamFree(h);
+            for (int k = 0; k < n / 2; k += (n > 1024 ? 37 : 1)) {
+                double re = 0, im = 0;
+                for (int i = 0; i < n; i++) {
+                    double v = x[(size_t)i] * (extra ? 1.0 : 0.5 - 0.5 * cos(2 * 3.14159265358979323846 * i / n));
+                    re += v * cos(2 * 3.14159265358979323846 * k * i / n);
+                    im -= v * sin(2 * 3.14159265358979323846 * k * i / n);
+                }
+                ASSERT_NEAR(bins[(size_t)k], sqrt(re * re + im * im) * 2 / n, 1e-5) << k;
+            }
+        }
+    }
+}
+
 TEST(EngineSyncs, PosAndEndOnADecodingChannel) {
     HSTREAM h = OpenDecode("s16.wav");
     struct Seen {

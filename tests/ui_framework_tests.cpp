@@ -9,6 +9,7 @@
 #include "ui/scroll_bar.h"
 #include "ui/slider.h"
 #include "ui/custom_control.h"
+#include "ui/draw.h"
 #include "ui/theme.h"
 
 // One control of every kind, laid out on the framework's background request.
@@ -159,6 +160,24 @@ TEST(Framework, BackBufferGrowsAtOnceAndShrinksOnlyByMoreThanTenPixels) {
     EXPECT_EQ(t.win.ui->x, 150);
     EXPECT_EQ(t.win.ui->y, 130);
     EXPECT_EQ(s.bitmap, third);
+}
+
+// Between paints the back buffer holds a font of a set quality, whatever the
+// controls painted and put back (one of the default quality costs Wine a look
+// on disk at every select), and a solid fill leaves no brush of its own.
+TEST(Framework, PaintsLeaveTheBufferWithAFontOfSetQuality) {
+    AllControls t;
+    HDC dc = t.win.ui->backBuffer.memoryDC;
+    RepaintAll(t.win.ui);
+    Redraw(t.list);
+    Redraw(t.edit);
+    LOGFONTW lf{};
+    ASSERT_TRUE(GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof(lf), &lf));
+    EXPECT_NE(lf.lfQuality, DEFAULT_QUALITY);
+    HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
+    FillSolid(&t.win.ui->backBuffer, RECT{0, 0, 5, 5}, RGB(10, 20, 30));
+    EXPECT_EQ(GetPixel(dc, 2, 2), RGB(10, 20, 30));
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush);
 }
 
 TEST(Framework, MaximiseAndRestoreKeepTheBufferTheCaptionAndTheControls) {

@@ -1,10 +1,9 @@
 #include "ui/draw.h"
 
+// The DC's own brush in the colour asked for: no brush is made per fill.
 void FillSolid(Surface* s, const RECT& r, COLORREF c) {
-    HBRUSH b = CreateSolidBrush(c);
-    if (!b) return;
-    FillRect(s->memoryDC, &r, b);
-    DeleteObject(b);
+    SetDCBrushColor(s->memoryDC, c);
+    FillRect(s->memoryDC, &r, (HBRUSH)GetStockObject(DC_BRUSH));
 }
 
 TRIVERTEX Vertex(int x, int y, COLORREF c) {

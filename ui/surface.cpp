@@ -25,6 +25,19 @@ bool CreateSurface(Surface* s, HWND hwnd, int w, int h) {
         return false;
     }
     SetBkMode(memoryDC, TRANSPARENT);
+    // Controls select their font for a paint and put back what was there.
+    // Between paints the DC holds a font like its own system font but of a
+    // set quality: selecting a font of the default quality has Wine look
+    // for X resource files on disk each time, dozens of times a second.
+    LOGFONTW lf{};
+    HFONT resting = nullptr;
+    if (GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf)) {
+        lf.lfQuality = ANTIALIASED_QUALITY;
+        resting = CreateFontIndirectW(&lf);
+    }
+    s->firstFont = resting ? SelectObject(memoryDC, resting) : nullptr;
+    s->restingFont = s->firstFont ? resting : nullptr;
+    if (resting && !s->firstFont) DeleteObject(resting);
     s->bitmap = bitmap;
     s->firstBitmap = first;
     s->savedObject = nullptr;
@@ -59,9 +72,11 @@ void ReleaseSurface(Surface* s) {
     if (s->owns) {
         if (s->memoryDC) {
             if (s->firstBitmap) SelectObject(s->memoryDC, s->firstBitmap);
+            if (s->firstFont) SelectObject(s->memoryDC, s->firstFont);
             DeleteDC(s->memoryDC);
         }
         if (s->bitmap) DeleteObject(s->bitmap);
+        if (s->restingFont) DeleteObject(s->restingFont);
         if (s->windowDC) ReleaseDC(s->hwnd, s->windowDC);
     }
     *s = Surface{};

@@ -13,6 +13,8 @@ struct Surface {
     HDC memoryDC;
     int32_t width, height;
     HGDIOBJ firstBitmap;   // the memory DC's own bitmap, put back before deleting ours
+    HFONT restingFont;     // selected between paints (see CreateSurface)
+    HGDIOBJ firstFont;     // the memory DC's own font, put back before deleting ours
 };
 
 // Creates both DCs and a w x h bitmap. On a failure it shows the box for the

@@ -71,7 +71,7 @@ bool Create(UiWindow* w, WNDPROC windowProc, DWORD exStyle) {
     w->hwnd = hwnd;
     CreateSurface(&w->backBuffer, hwnd, w->width, w->height);
     SetFont(&w->font, 13, 0, RUSSIAN_CHARSET);
-    SetTimer(hwnd, kTickTimer, 10, nullptr);
+    SetTimer(hwnd, kTickTimer, kTickMs, nullptr);
     UINT create = WM_CREATE;
     Dispatch(w, &create, 0, 0);
     ReadDragFullWindows(w);

@@ -123,11 +123,14 @@ DWORD WINAPI BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
     int sampleBytes = asFloat ? 4 : 2;
     int64_t frames = bytes / (sampleBytes * ch->chans);
     if (frames == 0) return Ok((DWORD)0);
-    // Floats go straight into an aligned caller's buffer; 16-bit samples, and
-    // floats for an unaligned one, through a block of the channel's own.
+    // Floats go straight into an aligned caller's buffer, and so do 16-bit
+    // samples of a source that stores them; the rest through a block of the
+    // channel's own.
     int64_t got;
     if (asFloat && ((uintptr_t)buffer & 3) == 0) {
         got = TakeFrames(*ch, (float*)buffer, frames, false);
+    } else if (!asFloat && CanReadInt16(*ch)) {
+        got = ReadFramesInt16(*ch, (int16_t*)buffer, frames);
     } else {
         // Its own block, not the channel's scratch: a sync run while decoding
         // may call back in here. Left uninitialised: TakeFrames fills it.

@@ -116,7 +116,22 @@ static void Remember(Channel& ch, const float* frames, int64_t n) {
     ch.historyEnd += n;
 }
 
-int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
+// One decoder read for ReadFrames: floats, scaled and kept for the analysis,
+// or 16-bit samples as the source stores them.
+static int64_t DecodeBlock(Channel& ch, float* out, int64_t frames) {
+    int64_t got = ch.dec->Read(out, frames);
+    if (got > 0) {
+        if (ch.dspVolume != 1.0f)
+            for (int64_t i = 0, n = got * ch.chans; i < n; i++) out[i] *= ch.dspVolume;
+        Remember(ch, out, got);
+    }
+    return got;
+}
+
+static int64_t DecodeBlock(Channel& ch, int16_t* out, int64_t frames) { return ch.dec->ReadInt16(out, frames); }
+
+template <typename Sample>
+static int64_t ReadLoop(Channel& ch, Sample* out, int64_t frames) {
     int64_t done = 0;
     int loops = 0;
     while (done < frames && !ch.ended) {
@@ -124,14 +139,9 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
         int64_t sync = NextSyncFrame(ch);
         if (sync > 0 && sync - ch.pos < want) want = sync - ch.pos;
         if (ch.endFrame >= 0 && ch.endFrame - ch.pos < want) want = ch.endFrame - ch.pos;
-        int64_t got = want > 0 ? ch.dec->Read(out + done * ch.chans, want) : 0;
+        int64_t got = want > 0 ? DecodeBlock(ch, out + done * ch.chans, want) : 0;
         if (got == Decoder::kStalled) break;  // an internet stream waits for data
         if (got > 0) {
-            if (ch.dspVolume != 1.0f) {
-                float* p = out + done * ch.chans;
-                for (int64_t i = 0, n = got * ch.chans; i < n; i++) p[i] *= ch.dspVolume;
-            }
-            Remember(ch, out + done * ch.chans, got);
             int64_t before = ch.pos;
             ch.pos += got;
             done += got;
@@ -168,6 +178,12 @@ int64_t ReadFrames(Channel& ch, float* out, int64_t frames) {
     FireStreamEvents(ch);
     return done;
 }
+
+int64_t ReadFrames(Channel& ch, float* out, int64_t frames) { return ReadLoop(ch, out, frames); }
+
+bool CanReadInt16(const Channel& ch) { return ch.decodeOnly && ch.dspVolume == 1.0f && ch.dec->ReadsInt16(); }
+
+int64_t ReadFramesInt16(Channel& ch, int16_t* out, int64_t frames) { return ReadLoop(ch, out, frames); }
 
 bool FireStreamEvents(Channel& ch) {
     DWORD events = ch.dec->TakeEvents(ch.pos);

@@ -92,6 +92,10 @@ std::vector<ChannelPtr> AllChannels();
 // and looping when the loop flag is set. An end set with BASS_POS_END is the
 // stream's end as its own would be. Returns the frames given.
 int64_t ReadFrames(Channel& ch, float* out, int64_t frames);
+// The same as 16-bit samples copied from the source, for a decoding channel
+// whose source stores exactly those and whose samples are not scaled.
+bool CanReadInt16(const Channel& ch);
+int64_t ReadFramesInt16(Channel& ch, int16_t* out, int64_t frames);
 // A stream's news (a new title, a stall, a resume, a new logical stream) to
 // its syncs. Returns whether anything happened.
 bool FireStreamEvents(Channel& ch);

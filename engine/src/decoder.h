@@ -32,6 +32,10 @@ public:
     // kStalled when an internet stream has nothing yet but more to come.
     static const int64_t kStalled = -2;
     virtual int64_t Read(float* out, int64_t frames) = 0;
+    // Sources that hold exactly 16-bit samples give them as they are stored,
+    // the same values Read's floats round back to, with no work per sample.
+    virtual bool ReadsInt16() const { return false; }
+    virtual int64_t ReadInt16(int16_t* out, int64_t frames) { return -1; }
     virtual bool Seek(int64_t frame) = 0;
     // Frames in the stream, or -1 when not known.
     virtual int64_t Length() = 0;

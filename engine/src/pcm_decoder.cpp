@@ -47,6 +47,18 @@ public:
         pos_ += done;
         return done;
     }
+    bool ReadsInt16() const override { return !l_.bigEndian && !l_.isFloat && l_.containerBytes == 2; }
+    // One read of the whole request straight into the caller's buffer.
+    int64_t ReadInt16(int16_t* out, int64_t frames) override {
+        if (frames > frames_ - pos_) frames = frames_ - pos_;
+        if (frames <= 0) return 0;
+        size_t want = (size_t)(frames * frameBytes_);
+        size_t got = src_->Read(out, want);
+        int64_t done = (int64_t)got / frameBytes_;
+        if (got < want) frames_ = pos_ + done;  // the file is shorter than its header said
+        pos_ += done;
+        return done;
+    }
     bool Seek(int64_t frame) override {
         if (frame < 0 || frame > frames_) return false;
         if (!src_->Seek(l_.dataStart + frame * frameBytes_)) return false;
