@@ -42,6 +42,13 @@ const BASS_PLUGINFORM kFormats[] = {
 
 enum class Container { None, Mp4, Adts, Asf };
 
+// A WMA seek point: an ASF data packet in which an object of the stream
+// begins, and the output frame where that object's first sample lands.
+struct WmaMark {
+    int64_t pos;
+    int64_t frame;
+};
+
 struct Stream {
     SvReader r;
     AVIOContext* io = nullptr;
@@ -55,6 +62,8 @@ struct Stream {
     int64_t total = -1;   // frames, when known
     int64_t pos = 0;      // frames handed out
     int64_t dropTo = -1;  // after a seek: frames before this are decoded and dropped
+    int64_t outAt = -1;   // WMA after a seek: the output frame of the decoder's next sample
+    std::vector<WmaMark> marks;
     bool ended = false;
     std::vector<float> pending;
     size_t used = 0;
@@ -143,6 +152,60 @@ int64_t CountAdtsFrames(const SvReader* r, int64_t start) {
         at += len;
     }
     return frames * 1024;
+}
+
+// WMA 1 and 2 as FFmpeg's decoder gives them. Each packet is cut into
+// superframes of block_align bytes. Without the bit reservoir a superframe is
+// one frame; with it, the low four bits of its first byte count the frames
+// that end in it, and a decoder that starts afresh (at the start, after a
+// seek) loses the one frame that began before it. The decoder drops its first
+// two frames and gives one more at the end. So counting superframes gives the
+// exact length without decoding anything, and where each superframe's audio
+// comes out: started afresh at a superframe whose predecessors count n frames,
+// the decoder's first sample is output frame n * frame length.
+int WmaFrameLength(int rate, AVCodecID id) {
+    if (rate <= 16000) return 512;
+    if (rate <= 22050 || (rate <= 32000 && id == AV_CODEC_ID_WMAV1)) return 1024;
+    return 2048;
+}
+
+bool WmaBitReservoir(const AVCodecParameters* par) {
+    int at = par->codec_id == AV_CODEC_ID_WMAV1 ? 2 : 4;
+    return par->extradata && par->extradata_size >= at + 2 && (par->extradata[at] & 2);
+}
+
+// Back to the first data packet (which also clears the demuxer's packet
+// state), then on to the data packet at pos when there is one.
+bool WmaReposition(Stream* s, int64_t pos) {
+    if (av_seek_frame(s->fmt, s->index, 0, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    return pos < 0 || avio_seek(s->fmt->pb, pos, SEEK_SET) >= 0;
+}
+
+// Demuxes every packet once (about as fast as reading the file), notes the
+// seek marks and returns the frames the decoder will give, or -1.
+int64_t ScanWma(Stream* s) {
+    const AVCodecParameters* par = s->fmt->streams[s->index]->codecpar;
+    int64_t length = WmaFrameLength(s->rate, par->codec_id);
+    bool reservoir = WmaBitReservoir(par);
+    int align = par->block_align;
+    if (align <= 0) return -1;
+    int64_t counted = 0, lastPos = -1;
+    while (av_read_frame(s->fmt, s->pkt) >= 0) {
+        const AVPacket* p = s->pkt;
+        if (p->stream_index == s->index) {
+            // A fresh start delivers the first object that begins in a data
+            // packet; with the reservoir it needs two frames in its first
+            // superframe to take the usual path.
+            if (p->pos >= 0 && p->pos != lastPos && p->size >= align && (!reservoir || (p->data[0] & 15) >= 2))
+                s->marks.push_back({p->pos, counted * length});
+            lastPos = p->pos;
+            for (int at = 0; at + align <= p->size; at += align) counted += reservoir ? (p->data[at] & 15) : 1;
+        }
+        av_packet_unref(s->pkt);
+    }
+    if (!WmaReposition(s, -1)) return -1;
+    int64_t frames = counted - (reservoir ? 1 : 0);
+    return frames > 1 ? (frames - 1) * length : 0;
 }
 
 void AddTag(std::string& block, const std::string& name, const char* value) {
@@ -260,6 +323,7 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
                 s->id3v2.clear();
         }
         reader->seek(reader->context, at);
+    } else if (c == Container::Asf && (s->total = ScanWma(s)) >= 0) {
     } else if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
         s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
     } else if (s->fmt->duration > 0) {
@@ -319,18 +383,23 @@ bool DecodeMore(Stream* s) {
         if (r == 0) {
             size_t before = s->pending.size();
             TakeFrame(s);
-            // After a seek: drop what lies before the wanted frame, by the frame's time.
+            // After a seek: drop what lies before the wanted frame, placed by
+            // counting from the seek mark (WMA) or by the frame's time.
             if (s->dropTo >= 0) {
-                int64_t ts = s->frame->best_effort_timestamp;
-                AVStream* st = s->fmt->streams[s->index];
-                int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-                int64_t first = ts == AV_NOPTS_VALUE ? s->dropTo
-                                                     : av_rescale_q(ts - start, st->time_base, AVRational{1, s->rate});
+                int64_t first = s->outAt;
+                if (first < 0) {
+                    int64_t ts = s->frame->best_effort_timestamp;
+                    AVStream* st = s->fmt->streams[s->index];
+                    int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+                    first = ts == AV_NOPTS_VALUE ? s->dropTo
+                                                 : av_rescale_q(ts - start, st->time_base, AVRational{1, s->rate});
+                }
                 int64_t got = (int64_t)(s->pending.size() - before) / s->chans;
                 int64_t drop = std::clamp<int64_t>(s->dropTo - first, 0, got);
                 s->pending.erase(s->pending.begin() + (ptrdiff_t)before,
                                  s->pending.begin() + (ptrdiff_t)(before + (size_t)drop * s->chans));
-                if (first + got > s->dropTo) s->dropTo = -1;
+                if (s->outAt >= 0) s->outAt += got;
+                if (first + got > s->dropTo) s->dropTo = s->outAt = -1;
             }
             av_frame_unref(s->frame);
             if (s->pending.size() > s->used) return true;
@@ -378,14 +447,26 @@ int64_t __cdecl Read(void* stream, float* out, int64_t frames) {
 int __cdecl Seek(void* stream, int64_t frame) {
     auto* s = (Stream*)stream;
     if (frame < 0 || (s->total >= 0 && frame > s->total)) return 0;
-    AVStream* st = s->fmt->streams[s->index];
-    int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    int64_t ts = start + av_rescale_q(frame, AVRational{1, s->rate}, st->time_base);
-    // A little before, so that a decoder's warm-up frames lie ahead of the wanted one.
-    int64_t early = av_rescale_q(4096, AVRational{1, s->rate}, st->time_base);
-    if (av_seek_frame(s->fmt, s->index, std::max(start, ts - early), AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(s->fmt, s->index, start, AVSEEK_FLAG_BACKWARD) < 0)
-        return 0;
+    s->outAt = -1;
+    if (s->fmt->streams[s->index]->codecpar->codec_id == AV_CODEC_ID_WMAV1 ||
+        s->fmt->streams[s->index]->codecpar->codec_id == AV_CODEC_ID_WMAV2) {
+        // ASF times are milliseconds: WMA starts at the last mark before the
+        // frame and counts its way there.
+        auto after = std::upper_bound(s->marks.begin(), s->marks.end(), frame,
+                                      [](int64_t f, const WmaMark& m) { return f < m.frame; });
+        WmaMark from = after == s->marks.begin() ? WmaMark{-1, 0} : after[-1];
+        if (!WmaReposition(s, from.pos)) return 0;
+        s->outAt = from.frame;
+    } else {
+        AVStream* st = s->fmt->streams[s->index];
+        int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+        int64_t ts = start + av_rescale_q(frame, AVRational{1, s->rate}, st->time_base);
+        // A little before, so that a decoder's warm-up frames lie ahead of the wanted one.
+        int64_t early = av_rescale_q(4096, AVRational{1, s->rate}, st->time_base);
+        if (av_seek_frame(s->fmt, s->index, std::max(start, ts - early), AVSEEK_FLAG_BACKWARD) < 0 &&
+            av_seek_frame(s->fmt, s->index, start, AVSEEK_FLAG_BACKWARD) < 0)
+            return 0;
+    }
     avcodec_flush_buffers(s->dec);
     s->pending.clear();
     s->used = 0;
