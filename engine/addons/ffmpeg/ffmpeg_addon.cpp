@@ -65,8 +65,7 @@ struct Stream {
     int64_t outAt = -1;   // WMA after a seek: the output frame of the decoder's next sample
     std::vector<WmaMark> marks;
     bool ended = false;
-    std::vector<float> pending;
-    size_t used = 0;
+    int frameAt = 0;  // samples of the decoded frame already handed out or dropped
     DWORD tagType = 0;
     std::string tags;
     std::string id3v2;  // an ADTS file's leading ID3v2 tag, whole
@@ -348,44 +347,65 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
     return s;
 }
 
-// One decoded frame into pending as interleaved floats.
-void TakeFrame(Stream* s) {
-    const AVFrame* f = s->frame;
-    int n = f->nb_samples, ch = std::min(s->chans, f->ch_layout.nb_channels);
-    if (n <= 0 || ch < 1) return;
-    size_t at = s->pending.size();
-    s->pending.resize(at + (size_t)n * s->chans, 0.0f);
-    float* out = s->pending.data() + at;
+// Frames [from, from + n) of a decoded frame, interleaved into out; a
+// channel the frame lacks, a sample format it should not have and NaNs
+// become silence.
+void Convert(const AVFrame* f, int from, int n, float* out, int chans) {
+    int stride = f->ch_layout.nb_channels, have = std::min(chans, stride);
     bool planar = av_sample_fmt_is_planar((AVSampleFormat)f->format);
-    for (int k = 0; k < ch; k++) {
-        const uint8_t* plane = f->extended_data[planar ? k : 0];
+    if (f->format == AV_SAMPLE_FMT_FLTP && chans == 2 && have == 2) {  // AAC and WMA stereo
+        const float* l = (const float*)f->extended_data[0] + from;
+        const float* r = (const float*)f->extended_data[1] + from;
         for (int i = 0; i < n; i++) {
-            size_t idx = planar ? (size_t)i : (size_t)i * f->ch_layout.nb_channels + k;
-            float v = 0;
-            switch (f->format) {
-            case AV_SAMPLE_FMT_FLT:
-            case AV_SAMPLE_FMT_FLTP: v = ((const float*)plane)[idx]; break;
-            case AV_SAMPLE_FMT_S16:
-            case AV_SAMPLE_FMT_S16P: v = ((const int16_t*)plane)[idx] / 32768.0f; break;
-            case AV_SAMPLE_FMT_S32:
-            case AV_SAMPLE_FMT_S32P: v = (float)(((const int32_t*)plane)[idx] / 2147483648.0); break;
-            default: break;
+            float a = l[i], b = r[i];
+            out[2 * i] = a == a ? a : 0.0f;
+            out[2 * i + 1] = b == b ? b : 0.0f;
+        }
+        return;
+    }
+    for (int k = 0; k < chans; k++) {
+        float* o = out + k;
+        size_t step = planar ? 1 : (size_t)stride, first = planar ? (size_t)from : (size_t)from * stride + k;
+        const uint8_t* plane = k < have ? f->extended_data[planar ? k : 0] : nullptr;
+        switch (plane ? f->format : AV_SAMPLE_FMT_NONE) {
+        case AV_SAMPLE_FMT_FLT:
+        case AV_SAMPLE_FMT_FLTP: {
+            const float* p = (const float*)plane + first;
+            for (int i = 0; i < n; i++) {
+                float v = p[i * step];
+                o[(size_t)i * chans] = v == v ? v : 0.0f;
             }
-            out[(size_t)i * s->chans + k] = v == v ? v : 0.0f;
+            break;
+        }
+        case AV_SAMPLE_FMT_S16:
+        case AV_SAMPLE_FMT_S16P: {
+            const int16_t* p = (const int16_t*)plane + first;
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = p[i * step] * (1.0f / 32768.0f);
+            break;
+        }
+        case AV_SAMPLE_FMT_S32:
+        case AV_SAMPLE_FMT_S32P: {
+            const int32_t* p = (const int32_t*)plane + first;
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = (float)p[i * step] * (1.0f / 2147483648.0f);
+            break;
+        }
+        default:
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = 0.0f;
         }
     }
 }
 
-// Decodes until pending has something, or the end. False on the end.
+// Decodes the next frame into s->frame, past what a seek drops. False at the end.
 bool DecodeMore(Stream* s) {
+    av_frame_unref(s->frame);
+    s->frameAt = 0;
     for (int guard = 0; guard < 100000; guard++) {
         int r = avcodec_receive_frame(s->dec, s->frame);
         if (r == 0) {
-            size_t before = s->pending.size();
-            TakeFrame(s);
+            int got = s->frame->ch_layout.nb_channels > 0 ? std::max(s->frame->nb_samples, 0) : 0;
             // After a seek: drop what lies before the wanted frame, placed by
             // counting from the seek mark (WMA) or by the frame's time.
-            if (s->dropTo >= 0) {
+            if (s->dropTo >= 0 && got > 0) {
                 int64_t first = s->outAt;
                 if (first < 0) {
                     int64_t ts = s->frame->best_effort_timestamp;
@@ -394,15 +414,13 @@ bool DecodeMore(Stream* s) {
                     first = ts == AV_NOPTS_VALUE ? s->dropTo
                                                  : av_rescale_q(ts - start, st->time_base, AVRational{1, s->rate});
                 }
-                int64_t got = (int64_t)(s->pending.size() - before) / s->chans;
-                int64_t drop = std::clamp<int64_t>(s->dropTo - first, 0, got);
-                s->pending.erase(s->pending.begin() + (ptrdiff_t)before,
-                                 s->pending.begin() + (ptrdiff_t)(before + (size_t)drop * s->chans));
+                s->frameAt = (int)std::clamp<int64_t>(s->dropTo - first, 0, got);
                 if (s->outAt >= 0) s->outAt += got;
                 if (first + got > s->dropTo) s->dropTo = s->outAt = -1;
             }
+            if (s->frameAt < got) return true;
             av_frame_unref(s->frame);
-            if (s->pending.size() > s->used) return true;
+            s->frameAt = 0;
             continue;
         }
         if (r == AVERROR_EOF) return false;
@@ -423,21 +441,20 @@ bool DecodeMore(Stream* s) {
     return false;
 }
 
+// Straight from the decoded frame into the caller's buffer.
 int64_t __cdecl Read(void* stream, float* out, int64_t frames) {
     auto* s = (Stream*)stream;
     if (s->total >= 0 && frames > s->total - s->pos) frames = std::max<int64_t>(0, s->total - s->pos);
     int64_t done = 0;
     while (done < frames) {
-        size_t have = (s->pending.size() - s->used) / s->chans;
+        int have = s->frame->nb_samples - s->frameAt;
         if (have > 0) {
-            size_t take = (size_t)std::min<int64_t>((int64_t)have, frames - done);
-            memcpy(out + done * s->chans, s->pending.data() + s->used, take * s->chans * sizeof(float));
-            s->used += take * s->chans;
-            done += (int64_t)take;
+            int take = (int)std::min<int64_t>(have, frames - done);
+            Convert(s->frame, s->frameAt, take, out + done * s->chans, s->chans);
+            s->frameAt += take;
+            done += take;
             continue;
         }
-        s->pending.clear();
-        s->used = 0;
         if (!DecodeMore(s)) break;
     }
     s->pos += done;
@@ -468,8 +485,8 @@ int __cdecl Seek(void* stream, int64_t frame) {
             return 0;
     }
     avcodec_flush_buffers(s->dec);
-    s->pending.clear();
-    s->used = 0;
+    av_frame_unref(s->frame);
+    s->frameAt = 0;
     s->ended = false;
     s->dropTo = frame;
     s->pos = frame;
