@@ -43,7 +43,7 @@ const BASS_PLUGINFORM kFormats[] = {
 enum class Container { None, Mp4, Adts, Asf };
 
 // A WMA seek point: an ASF data packet in which an object of the stream
-// begins, and the output frame where that object's first sample lands.
+// begins, and the output frame where the decoder's first sample from there lands.
 struct WmaMark {
     int64_t pos;
     int64_t frame;
@@ -63,6 +63,7 @@ struct Stream {
     int64_t pos = 0;      // frames handed out
     int64_t dropTo = -1;  // after a seek: frames before this are decoded and dropped
     int64_t outAt = -1;   // WMA after a seek: the output frame of the decoder's next sample
+    Container container = Container::None;
     std::vector<WmaMark> marks;
     bool ended = false;
     int frameAt = 0;  // samples of the decoded frame already handed out or dropped
@@ -260,6 +261,7 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
     auto* s = new (std::nothrow) Stream();
     if (!s) return (*error = BASS_ERROR_MEM, nullptr);
     s->r = *reader;
+    s->container = c;
     av_log_set_level(AV_LOG_QUIET);
     const int kBuffer = 32768;
     auto* buffer = (uint8_t*)av_malloc(kBuffer);
@@ -465,8 +467,7 @@ int __cdecl Seek(void* stream, int64_t frame) {
     auto* s = (Stream*)stream;
     if (frame < 0 || (s->total >= 0 && frame > s->total)) return 0;
     s->outAt = -1;
-    if (s->fmt->streams[s->index]->codecpar->codec_id == AV_CODEC_ID_WMAV1 ||
-        s->fmt->streams[s->index]->codecpar->codec_id == AV_CODEC_ID_WMAV2) {
+    if (s->container == Container::Asf) {
         // ASF times are milliseconds: WMA starts at the last mark before the
         // frame and counts its way there.
         auto after = std::upper_bound(s->marks.begin(), s->marks.end(), frame,
@@ -475,12 +476,14 @@ int __cdecl Seek(void* stream, int64_t frame) {
         if (!WmaReposition(s, from.pos)) return 0;
         s->outAt = from.frame;
     } else {
+        // A little before, so that a decoder's warm-up frames lie ahead of the
+        // wanted one; before the first packet when that is near, where the
+        // demuxer gives the encoder delay to skip again.
         AVStream* st = s->fmt->streams[s->index];
         int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
         int64_t ts = start + av_rescale_q(frame, AVRational{1, s->rate}, st->time_base);
-        // A little before, so that a decoder's warm-up frames lie ahead of the wanted one.
         int64_t early = av_rescale_q(4096, AVRational{1, s->rate}, st->time_base);
-        if (av_seek_frame(s->fmt, s->index, std::max(start, ts - early), AVSEEK_FLAG_BACKWARD) < 0 &&
+        if (av_seek_frame(s->fmt, s->index, ts - early > start ? ts - early : INT64_MIN / 2, AVSEEK_FLAG_BACKWARD) < 0 &&
             av_seek_frame(s->fmt, s->index, start, AVSEEK_FLAG_BACKWARD) < 0)
             return 0;
     }
