@@ -42,6 +42,23 @@ struct DecodeCase {
     const char* ref = nullptr;
 };
 
+HPLUGIN LoadTestAddon(const wchar_t* name) {
+    std::wstring path = TestExeFolder() + L"Plugins\\" + name;
+    return BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE);
+}
+
+// An add-on that loads and declares its first format as ctype, name, exts.
+HPLUGIN LoadAddonDeclaring(const wchar_t* dll, DWORD ctype, const char* name, const char* exts) {
+    HPLUGIN p = LoadTestAddon(dll);
+    const BASS_PLUGININFO* info = p ? BASS_PluginGetInfo(p) : nullptr;
+    EXPECT_NE(info, nullptr) << BASS_ErrorGetCode();
+    if (!info || info->formatc < 1) return 0;
+    EXPECT_EQ(info->formats[0].ctype, ctype);
+    EXPECT_STREQ(info->formats[0].name, name);
+    EXPECT_STREQ(info->formats[0].exts, exts);
+    return p;
+}
+
 // The case through the library, its decoder being the plugin's (0: its own).
 void CheckDecode(const DecodeCase& c, HPLUGIN plugin = 0) {
     SCOPED_TRACE(c.file);
@@ -813,11 +830,6 @@ TEST(EngineWaveCodecs, Mp3InsideWave) {
 
 namespace {
 
-HPLUGIN LoadTestAddon(const wchar_t* name) {
-    std::wstring path = TestExeFolder() + L"Plugins\\" + name;
-    return BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE);
-}
-
 std::vector<std::string> TagEntries(const char* block) {
     std::vector<std::string> entries;
     for (const char* q = block; q && *q; q += strlen(q) + 1) entries.push_back(q);
@@ -856,13 +868,8 @@ std::string WithOutputGain(std::string file, int16_t gainQ8) {
 // other, seeking to the sample (within 60 dB of a decode from the start right
 // at the new position), the header's output gain, the comments as the OGG block.
 TEST(EngineAddons, OpusAddOn) {
-    HPLUGIN p = LoadTestAddon(L"bassopus.dll");
-    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
-    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
-    ASSERT_NE(pi, nullptr);
-    EXPECT_EQ(pi->formats[0].ctype, 0x11200u);
-    EXPECT_STREQ(pi->formats[0].name, "Opus");
-    EXPECT_STREQ(pi->formats[0].exts, "*.opus");
+    HPLUGIN p = LoadAddonDeclaring(L"bassopus.dll", 0x11200, "Opus", "*.opus");
+    ASSERT_NE(p, 0u);
     // The sources' lengths, within 60 dB of opusdec and of the decode from the start.
     CheckDecode({"t.opus", 0x11200, 48000, 2, 0, 144000, 0, 60, 60}, p);
     CheckDecode({"b.opus", 0x11200, 48000, 2, 0, 62400, 0, 60, 60}, p);
@@ -922,12 +929,8 @@ TEST(EngineAddons, OpusAddOn) {
 // file with its correction file beside it too, and without one (a copy, or
 // the bytes in memory) the lossy part, as wvunpack decodes it; APE tags; seeks.
 TEST(EngineAddons, WavPackAddOn) {
-    HPLUGIN p = LoadTestAddon(L"basswv.dll");
-    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
-    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
-    ASSERT_NE(pi, nullptr);
-    EXPECT_EQ(pi->formats[0].ctype, 0x10500u);
-    EXPECT_STREQ(pi->formats[0].exts, "*.wv");
+    HPLUGIN p = LoadAddonDeclaring(L"basswv.dll", 0x10500, "WavPack", "*.wv");
+    ASSERT_NE(p, 0u);
     CheckDecode({"t.wv", 0x10500, 44100, 2, 16}, p);
     CheckDecode({"f32.wv", 0x10500, 44100, 2, 32 | BASS_ORIGRES_FLOAT}, p);
     CheckDecode({"hybrid.wv", 0x10500, 48000, 2, 24}, p);
@@ -989,12 +992,9 @@ std::string WithItunSmpb(const std::string& atoms, const std::string& parent = "
 // nothing of a delay); ALAC is the source bit for bit. All match ffmpeg's own
 // decode and seek to the sample; the tags come out as the MP4 block.
 TEST(EngineAddons, AacAddOn) {
-    HPLUGIN p = LoadTestAddon(L"bass_aac.dll");
-    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
+    HPLUGIN p = LoadAddonDeclaring(L"bass_aac.dll", 0x10b00, "AAC", "*.aac;*.m4a;*.mp4;*.m4b");
+    ASSERT_NE(p, 0u);
     const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
-    ASSERT_NE(pi, nullptr);
-    EXPECT_EQ(pi->formats[0].ctype, 0x10b00u);
-    EXPECT_STREQ(pi->formats[0].exts, "*.aac;*.m4a;*.mp4;*.m4b");
     ASSERT_EQ(pi->formatc, 3u);
     EXPECT_STREQ(pi->formats[1].name, "AAC (MP4)");
     EXPECT_STREQ(pi->formats[2].name, "Apple Lossless");
@@ -1048,12 +1048,8 @@ TEST(EngineAddons, AacAddOn) {
 // continues with the very samples of the decode from the start; the tags as
 // the WMA block.
 TEST(EngineAddons, WmaAddOn) {
-    HPLUGIN p = LoadTestAddon(L"basswma.dll");
-    ASSERT_NE(p, 0u) << BASS_ErrorGetCode();
-    const BASS_PLUGININFO* pi = BASS_PluginGetInfo(p);
-    ASSERT_NE(pi, nullptr);
-    EXPECT_EQ(pi->formats[0].ctype, 0x10300u);
-    EXPECT_STREQ(pi->formats[0].exts, "*.wma");
+    HPLUGIN p = LoadAddonDeclaring(L"basswma.dll", 0x10300, "Windows Media Audio", "*.wma");
+    ASSERT_NE(p, 0u);
     CheckDecode({"t.wma", 0x10300, 44100, 2, 0, 0, 0, 60}, p);
     CheckDecode({"t1.wma", 0x10300, 22050, 1, 0, 0, 0, 60}, p);
     HSTREAM t = OpenDecode("t.wma");
