@@ -324,12 +324,14 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
                 s->id3v2.clear();
         }
         reader->seek(reader->context, at);
-    } else if (c == Container::Asf && (s->total = ScanWma(s)) >= 0) {
-    } else if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
-        s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
-    } else if (s->fmt->duration > 0) {
-        s->total = av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, AVRational{1, s->rate});
+    } else if (c == Container::Asf) {
+        s->total = ScanWma(s);
     }
+    // Else the container's duration.
+    if (s->total < 0 && st->duration > 0 && st->duration != AV_NOPTS_VALUE)
+        s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
+    else if (s->total < 0 && s->fmt->duration > 0)
+        s->total = av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, AVRational{1, s->rate});
     // iTunes' gapless note: FFmpeg takes the priming from it; the length of
     // the encoded audio is its third number.
     if (const AVDictionaryEntry* e = av_dict_get(s->fmt->metadata, "iTunSMPB", nullptr, 0)) {
