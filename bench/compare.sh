@@ -42,6 +42,23 @@ if [ ! -f "$media/done" ]; then
   flac -s -f -5 -o "$media/long.flac" "$media/long.wav"
   touch "$media/done"
 fi
+# The add-ons' formats and compressed WAVE, each made once when missing.
+ff() { ffmpeg -nostdin -v error -threads 1 -y -i "$media/long.wav" "$@"; }
+make_long() {
+  [ -f "$media/$1" ] && return 0
+  say "making $media/$1 (once)"
+  case $1 in
+    long.opus) opusenc --quiet --bitrate 128 "$media/long.wav" "$media/.tmp.opus" ;;
+    long.wv) wavpack -q -y -h "$media/long.wav" -o "$media/.tmp.wv" ;;
+    long.m4a) ff -c:a aac -b:a 160k -f mp4 "$media/.tmp.m4a" ;;
+    alac.m4a) ff -c:a alac -f mp4 "$media/.tmp.m4a" ;;
+    long.wma) ff -c:a wmav2 -b:a 128k -f asf "$media/.tmp.wma" ;;
+    ima.wav) sox -q "$media/long.wav" -e ima-adpcm -t wav "$media/.tmp.wav" ;;
+    msadpcm.wav) sox -q "$media/long.wav" -e ms-adpcm -t wav "$media/.tmp.wav" ;;
+  esac
+  mv "$media"/.tmp.* "$media/$1"
+}
+for f in long.opus long.wv long.m4a alac.m4a long.wma ima.wav msadpcm.wav; do make_long "$f"; done
 if [ ! -f "$folder/done" ]; then
   say "making a folder of $count tagged MP3 files in $folder (once)"
   mkdir -p "$folder"
@@ -70,7 +87,12 @@ cmd[long.wav]="sox $media/long.wav -t s16 -"
 cmd[long.mp3]="mpg123 -q -s $media/long.mp3"
 cmd[long.ogg]="oggdec -Q -R -b 16 -o - $media/long.ogg"
 cmd[long.flac]="flac -s -d -c $media/long.flac"
-files=(long.wav long.mp3 long.ogg long.flac)
+cmd[long.opus]="opusdec --quiet --rate 48000 $media/long.opus -"
+cmd[long.wv]="wvunpack -q -y --raw $media/long.wv -o -"
+for f in long.m4a alac.m4a long.wma; do cmd[$f]="ffmpeg -nostdin -v error -threads 1 -i $media/$f -f s16le -"; done
+cmd[ima.wav]="sox $media/ima.wav -t s16 -"
+cmd[msadpcm.wav]="sox $media/msadpcm.wav -t s16 -"
+files=(long.wav long.mp3 long.ogg long.flac long.opus long.wv long.m4a alac.m4a long.wma ima.wav msadpcm.wav)
 winfiles=()
 for f in "${files[@]}"; do winfiles+=("$(winepath -w "$media/$f")"); ours[$f]=-1; native[$f]=-1; done
 for r in $(seq 1 "$rounds"); do
@@ -84,9 +106,9 @@ for r in $(seq 1 "$rounds"); do
     native[$f]=$(min "$(elapsed "$s" "$e")" "${native[$f]}")
   done
 done
-printf '%-10s %10s %12s %8s   %s\n' file "ours (s)" "native (s)" ratio "native decoder"
+printf '%-12s %10s %12s %8s   %s\n' file "ours (s)" "native (s)" ratio "native decoder"
 for f in "${files[@]}"; do
-  printf '%-10s %10s %12s %7sx   %s\n' "$f" "${ours[$f]}" "${native[$f]}" \
+  printf '%-12s %10s %12s %7sx   %s\n' "$f" "${ours[$f]}" "${native[$f]}" \
     "$(awk -v a="${ours[$f]}" -v b="${native[$f]}" 'BEGIN { printf("%.2f", b > 0 ? a / b : 0) }')" "${cmd[$f]%% *}"
 done
 

@@ -78,18 +78,18 @@ int DecodeMsBlock(const uint8_t* in, size_t bytes, int chans, const std::vector<
     size_t nibbles = (bytes - 7 * chans) * 2;
     int frames = 2 + (int)(nibbles / chans);
     if (frames > maxFrames) frames = maxFrames;
-    size_t total = (size_t)(frames - 2) * chans;
-    for (size_t i = 0; i < total; i++) {
-        int c = (int)(i % chans);
-        int n = (i & 1) ? p[i >> 1] & 15 : p[i >> 1] >> 4;
-        int predicted = (s1[c] * c1[c] + s2[c] * c2[c]) >> 8;
-        int signedN = n >= 8 ? n - 16 : n;
-        int v = Clamp16(predicted + signedN * delta[c]);
-        s2[c] = s1[c];
-        s1[c] = v;
-        delta[c] = (kMsAdapt[n] * delta[c]) >> 8;
-        if (delta[c] < 16) delta[c] = 16;
-        out[2 * chans + i] = (int16_t)v;
+    int16_t* o = out + 2 * chans;
+    size_t i = 0;
+    for (int f = 2; f < frames; f++) {
+        for (int c = 0; c < chans; c++, i++) {
+            int n = (i & 1) ? p[i >> 1] & 15 : p[i >> 1] >> 4;
+            int predicted = (s1[c] * c1[c] + s2[c] * c2[c]) >> 8;
+            int v = Clamp16(predicted + ((n ^ 8) - 8) * delta[c]);  // the nibble is signed
+            s2[c] = s1[c];
+            s1[c] = v;
+            delta[c] = std::max((kMsAdapt[n] * delta[c]) >> 8, 16);
+            o[i] = (int16_t)v;
+        }
     }
     return frames;
 }

@@ -42,6 +42,13 @@ const BASS_PLUGINFORM kFormats[] = {
 
 enum class Container { None, Mp4, Adts, Asf };
 
+// A WMA seek point: an ASF data packet in which an object of the stream
+// begins, and the output frame where the decoder's first sample from there lands.
+struct WmaMark {
+    int64_t pos;
+    int64_t frame;
+};
+
 struct Stream {
     SvReader r;
     AVIOContext* io = nullptr;
@@ -55,9 +62,11 @@ struct Stream {
     int64_t total = -1;   // frames, when known
     int64_t pos = 0;      // frames handed out
     int64_t dropTo = -1;  // after a seek: frames before this are decoded and dropped
+    int64_t outAt = -1;   // WMA after a seek: the output frame of the decoder's next sample
+    Container container = Container::None;
+    std::vector<WmaMark> marks;
     bool ended = false;
-    std::vector<float> pending;
-    size_t used = 0;
+    int frameAt = 0;  // samples of the decoded frame already handed out or dropped
     DWORD tagType = 0;
     std::string tags;
     std::string id3v2;  // an ADTS file's leading ID3v2 tag, whole
@@ -145,6 +154,60 @@ int64_t CountAdtsFrames(const SvReader* r, int64_t start) {
     return frames * 1024;
 }
 
+// WMA 1 and 2 as FFmpeg's decoder gives them. Each packet is cut into
+// superframes of block_align bytes. Without the bit reservoir a superframe is
+// one frame; with it, the low four bits of its first byte count the frames
+// that end in it, and a decoder that starts afresh (at the start, after a
+// seek) loses the one frame that began before it. The decoder drops its first
+// two frames and gives one more at the end. So counting superframes gives the
+// exact length without decoding anything, and where each superframe's audio
+// comes out: started afresh at a superframe whose predecessors count n frames,
+// the decoder's first sample is output frame n * frame length.
+int WmaFrameLength(int rate, AVCodecID id) {
+    if (rate <= 16000) return 512;
+    if (rate <= 22050 || (rate <= 32000 && id == AV_CODEC_ID_WMAV1)) return 1024;
+    return 2048;
+}
+
+bool WmaBitReservoir(const AVCodecParameters* par) {
+    int at = par->codec_id == AV_CODEC_ID_WMAV1 ? 2 : 4;
+    return par->extradata && par->extradata_size >= at + 2 && (par->extradata[at] & 2);
+}
+
+// Back to the first data packet (which also clears the demuxer's packet
+// state), then on to the data packet at pos when there is one.
+bool WmaReposition(Stream* s, int64_t pos) {
+    if (av_seek_frame(s->fmt, s->index, 0, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    return pos < 0 || avio_seek(s->fmt->pb, pos, SEEK_SET) >= 0;
+}
+
+// Demuxes every packet once (about as fast as reading the file), notes the
+// seek marks and returns the frames the decoder will give, or -1.
+int64_t ScanWma(Stream* s) {
+    const AVCodecParameters* par = s->fmt->streams[s->index]->codecpar;
+    int64_t length = WmaFrameLength(s->rate, par->codec_id);
+    bool reservoir = WmaBitReservoir(par);
+    int align = par->block_align;
+    if (align <= 0) return -1;
+    int64_t counted = 0, lastPos = -1;
+    while (av_read_frame(s->fmt, s->pkt) >= 0) {
+        const AVPacket* p = s->pkt;
+        if (p->stream_index == s->index) {
+            // A fresh start delivers the first object that begins in a data
+            // packet; with the reservoir it needs two frames in its first
+            // superframe to take the usual path.
+            if (p->pos >= 0 && p->pos != lastPos && p->size >= align && (!reservoir || (p->data[0] & 15) >= 2))
+                s->marks.push_back({p->pos, counted * length});
+            lastPos = p->pos;
+            for (int at = 0; at + align <= p->size; at += align) counted += reservoir ? (p->data[at] & 15) : 1;
+        }
+        av_packet_unref(s->pkt);
+    }
+    if (!WmaReposition(s, -1)) return -1;
+    int64_t frames = counted - (reservoir ? 1 : 0);
+    return frames > 1 ? (frames - 1) * length : 0;
+}
+
 void AddTag(std::string& block, const std::string& name, const char* value) {
     if (!value || !*value) return;
     block += name + "=" + value;
@@ -198,6 +261,7 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
     auto* s = new (std::nothrow) Stream();
     if (!s) return (*error = BASS_ERROR_MEM, nullptr);
     s->r = *reader;
+    s->container = c;
     av_log_set_level(AV_LOG_QUIET);
     const int kBuffer = 32768;
     auto* buffer = (uint8_t*)av_malloc(kBuffer);
@@ -260,11 +324,14 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
                 s->id3v2.clear();
         }
         reader->seek(reader->context, at);
-    } else if (st->duration > 0 && st->duration != AV_NOPTS_VALUE) {
-        s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
-    } else if (s->fmt->duration > 0) {
-        s->total = av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, AVRational{1, s->rate});
+    } else if (c == Container::Asf) {
+        s->total = ScanWma(s);
     }
+    // Else the container's duration.
+    if (s->total < 0 && st->duration > 0 && st->duration != AV_NOPTS_VALUE)
+        s->total = av_rescale_q(st->duration, st->time_base, AVRational{1, s->rate});
+    else if (s->total < 0 && s->fmt->duration > 0)
+        s->total = av_rescale_q(s->fmt->duration, AV_TIME_BASE_Q, AVRational{1, s->rate});
     // iTunes' gapless note: FFmpeg takes the priming from it; the length of
     // the encoded audio is its third number.
     if (const AVDictionaryEntry* e = av_dict_get(s->fmt->metadata, "iTunSMPB", nullptr, 0)) {
@@ -284,56 +351,80 @@ void* __cdecl Open(const SvReader* reader, DWORD, SvStreamInfo* info, int* error
     return s;
 }
 
-// One decoded frame into pending as interleaved floats.
-void TakeFrame(Stream* s) {
-    const AVFrame* f = s->frame;
-    int n = f->nb_samples, ch = std::min(s->chans, f->ch_layout.nb_channels);
-    if (n <= 0 || ch < 1) return;
-    size_t at = s->pending.size();
-    s->pending.resize(at + (size_t)n * s->chans, 0.0f);
-    float* out = s->pending.data() + at;
+// Frames [from, from + n) of a decoded frame, interleaved into out; a
+// channel the frame lacks, a sample format it should not have and NaNs
+// become silence.
+void Convert(const AVFrame* f, int from, int n, float* out, int chans) {
+    int stride = f->ch_layout.nb_channels, have = std::min(chans, stride);
     bool planar = av_sample_fmt_is_planar((AVSampleFormat)f->format);
-    for (int k = 0; k < ch; k++) {
-        const uint8_t* plane = f->extended_data[planar ? k : 0];
+    if (f->format == AV_SAMPLE_FMT_FLTP && chans == 2 && have == 2) {  // AAC and WMA stereo
+        const float* l = (const float*)f->extended_data[0] + from;
+        const float* r = (const float*)f->extended_data[1] + from;
         for (int i = 0; i < n; i++) {
-            size_t idx = planar ? (size_t)i : (size_t)i * f->ch_layout.nb_channels + k;
-            float v = 0;
-            switch (f->format) {
-            case AV_SAMPLE_FMT_FLT:
-            case AV_SAMPLE_FMT_FLTP: v = ((const float*)plane)[idx]; break;
-            case AV_SAMPLE_FMT_S16:
-            case AV_SAMPLE_FMT_S16P: v = ((const int16_t*)plane)[idx] / 32768.0f; break;
-            case AV_SAMPLE_FMT_S32:
-            case AV_SAMPLE_FMT_S32P: v = (float)(((const int32_t*)plane)[idx] / 2147483648.0); break;
-            default: break;
+            float a = l[i], b = r[i];
+            out[2 * i] = a == a ? a : 0.0f;
+            out[2 * i + 1] = b == b ? b : 0.0f;
+        }
+        return;
+    }
+    for (int k = 0; k < chans; k++) {
+        float* o = out + k;
+        size_t step = planar ? 1 : (size_t)stride, first = planar ? (size_t)from : (size_t)from * stride + k;
+        const uint8_t* plane = k < have ? f->extended_data[planar ? k : 0] : nullptr;
+        switch (plane ? f->format : AV_SAMPLE_FMT_NONE) {
+        case AV_SAMPLE_FMT_FLT:
+        case AV_SAMPLE_FMT_FLTP: {
+            const float* p = (const float*)plane + first;
+            for (int i = 0; i < n; i++) {
+                float v = p[i * step];
+                o[(size_t)i * chans] = v == v ? v : 0.0f;
             }
-            out[(size_t)i * s->chans + k] = v == v ? v : 0.0f;
+            break;
+        }
+        case AV_SAMPLE_FMT_S16:
+        case AV_SAMPLE_FMT_S16P: {
+            const int16_t* p = (const int16_t*)plane + first;
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = p[i * step] * (1.0f / 32768.0f);
+            break;
+        }
+        case AV_SAMPLE_FMT_S32:
+        case AV_SAMPLE_FMT_S32P: {
+            const int32_t* p = (const int32_t*)plane + first;
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = (float)p[i * step] * (1.0f / 2147483648.0f);
+            break;
+        }
+        default:
+            for (int i = 0; i < n; i++) o[(size_t)i * chans] = 0.0f;
         }
     }
 }
 
-// Decodes until pending has something, or the end. False on the end.
+// Decodes the next frame into s->frame, past what a seek drops. False at the end.
 bool DecodeMore(Stream* s) {
+    av_frame_unref(s->frame);
+    s->frameAt = 0;
     for (int guard = 0; guard < 100000; guard++) {
         int r = avcodec_receive_frame(s->dec, s->frame);
         if (r == 0) {
-            size_t before = s->pending.size();
-            TakeFrame(s);
-            // After a seek: drop what lies before the wanted frame, by the frame's time.
-            if (s->dropTo >= 0) {
-                int64_t ts = s->frame->best_effort_timestamp;
-                AVStream* st = s->fmt->streams[s->index];
-                int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-                int64_t first = ts == AV_NOPTS_VALUE ? s->dropTo
-                                                     : av_rescale_q(ts - start, st->time_base, AVRational{1, s->rate});
-                int64_t got = (int64_t)(s->pending.size() - before) / s->chans;
-                int64_t drop = std::clamp<int64_t>(s->dropTo - first, 0, got);
-                s->pending.erase(s->pending.begin() + (ptrdiff_t)before,
-                                 s->pending.begin() + (ptrdiff_t)(before + (size_t)drop * s->chans));
-                if (first + got > s->dropTo) s->dropTo = -1;
+            int got = s->frame->ch_layout.nb_channels > 0 ? std::max(s->frame->nb_samples, 0) : 0;
+            // After a seek: drop what lies before the wanted frame, placed by
+            // counting from the seek mark (WMA) or by the frame's time.
+            if (s->dropTo >= 0 && got > 0) {
+                int64_t first = s->outAt;
+                if (first < 0) {
+                    int64_t ts = s->frame->best_effort_timestamp;
+                    AVStream* st = s->fmt->streams[s->index];
+                    int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+                    first = ts == AV_NOPTS_VALUE ? s->dropTo
+                                                 : av_rescale_q(ts - start, st->time_base, AVRational{1, s->rate});
+                }
+                s->frameAt = (int)std::clamp<int64_t>(s->dropTo - first, 0, got);
+                if (s->outAt >= 0) s->outAt += got;
+                if (first + got > s->dropTo) s->dropTo = s->outAt = -1;
             }
+            if (s->frameAt < got) return true;
             av_frame_unref(s->frame);
-            if (s->pending.size() > s->used) return true;
+            s->frameAt = 0;
             continue;
         }
         if (r == AVERROR_EOF) return false;
@@ -354,21 +445,20 @@ bool DecodeMore(Stream* s) {
     return false;
 }
 
+// Straight from the decoded frame into the caller's buffer.
 int64_t __cdecl Read(void* stream, float* out, int64_t frames) {
     auto* s = (Stream*)stream;
     if (s->total >= 0 && frames > s->total - s->pos) frames = std::max<int64_t>(0, s->total - s->pos);
     int64_t done = 0;
     while (done < frames) {
-        size_t have = (s->pending.size() - s->used) / s->chans;
+        int have = s->frame->nb_samples - s->frameAt;
         if (have > 0) {
-            size_t take = (size_t)std::min<int64_t>((int64_t)have, frames - done);
-            memcpy(out + done * s->chans, s->pending.data() + s->used, take * s->chans * sizeof(float));
-            s->used += take * s->chans;
-            done += (int64_t)take;
+            int take = (int)std::min<int64_t>(have, frames - done);
+            Convert(s->frame, s->frameAt, take, out + done * s->chans, s->chans);
+            s->frameAt += take;
+            done += take;
             continue;
         }
-        s->pending.clear();
-        s->used = 0;
         if (!DecodeMore(s)) break;
     }
     s->pos += done;
@@ -378,17 +468,30 @@ int64_t __cdecl Read(void* stream, float* out, int64_t frames) {
 int __cdecl Seek(void* stream, int64_t frame) {
     auto* s = (Stream*)stream;
     if (frame < 0 || (s->total >= 0 && frame > s->total)) return 0;
-    AVStream* st = s->fmt->streams[s->index];
-    int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    int64_t ts = start + av_rescale_q(frame, AVRational{1, s->rate}, st->time_base);
-    // A little before, so that a decoder's warm-up frames lie ahead of the wanted one.
-    int64_t early = av_rescale_q(4096, AVRational{1, s->rate}, st->time_base);
-    if (av_seek_frame(s->fmt, s->index, std::max(start, ts - early), AVSEEK_FLAG_BACKWARD) < 0 &&
-        av_seek_frame(s->fmt, s->index, start, AVSEEK_FLAG_BACKWARD) < 0)
-        return 0;
+    s->outAt = -1;
+    if (s->container == Container::Asf) {
+        // ASF times are milliseconds: WMA starts at the last mark before the
+        // frame and counts its way there.
+        auto after = std::upper_bound(s->marks.begin(), s->marks.end(), frame,
+                                      [](int64_t f, const WmaMark& m) { return f < m.frame; });
+        WmaMark from = after == s->marks.begin() ? WmaMark{-1, 0} : after[-1];
+        if (!WmaReposition(s, from.pos)) return 0;
+        s->outAt = from.frame;
+    } else {
+        // A little before, so that a decoder's warm-up frames lie ahead of the
+        // wanted one; before the first packet when that is near, where the
+        // demuxer gives the encoder delay to skip again.
+        AVStream* st = s->fmt->streams[s->index];
+        int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+        int64_t ts = start + av_rescale_q(frame, AVRational{1, s->rate}, st->time_base);
+        int64_t early = av_rescale_q(4096, AVRational{1, s->rate}, st->time_base);
+        if (av_seek_frame(s->fmt, s->index, ts - early > start ? ts - early : INT64_MIN / 2, AVSEEK_FLAG_BACKWARD) < 0 &&
+            av_seek_frame(s->fmt, s->index, start, AVSEEK_FLAG_BACKWARD) < 0)
+            return 0;
+    }
     avcodec_flush_buffers(s->dec);
-    s->pending.clear();
-    s->used = 0;
+    av_frame_unref(s->frame);
+    s->frameAt = 0;
     s->ended = false;
     s->dropTo = frame;
     s->pos = frame;
