@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 #include "bass.h"
+#include "media/mpeg_headers.h"
+#include "media/mpeg_probe.h"
 #include "media/tags.h"
 #include "tests/soak.h"
 #include "tests/engine_support.h"
@@ -163,6 +165,115 @@ TEST(EngineBadInput, FileTags) {
         return !::testing::Test::HasFailure();
     }, options);
     EXPECT_GT(o.opened, 0);
+}
+
+namespace {
+
+// The audio of an MP3 file: after its ID3v2 tag, before its ID3v1 tag.
+std::string Mp3Audio(const char* name) {
+    std::string file = MediaBytes(name);
+    size_t start = 0, end = file.size();
+    if (file.compare(0, 3, "ID3") == 0) {
+        const uint8_t* h = (const uint8_t*)file.data();
+        start = 10 + ((size_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]);
+    }
+    if (end - start >= 128 && file.compare(end - 128, 3, "TAG") == 0) end -= 128;
+    return file.substr(start, end - start);
+}
+
+// Whatever the headers claim, no more than the bytes could hold at the
+// lowest bit rate there is (8 kbit/s: a byte a millisecond), and a rate.
+void ExpectSane(const MpegLength& l, int64_t audioBytes) {
+    EXPECT_GE(l.samples, 0);
+    EXPECT_GE(l.rate, 8000);
+    EXPECT_LE(l.rate, 48000);
+    if (l.rate > 0) {
+        EXPECT_LE(MpegMilliseconds(l.samples, l.rate), audioBytes + 200) << l.source;
+    }
+}
+
+}  // namespace
+
+// Hostile Xing and LAME fields are not believed; a cut anywhere in the first
+// frames gives no length or a sane one; seeded damage never crashes the
+// header reading, nor the quick probe of a file.
+TEST(EngineBadInput, MpegHeaderLengths) {
+    if (!MediaExists("vbr.mp3")) GTEST_SKIP() << "vbr.mp3 not made";
+    std::string vbr = Mp3Audio("vbr.mp3");
+    // vbr.mp3 starts with LAME's Xing frame: 44.1 kHz joint stereo, Xing at 36.
+    ASSERT_EQ(vbr.compare(36, 4, "Xing"), 0);
+    HSTREAM h = BASS_StreamCreateFile(TRUE, vbr.data(), 0, vbr.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(h, 0u);
+    int64_t decoded = (int64_t)BASS_ChannelGetLength(h, BASS_POS_BYTE) / 4;
+    BASS_StreamFree(h);
+
+    std::string hostile = vbr;
+    hostile.replace(44, 4, "\xFF\xFF\xFF\xFF", 4);  // the frame count
+    MpegLength l;
+    ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
+    EXPECT_NE(l.source, MpegLengthXing);
+    ExpectSane(l, (int64_t)hostile.size());
+    EXPECT_NEAR((double)l.samples, (double)decoded, decoded * 0.5);  // a guess from the frames' bit rates
+    // The library's channel does not believe it either.
+    h = BASS_StreamCreateFile(TRUE, hostile.data(), 0, hostile.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(h, 0u);
+    EXPECT_LE(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), hostile.size() / 1000.0);
+    BASS_StreamFree(h);
+    hostile.replace(44, 4, "\0\0\0\0", 4);
+    ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
+    EXPECT_NE(l.source, MpegLengthXing);
+
+    // One frame claimed, with the largest delay and padding: more than it holds.
+    hostile = vbr;
+    hostile.replace(44, 4, std::string("\0\0\0\x01", 4));
+    size_t lame = 36 + 8 + 4 + 4 + 100 + 4;
+    ASSERT_EQ(hostile.compare(lame, 4, "LAME"), 0);
+    hostile.replace(lame + 21, 3, "\xFF\xFF\xFF", 3);
+    ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
+    EXPECT_EQ(l.samples, 1152);
+
+    // Cut anywhere in the first three frames, with the whole length claimed or not.
+    for (size_t n = 0; n < 3 * 1441 && n < vbr.size(); n++) {
+        const uint8_t* b = (const uint8_t*)vbr.data();
+        if (MpegLengthFromHeaders(b, n, (int64_t)n, &l)) ExpectSane(l, (int64_t)n);
+        if (MpegLengthFromHeaders(b, n, (int64_t)vbr.size(), &l)) {
+            EXPECT_EQ(l.samples, decoded) << n;
+        }
+        if (::testing::Test::HasFailure()) return;
+    }
+
+    std::vector<std::string> samples;
+    for (const char* f : {"cbr.mp3", "vbr.mp3", "mono22.mp3", "layer2.mp2"})
+        if (MediaExists(f)) samples.push_back(Mp3Audio(f).substr(0, 8192));
+    SoakOptions options;
+    options.seed = 9;
+    options.hotBytes = 256;
+    options.lengthFields = {44, 48};  // a Xing frame count and byte count
+    Soak("MPEG headers", samples, SoakInputs(20000), [&](const std::string& in) {
+        MpegLength m;
+        int64_t claimed = (int64_t)in.size() * ((in.size() & 1) ? 1 : 1000);
+        if (MpegLengthFromHeaders((const uint8_t*)in.data(), in.size(), claimed, &m)) ExpectSane(m, claimed);
+        return !::testing::Test::HasFailure();
+    }, options);
+
+    // Whole files on disk, tags and all: only the first bytes and the end are read.
+    ScratchFolder dir(L"mpeg-probe");
+    std::vector<std::string> files = {MediaBytes("cbr.mp3"), TaggedMp3()};
+    SoakOptions fileOptions;
+    fileOptions.seed = 10;
+    fileOptions.lengthFields = {6, 7, 8, 9};
+    int probed = 0;
+    Soak("quick MPEG probe", files, SoakInputs(400), [&](const std::string& in) {
+        std::wstring path = dir.File(L"x.mp3");
+        if (!WriteFileBytes(path, in)) return false;
+        TagRecord tags;
+        if (QuickProbeMpeg(path.c_str(), &tags, 1252)) {
+            probed++;
+            EXPECT_LE(tags.lengthMs, (int64_t)in.size() + 200);
+        }
+        return !::testing::Test::HasFailure();
+    }, fileOptions);
+    EXPECT_GT(probed, 0);
 }
 
 TEST(EngineBadInput, FlacAddOn) {
