@@ -103,7 +103,9 @@ template <class F> static void FlushThen(AddJob* job, F more) {
     std::vector<PendingEntry> batch;
     batch.swap(job->pending);
     OnWindowThread(job, [&] {
+        BeginAppendBatch();
         for (const PendingEntry& e : batch) AppendEntry(e.folder.c_str(), e.name.c_str(), e.extension.c_str(), e.length);
+        EndAppendBatch();
         PostRepaint(g_statusLine);
         more();
     });
