@@ -181,22 +181,12 @@ std::string Mp3Audio(const char* name) {
     return file.substr(start, end - start);
 }
 
-// Whatever the headers claim, no more than the bytes could hold at the
-// lowest bit rate there is (8 kbit/s: a byte a millisecond), and a rate.
-void ExpectSane(const MpegLength& l, int64_t audioBytes) {
-    EXPECT_GE(l.samples, 0);
-    EXPECT_GE(l.rate, 8000);
-    EXPECT_LE(l.rate, 48000);
-    if (l.rate > 0) {
-        EXPECT_LE(MpegMilliseconds(l.samples, l.rate), audioBytes + 200) << l.source;
-    }
-}
-
 }  // namespace
 
-// Hostile Xing and LAME fields are not believed; a cut anywhere in the first
-// frames gives no length or a sane one; seeded damage never crashes the
-// header reading, nor the quick probe of a file.
+// A hostile Xing count in a real file is believed neither by the header
+// reading nor by the library's channel; the quick probe of damaged files on
+// disk never crashes and gives sane lengths. (Cuts and seeded damage of the
+// header reading alone: mpeg_headers_tests.cpp.)
 TEST(EngineBadInput, MpegHeaderLengths) {
     if (!MediaExists("vbr.mp3")) GTEST_SKIP() << "vbr.mp3 not made";
     std::string vbr = Mp3Audio("vbr.mp3");
@@ -212,49 +202,12 @@ TEST(EngineBadInput, MpegHeaderLengths) {
     MpegLength l;
     ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
     EXPECT_NE(l.source, MpegLengthXing);
-    ExpectSane(l, (int64_t)hostile.size());
     EXPECT_NEAR((double)l.samples, (double)decoded, decoded * 0.5);  // a guess from the frames' bit rates
     // The library's channel does not believe it either.
     h = BASS_StreamCreateFile(TRUE, hostile.data(), 0, hostile.size(), BASS_STREAM_DECODE);
     ASSERT_NE(h, 0u);
     EXPECT_LE(BASS_ChannelBytes2Seconds(h, BASS_ChannelGetLength(h, BASS_POS_BYTE)), hostile.size() / 1000.0);
     BASS_StreamFree(h);
-    hostile.replace(44, 4, "\0\0\0\0", 4);
-    ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
-    EXPECT_NE(l.source, MpegLengthXing);
-
-    // One frame claimed, with the largest delay and padding: more than it holds.
-    hostile = vbr;
-    hostile.replace(44, 4, std::string("\0\0\0\x01", 4));
-    size_t lame = 36 + 8 + 4 + 4 + 100 + 4;
-    ASSERT_EQ(hostile.compare(lame, 4, "LAME"), 0);
-    hostile.replace(lame + 21, 3, "\xFF\xFF\xFF", 3);
-    ASSERT_TRUE(MpegLengthFromHeaders((const uint8_t*)hostile.data(), hostile.size(), (int64_t)hostile.size(), &l));
-    EXPECT_EQ(l.samples, 1152);
-
-    // Cut anywhere in the first three frames, with the whole length claimed or not.
-    for (size_t n = 0; n < 3 * 1441 && n < vbr.size(); n++) {
-        const uint8_t* b = (const uint8_t*)vbr.data();
-        if (MpegLengthFromHeaders(b, n, (int64_t)n, &l)) ExpectSane(l, (int64_t)n);
-        if (MpegLengthFromHeaders(b, n, (int64_t)vbr.size(), &l)) {
-            EXPECT_EQ(l.samples, decoded) << n;
-        }
-        if (::testing::Test::HasFailure()) return;
-    }
-
-    std::vector<std::string> samples;
-    for (const char* f : {"cbr.mp3", "vbr.mp3", "mono22.mp3", "layer2.mp2"})
-        if (MediaExists(f)) samples.push_back(Mp3Audio(f).substr(0, 8192));
-    SoakOptions options;
-    options.seed = 9;
-    options.hotBytes = 256;
-    options.lengthFields = {44, 48};  // a Xing frame count and byte count
-    Soak("MPEG headers", samples, SoakInputs(20000), [&](const std::string& in) {
-        MpegLength m;
-        int64_t claimed = (int64_t)in.size() * ((in.size() & 1) ? 1 : 1000);
-        if (MpegLengthFromHeaders((const uint8_t*)in.data(), in.size(), claimed, &m)) ExpectSane(m, claimed);
-        return !::testing::Test::HasFailure();
-    }, options);
 
     // Whole files on disk, tags and all: only the first bytes and the end are read.
     ScratchFolder dir(L"mpeg-probe");
