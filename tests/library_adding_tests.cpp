@@ -325,6 +325,8 @@ TEST_F(PoolTest, EntriesKeepTheScansOrderWhateverOrderTheProbesEndIn) {
     WaitForAdding();
     ExpectOrder(shown, shown.size());
     EXPECT_GE(threads.size(), 2u) << "probed on a pool";
+    // The status line, refreshed once a batch, counts them all.
+    EXPECT_EQ(w->StatusText(1), L"Tracks.0 / " + std::to_wstring(shown.size()));
 
     EmptyPlayList();
     HandOffRecord r{};
