@@ -100,7 +100,8 @@ static void PerFile(const std::wstring& folder, int count) {
 static double PrivateMb() {
     PROCESS_MEMORY_COUNTERS_EX m{};
     m.cb = sizeof(m);
-    SIZE_T bytes = GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&m, sizeof(m)) ? m.PrivateUsage : 0;
+    SIZE_T bytes = 0;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&m, sizeof(m))) bytes = m.PrivateUsage;
     MEMORY_BASIC_INFORMATION b;
     const bool counted = bytes != 0;
     for (const char* at = nullptr; !counted && VirtualQuery(at, &b, sizeof(b)) == sizeof(b);

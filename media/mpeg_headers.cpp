@@ -4,6 +4,10 @@
 
 static uint32_t Be32(const uint8_t* p) { return (uint32_t)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
+static bool LetterOrDigit(uint8_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
 bool ParseMpegFrameHeader(const uint8_t* h, MpegFrameHeader* out) {
     if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return false;
     int version = (h[1] >> 3) & 3;  // 0: 2.5, 2: 2, 3: 1
@@ -58,7 +62,8 @@ static bool ThreeFrames(const uint8_t* audio, size_t have, int64_t audioBytes, c
         if (p == audioBytes) return true;
         if (p + 4 > audioBytes || p + 4 > (int64_t)have) return false;
         MpegFrameHeader next;
-        if (!ParseMpegFrameHeader(audio + p, &next) || next.layer != first.layer || next.rate != first.rate) return false;
+        if (!ParseMpegFrameHeader(audio + p, &next) || next.layer != first.layer || next.rate != first.rate)
+            return false;
         p += next.bytes;
     }
     return true;
@@ -87,9 +92,7 @@ static bool ReadXing(const uint8_t* frame, size_t frameBytes, const MpegFrameHea
     // padding are twelve bits each at 21.
     if (lame + 24 <= frameBytes) {
         const uint8_t* l = frame + lame;
-        bool named = true;
-        for (int i = 0; i < 4; i++) named = named && ((l[i] >= 'A' && l[i] <= 'Z') || (l[i] >= 'a' && l[i] <= 'z') || (l[i] >= '0' && l[i] <= '9'));
-        if (named) {
+        if (LetterOrDigit(l[0]) && LetterOrDigit(l[1]) && LetterOrDigit(l[2]) && LetterOrDigit(l[3])) {
             *delay = l[21] << 4 | l[22] >> 4;
             *padding = (l[22] & 15) << 8 | l[23];
         }
