@@ -747,17 +747,6 @@ TEST(EngineAddons, ReloadsWhileAnotherThreadProbesNeverPullTheCodeAway) {
 
 namespace {
 
-// The audio of an MP3 file: after its ID3v2 tag, before its ID3v1 tag.
-std::string AudioPart(const std::string& file) {
-    size_t start = 0, end = file.size();
-    if (file.size() > 10 && file.compare(0, 3, "ID3") == 0) {
-        const uint8_t* h = (const uint8_t*)file.data();
-        start = 10 + ((size_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]);
-    }
-    if (end - start >= 128 && file.compare(end - 128, 3, "TAG") == 0) end -= 128;
-    return file.substr(start, end - start);
-}
-
 // Frames per channel the library decodes from these bytes, to their end.
 int64_t DecodedFrames(const std::string& bytes) {
     HSTREAM h = BASS_StreamCreateFile(TRUE, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
@@ -803,7 +792,7 @@ TEST(EngineMpegHeaders, LengthsMatchTheDecodedLengthAndTheLibrarysTags) {
                  {"layer2.mp2", MpegLengthBytes}};
     for (auto& c : cases) {
         SCOPED_TRACE(c.file);
-        std::string audio = AudioPart(MediaBytes(c.file));
+        std::string audio = Mp3AudioPart(MediaBytes(c.file));
         MpegLength l = HeaderLength(audio);
         EXPECT_EQ(l.source, c.source);
         int64_t decoded = DecodedFrames(audio);
@@ -844,7 +833,7 @@ TEST(EngineMpegHeaders, LengthsMatchTheDecodedLengthAndTheLibrarysTags) {
 // Without the Info frame a constant bit rate stream is its bytes over the
 // frame size; a VBRI header (another encoder's) gives its frame count.
 TEST(EngineMpegHeaders, ConstantBitRateWithoutHeaderAndVbriWithinAFrame) {
-    std::vector<std::string> cbr = SplitFrames(AudioPart(MediaBytes("cbr.mp3")));
+    std::vector<std::string> cbr = SplitFrames(Mp3AudioPart(MediaBytes("cbr.mp3")));
     ASSERT_GT(cbr.size(), 10u);
     std::string bare;
     for (size_t i = 1; i < cbr.size(); i++) bare += cbr[i];
@@ -852,7 +841,7 @@ TEST(EngineMpegHeaders, ConstantBitRateWithoutHeaderAndVbriWithinAFrame) {
     EXPECT_EQ(l.source, MpegLengthBytes);
     EXPECT_NEAR((double)l.samples, (double)DecodedFrames(bare), 1152.0);
 
-    std::vector<std::string> vbr = SplitFrames(AudioPart(MediaBytes("vbr.mp3")));
+    std::vector<std::string> vbr = SplitFrames(Mp3AudioPart(MediaBytes("vbr.mp3")));
     ASSERT_GT(vbr.size(), 10u);
     std::string vbri = vbr[0];  // the Xing frame's header, its body made a VBRI header
     std::fill(vbri.begin() + 4, vbri.end(), '\0');
