@@ -35,6 +35,39 @@ int64_t Id3v2Size(const uint8_t* h, int64_t fileSize) {
     return size <= fileSize ? size : 0;
 }
 
+bool FrameIdOrPadding(const uint8_t* q) {
+    if (!q[0]) return true;
+    for (int i = 0; i < 4; i++)
+        if (!((q[i] >= 'A' && q[i] <= 'Z') || (q[i] >= '0' && q[i] <= '9'))) return false;
+    return true;
+}
+
+// In a tag longer than the head, a picture frame that reaches past the head
+// need not be read: its bytes stay zero (the tag parser passes over a
+// picture) and the reading goes on at its end, which is returned; 0 when
+// there is none or the frames are not plain to walk (other than 2.3 and 2.4,
+// unsynchronised, an extended header, a 2.4 size that may be meant plain).
+int64_t PictureEnd(const uint8_t* head, size_t have, int64_t tagEnd) {
+    int version = head[3];
+    if ((version != 3 && version != 4) || (head[5] & 0xC0)) return 0;
+    size_t p = 10;
+    while (p + 10 <= have && (int64_t)p + 10 <= tagEnd && head[p]) {
+        const uint8_t* h = head + p;
+        uint32_t plain = (uint32_t)h[4] << 24 | h[5] << 16 | h[6] << 8 | h[7];
+        uint32_t size = plain;
+        if (version == 4) {
+            if ((h[4] | h[5] | h[6] | h[7]) & 0x80) return 0;
+            size = (uint32_t)h[4] << 21 | h[5] << 14 | h[6] << 7 | h[7];
+        }
+        int64_t end = (int64_t)p + 10 + size;
+        if (end > tagEnd) return 0;
+        if (end + 4 > (int64_t)have) return memcmp(h, "APIC", 4) == 0 ? end : 0;
+        if (size != plain && !FrameIdOrPadding(head + end)) return 0;
+        p = (size_t)end;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool QuickProbeMpeg(const wchar_t* path, TagRecord* tags, unsigned codePage) {
@@ -62,11 +95,15 @@ bool QuickProbeMpeg(const wchar_t* path, TagRecord* tags, unsigned codePage) {
     int64_t want = start + (int64_t)kFramesBytes;
     if (want > size) want = size;
     if (want > (int64_t)head.size()) {
-        size_t had = head.size();
-        LARGE_INTEGER at;
-        at.QuadPart = (int64_t)had;
+        // From the end of the head, or past a picture.
+        int64_t from = (int64_t)head.size();
+        int64_t picture = whole ? 0 : PictureEnd(head.data(), head.size(), start);
+        if (picture > from && picture < want) from = picture;
         head.resize((size_t)want);
-        if (!SetFilePointerEx(f.h, at, nullptr, FILE_BEGIN) || !ReadExactly(f.h, head.data() + had, head.size() - had))
+        LARGE_INTEGER at;
+        at.QuadPart = from;
+        if (!SetFilePointerEx(f.h, at, nullptr, FILE_BEGIN) ||
+            !ReadExactly(f.h, head.data() + from, head.size() - (size_t)from))
             return false;
     }
     const uint8_t* tail = whole ? head.data() : tailBuffer;

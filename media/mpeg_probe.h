@@ -1,6 +1,7 @@
 // Tags and length of an MPEG audio file from its head and tail alone: one
-// open and two or three reads, no decoder. Adding a folder probes every file;
-// this is the quick way for the commonest kind.
+// open and two or three reads, no decoder; a long ID3v2 tag's picture is
+// passed over, not read. Adding a folder probes every file; this is the quick
+// way for the commonest kind.
 #pragma once
 #include "media/tags.h"
 

@@ -830,6 +830,31 @@ TEST(EngineMpegHeaders, LengthsMatchTheDecodedLengthAndTheLibrarysTags) {
         }
 }
 
+// A long ID3v2 tag with a picture before more text frames (2.3 and 2.4):
+// the quick probe passes over the picture and reads the same tags as the
+// library, which reads the whole tag.
+TEST(EngineMpegHeaders, APictureInALongTagIsPassedOverAndTheTagsAfterItRead) {
+    ScratchFolder dir(L"mpeg-picture");
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        std::wstring path = dir.File(L"art.mp3");
+        ASSERT_TRUE(WriteFileBytes(path, Mp3WithPicture(version, 100000)));
+        TagRecord quick, library;
+        ASSERT_TRUE(QuickProbeMpeg(path.c_str(), &quick, 1252));
+        AudioChannel ch = AudioOpenFile(path.c_str(), true, false);
+        ASSERT_NE(ch, 0u);
+        ReadChannelTags(ch, &library);
+        AudioFreeChannel(ch);
+        EXPECT_EQ(quick.title.text, L"Before");
+        EXPECT_EQ(quick.artist.text, L"After");
+        EXPECT_EQ(quick.album.text, L"Un");
+        EXPECT_EQ(quick.title.text, library.title.text);
+        EXPECT_EQ(quick.artist.text, library.artist.text);
+        EXPECT_EQ(quick.album.text, library.album.text);
+        EXPECT_EQ(quick.lengthMs, library.lengthMs);
+    }
+}
+
 // Without the Info frame a constant bit rate stream is its bytes over the
 // frame size; a VBRI header (another encoder's) gives its frame count.
 TEST(EngineMpegHeaders, ConstantBitRateWithoutHeaderAndVbriWithinAFrame) {

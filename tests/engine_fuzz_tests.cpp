@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 #include "bass.h"
+#include "audio/audio_library.h"
+#include "audio/track_display.h"
 #include "media/mpeg_headers.h"
 #include "media/mpeg_probe.h"
 #include "media/tags.h"
@@ -169,7 +171,7 @@ TEST(EngineBadInput, FileTags) {
 
 // A hostile Xing count in a real file is believed neither by the header
 // reading nor by the library's channel; the quick probe of damaged files on
-// disk never crashes and gives sane lengths. (Cuts and seeded damage of the
+// disk never crashes, gives sane lengths and the library's tags. (Cuts and seeded damage of the
 // header reading alone: mpeg_headers_tests.cpp.)
 TEST(EngineBadInput, MpegHeaderLengths) {
     if (!MediaExists("vbr.mp3")) GTEST_SKIP() << "vbr.mp3 not made";
@@ -195,18 +197,27 @@ TEST(EngineBadInput, MpegHeaderLengths) {
 
     // Whole files on disk, tags and all: only the first bytes and the end are read.
     ScratchFolder dir(L"mpeg-probe");
-    std::vector<std::string> files = {MediaBytes("cbr.mp3"), TaggedMp3()};
+    std::vector<std::string> files = {MediaBytes("cbr.mp3"), TaggedMp3(), Mp3WithPicture(4, 12000)};
     SoakOptions fileOptions;
     fileOptions.seed = 10;
-    fileOptions.lengthFields = {6, 7, 8, 9};
+    fileOptions.lengthFields = {6, 7, 8, 9, 10 + 17 + 4};  // the tag's size, the picture frame's
     int probed = 0;
     Soak("quick MPEG probe", files, SoakInputs(400), [&](const std::string& in) {
         std::wstring path = dir.File(L"x.mp3");
         if (!WriteFileBytes(path, in)) return false;
-        TagRecord tags;
+        TagRecord tags, library;
         if (QuickProbeMpeg(path.c_str(), &tags, 1252)) {
             probed++;
             EXPECT_LE(tags.lengthMs, (int64_t)in.size() + 200);
+            // Whatever the damage, the same tags as the library reads whole.
+            if (AudioChannel ch = AudioOpenFile(path.c_str(), true, false)) {
+                ReadChannelTags(ch, &library);
+                AudioFreeChannel(ch);
+                EXPECT_EQ(tags.title.text, library.title.text);
+                EXPECT_EQ(tags.artist.text, library.artist.text);
+                EXPECT_EQ(tags.album.text, library.album.text);
+                EXPECT_EQ(tags.comment.text, library.comment.text);
+            }
         }
         return !::testing::Test::HasFailure();
     }, fileOptions);

@@ -70,6 +70,24 @@ std::string Mp3AudioPart(const std::string& file) {
     return file.substr(start, end - start);
 }
 
+std::string Mp3WithPicture(int version, size_t pictureBytes) {
+    using namespace std::string_literals;
+    auto number = [&](size_t n, bool syncSafe) {
+        int bits = syncSafe ? 7 : 8, mask = syncSafe ? 127 : 255;
+        return std::string{(char)(n >> 3 * bits & mask), (char)(n >> 2 * bits & mask), (char)(n >> bits & mask),
+                           (char)(n & mask)};
+    };
+    auto frame = [&](const char* id, const std::string& body) {
+        return id + number(body.size(), version == 4) + "\0\0"s + body;
+    };
+    std::string picture = "\0image/png\0\x03\0"s + std::string(pictureBytes, '\x89');
+    std::string frames = frame("TIT2", "\0Before"s) + frame("APIC", picture) + frame("TPE1", "\0After"s) +
+                         frame("TALB", "\x01\xFF\xFEU\0n\0"s) + std::string(300, '\0');
+    std::string mp3 = MediaBytes("cbr.mp3");
+    return "ID3"s + (char)version + "\0\0"s + number(frames.size(), true) + frames + Mp3AudioPart(mp3) +
+           mp3.substr(mp3.size() - 128);
+}
+
 std::string RadioFrames() {
     std::string b = Mp3AudioPart(MediaBytes("cbr.mp3"));
     if (b.size() < 200) return "";
