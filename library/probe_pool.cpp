@@ -1,11 +1,14 @@
 #include "library/probe_pool.h"
 #include "media/tags.h"
 
+// One fewer than the processors: the taking thread probes too. More threads
+// than that only queue at the Wine server's file calls (measured on two cores:
+// one helper adds 5,000 files in less time than two or three).
 int ProbeThreadCount() {
     SYSTEM_INFO si{};
     GetSystemInfo(&si);
-    int n = (int)si.dwNumberOfProcessors;
-    return n < 2 ? 2 : n > 4 ? 4 : n;
+    int n = (int)si.dwNumberOfProcessors - 1;
+    return n < 1 ? 1 : n > 3 ? 3 : n;
 }
 
 ProbePool::ProbePool(ProbeFunction probe, int threads) : probe_(probe) {

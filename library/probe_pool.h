@@ -61,5 +61,5 @@ private:
     bool stopping_ = false;
 };
 
-// Helpers for a pool on this machine: 2 to 4.
+// Helpers for a pool on this machine: 1 to 3, so that two to four threads probe.
 int ProbeThreadCount();
