@@ -97,18 +97,22 @@ void ProbePool::Queue(const std::wstring& path, bool checkFile) {
 
 ProbedFile ProbePool::TakeNext() {
     EnterCriticalSection(&lock_);
-    Task* t = &tasks_.front();
-    if (!t->started) {
-        // Nobody has it yet: probe it here rather than wait.
-        t->started = true;
-        nextToStart_++;
-        LeaveCriticalSection(&lock_);
-        Probe(t);
-        EnterCriticalSection(&lock_);
-        t->done = true;
+    Task* front = &tasks_.front();
+    while (!front->done) {
+        if (nextToStart_ < tasks_.size()) {
+            // Rather than wait, probe the next one nobody has started: the
+            // front itself, or one after it that will be wanted soon.
+            Task* t = &tasks_[nextToStart_++];
+            t->started = true;
+            LeaveCriticalSection(&lock_);
+            Probe(t);
+            EnterCriticalSection(&lock_);
+            t->done = true;
+            continue;
+        }
+        SleepConditionVariableCS(&resultReady_, &lock_, INFINITE);
     }
-    while (!t->done) SleepConditionVariableCS(&resultReady_, &lock_, INFINITE);
-    ProbedFile r = t->result;
+    ProbedFile r = front->result;
     tasks_.pop_front();
     nextToStart_--;
     LeaveCriticalSection(&lock_);

@@ -1,8 +1,8 @@
 // Probing files ahead of the adding scan on a few threads of their own: the
 // scan queues each file in its order and takes the results in that same
 // order, so the playlist's entries keep the scan's order whichever probe
-// ends first. The thread that takes also probes, when the next result has
-// not been started by anyone.
+// ends first. The thread that takes probes too while it waits: the next
+// file nobody has started.
 #pragma once
 #include <windows.h>
 #include <stdint.h>
@@ -31,8 +31,8 @@ public:
     // checkFile: the path may not be a plain file (a row handed over rather
     // than a folder's listing): when it does not open, its attributes tell.
     void Queue(const std::wstring& path, bool checkFile);
-    // The result of the oldest queued file not yet taken, waiting for it.
-    // Only while something is queued.
+    // The result of the oldest queued file not yet taken; meanwhile this
+    // thread probes files nobody has started. Only while something is queued.
     ProbedFile TakeNext();
     // Drops every queued file not yet taken (the scan stopped).
     void Drop();
