@@ -2,6 +2,7 @@
 #include "audio/player_events.h"
 #include "base/general_settings.h"
 #include "audio/engine.h"
+#include "media/mpeg_probe.h"
 #include "ui/list_view.h"
 #include <math.h>
 
@@ -60,6 +61,8 @@ void ReadChannelTags(AudioChannel ch, TagRecord* tags) {
 }
 
 bool ProbeTags(const wchar_t* path, TagRecord* tags) {
+    // MPEG files from their headers alone; everything else as the library opens it.
+    if (QuickProbeMpeg(path, tags, g_general.globalCP)) return true;
     AudioChannel ch = AudioOpenFile(path, true, false);
     if (!ch) return false;
     tags->path.Set(path);

@@ -2,19 +2,26 @@
 #include "library/cue_lists.h"
 #include "media/file_groups.h"
 #include "library/playlist.h"
+#include "library/probe_pool.h"
 #include "audio/track_display.h"
 #include "media/cue_files.h"
 #include "ui/list_view.h"
 #include "ui/ui_window.h"
 #include <atomic>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
-// The scan (folder walks, the Esc test, opening files for their lengths) runs
-// on the adding thread. Everything that touches a list control or
-// PlayListState runs on the window's thread: the adding thread hands it over
-// with RunOnWindowThread and waits. The window's thread never waits for the
-// adding thread without taking those calls (FinishAdding).
+// The scan (folder walks, the Esc test) runs on the adding thread; the files
+// are opened for their lengths and tags a little ahead of it by a small pool
+// of probing threads, and taken back in the scan's order. Everything that
+// touches a list control or PlayListState runs on the window's thread: the
+// adding thread hands it over with RunOnWindowThread and waits. The window's
+// thread never waits for the adding thread without taking those calls
+// (FinishAdding).
+
+ProbeFunction g_addingProbe = ProbeTags;
 
 struct AddItem {
     std::wstring folder;  // ends with a backslash
@@ -27,6 +34,17 @@ struct PendingEntry {
     std::wstring folder, name, extension;
     int32_t length;
 };
+
+// A file met by the scan, in its order: from a folder's listing, or a
+// selected row.
+struct ScanFile {
+    std::wstring folder, name, extension;
+    bool addable;  // a playable kind or a sheet
+    bool listed;   // from a folder's listing: a plain file, counted for progress, stopped by Esc
+};
+
+// How many files the probes may run ahead of the scan.
+static const size_t kProbeAhead = 256;
 
 struct AddJob {
     HWND window;  // owns the lists; null: there is none and everything runs here
@@ -44,6 +62,7 @@ struct AddJob {
     // order stays the scan's.
     std::vector<PendingEntry> pending;
     DWORD pendingSince;
+    std::unique_ptr<ProbePool> probes;
 };
 
 static std::atomic<bool> g_busy{false};      // an add runs (IsAdding)
@@ -84,7 +103,9 @@ template <class F> static void FlushThen(AddJob* job, F more) {
     std::vector<PendingEntry> batch;
     batch.swap(job->pending);
     OnWindowThread(job, [&] {
+        BeginAppendBatch();
         for (const PendingEntry& e : batch) AppendEntry(e.folder.c_str(), e.name.c_str(), e.extension.c_str(), e.length);
+        EndAppendBatch();
         PostRepaint(g_statusLine);
         more();
     });
@@ -216,17 +237,23 @@ static void AddSheet(AddJob* job, const std::wstring& path, const std::wstring& 
     });
 }
 
+static bool NeedsProbe(const ScanFile& f) { return f.addable && !IsCue(f.extension.c_str()); }
+
 // At most one entry, or the tracks of a sheet. folder ends with a backslash.
-static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring& name, const std::wstring& extension) {
+// `probed`: what the pool found for a file it was given.
+static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring& name, const std::wstring& extension,
+                    const ProbedFile* probed) {
     std::wstring path = folder + name + L"." + extension;
     int32_t length = 0;
-    DWORD attributes = GetFileAttributesW(path.c_str());
     bool track = false;
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        // A track of a sheet: the sheet's path serves as its folder.
-        DWORD sheet = GetFileAttributesW(path.substr(0, path.rfind(L'\\')).c_str());
-        track = sheet != INVALID_FILE_ATTRIBUTES && !(sheet & FILE_ATTRIBUTE_DIRECTORY);
-        if (track) job->trackLengths.Length(path.c_str(), &length);
+    if (!probed || probed->notAFile) {
+        DWORD attributes = probed ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            // A track of a sheet: the sheet's path serves as its folder.
+            DWORD sheet = GetFileAttributesW(path.substr(0, path.rfind(L'\\')).c_str());
+            track = sheet != INVALID_FILE_ATTRIBUTES && !(sheet & FILE_ATTRIBUTE_DIRECTORY);
+            if (track) job->trackLengths.Length(path.c_str(), &length);
+        }
     }
     if (!track) {
         if (IsCue(extension.c_str())) {
@@ -234,10 +261,18 @@ static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring&
             return;
         }
         // A file that cannot be opened still becomes an entry, of length 0.
-        TagRecord tags;
-        if (ProbeTags(path.c_str(), &tags)) length = tags.lengthMs;
+        ProbedFile found;
+        if (probed) {
+            found = *probed;
+        } else {
+            TagRecord tags;
+            found.opened = g_addingProbe(path.c_str(), &tags);
+            found.lengthMs = tags.lengthMs;
+            found.hasCue = tags.hasCue;
+        }
+        if (found.opened) length = found.lengthMs;
         CueSheet embedded;
-        if (tags.hasCue && ReadEmbeddedCueSheet(path.c_str(), &embedded)) {
+        if (found.hasCue && ReadEmbeddedCueSheet(path.c_str(), &embedded)) {
             FlushThen(job, [&] {
                 AppendCueTracks(embedded, length);
                 RefreshStatusLine();
@@ -262,6 +297,42 @@ static void AddFile(AddJob* job, const std::wstring& folder, const std::wstring&
     if (GetTickCount() - job->pendingSince >= 100) Flush(job);
 }
 
+// Files one after another, as next() hands them out; the pool probes up to
+// kProbeAhead of them ahead while the entries go in one by one in order.
+template <class Next> static void AddFiles(AddJob* job, Next next) {
+    if (!job->probes) job->probes = std::make_unique<ProbePool>(g_addingProbe, ProbeThreadCount());
+    ProbePool& pool = *job->probes;
+    std::deque<ScanFile> ahead;
+    bool more = true;
+    for (;;) {
+        while (more && ahead.size() < kProbeAhead) {
+            ScanFile f;
+            if (!next(&f)) {
+                more = false;
+                break;
+            }
+            if (NeedsProbe(f)) pool.Queue(f.folder + f.name + L"." + f.extension, !f.listed);
+            ahead.push_back(std::move(f));
+        }
+        if (ahead.empty() || job->windowGone || (ahead.front().listed && !g_scanning)) break;
+        ScanFile f = std::move(ahead.front());
+        ahead.pop_front();
+        if (f.addable) {
+            if (NeedsProbe(f)) {
+                ProbedFile probed = pool.TakeNext();
+                AddFile(job, f.folder, f.name, f.extension, &probed);
+            } else {
+                AddFile(job, f.folder, f.name, f.extension, nullptr);
+            }
+        }
+        if (f.listed && ++job->fileCounter > 50) {
+            job->fileCounter = 0;
+            FlushThen(job, [] { ShowProgress(); });
+        }
+    }
+    pool.Drop();
+}
+
 static HANDLE FindFirst(const std::wstring& folder, WIN32_FIND_DATAW* fd) {
     return FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, fd, FindExSearchNameMatch, nullptr, 0);
 }
@@ -284,48 +355,62 @@ static bool AddFolder(AddJob* job, std::wstring folder) {
 
     find = FindFirst(folder, &fd);
     if (find == INVALID_HANDLE_VALUE) return false;
-    do {
-        if (!g_scanning) break;
-        const wchar_t* dot = wcsrchr(fd.cFileName, L'.');
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !dot) continue;
-        if (Addable(job, dot + 1)) AddFile(job, folder, std::wstring(fd.cFileName, (size_t)(dot - fd.cFileName)), dot + 1);
-        if (++job->fileCounter > 50) {
-            job->fileCounter = 0;
-            FlushThen(job, [] { ShowProgress(); });
+    bool first = true;
+    AddFiles(job, [&](ScanFile* f) {
+        for (;;) {
+            if (!first && !FindNextFileW(find, &fd)) return false;
+            first = false;
+            const wchar_t* dot = wcsrchr(fd.cFileName, L'.');
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !dot) continue;
+            *f = ScanFile{folder, std::wstring(fd.cFileName, (size_t)(dot - fd.cFileName)), dot + 1,
+                          Addable(job, dot + 1), true};
+            return true;
         }
-    } while (FindNextFileW(find, &fd));
+    });
     FindClose(find);
     return true;
 }
 
 // A selected file row: an audio file or a sheet; "Album.ape | cue", the file
 // list's row of an audio file merged with its sheet, stands for the sheet.
-static void AddFileRow(AddJob* job, const AddItem& item) {
+static ScanFile FileRow(AddJob* job, const AddItem& item) {
+    ScanFile f{item.folder, L"", L"", false, false};
     size_t dot = item.name.rfind(L'.');
-    if (dot == std::wstring::npos) return;
-    std::wstring base = item.name.substr(0, dot), extension = item.name.substr(dot + 1);
-    if (Addable(job, extension.c_str())) {
-        AddFile(job, item.folder, base, extension);
-        return;
-    }
+    if (dot == std::wstring::npos) return f;
+    f.name = item.name.substr(0, dot);
+    f.extension = item.name.substr(dot + 1);
+    f.addable = Addable(job, f.extension.c_str());
     size_t n = item.name.size();
-    if (n >= 5 && item.name.compare(n - 5, 5, L"| cue") == 0) AddFile(job, item.folder, base, L"cue");
+    if (!f.addable && n >= 5 && item.name.compare(n - 5, 5, L"| cue") == 0) {
+        f.extension = L"cue";
+        f.addable = true;
+    }
+    return f;
 }
 
+// The selected rows in list order: a folder is walked where it stands, and
+// the file rows between folders go to the probes together.
 static void Scan(AddJob* job) {
-    for (const AddItem& item : job->items) {
-        if (job->windowGone) break;
+    size_t i = 0;
+    while (i < job->items.size() && !job->windowGone) {
+        const AddItem& item = job->items[i];
         if (item.isFolder) {
             job->fileCounter = 0;
             AddFolder(job, item.folder + item.name);
-        } else {
-            AddFileRow(job, item);
+            i++;
+            continue;
         }
+        AddFiles(job, [&](ScanFile* f) {
+            if (i >= job->items.size() || job->items[i].isFolder) return false;
+            *f = FileRow(job, job->items[i++]);
+            return true;
+        });
     }
 }
 
 static void RunHere(AddJob* job) {
     Scan(job);
+    job->probes.reset();
     FlushThen(job, [job] { EndJob(job); });
     delete job;
 }

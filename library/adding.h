@@ -4,6 +4,7 @@
 #pragma once
 
 class ListView;
+struct TagRecord;
 
 // True while an add runs, from its start until its last entries are in place.
 // The playlist's Delete, F8 and F12 and the file list's F5 and F6 wait for it.
@@ -20,6 +21,9 @@ void CancelAdding();
 bool StartAdding(ListView* source, const wchar_t* fileListPath);
 // On this thread, returning when done (the command line, dropped files).
 bool AddNow(ListView* source, const wchar_t* fileListPath);
+// What an add reads of each file for its entry (the length, a sheet in the
+// tags): ProbeTags. Called on the probing threads. The tests put slower ones in.
+extern bool (*g_addingProbe)(const wchar_t* path, TagRecord* tags);
 // Stops a running add and waits until it has ended, meanwhile doing the work
 // it hands to the window's thread (shutdown).
 void FinishAdding();

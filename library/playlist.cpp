@@ -315,6 +315,16 @@ static bool AddEntryRow(const wchar_t* folder, const wchar_t* name, const wchar_
     return true;
 }
 
+static bool g_appendBatch;  // the status line waits for EndAppendBatch
+
+void BeginAppendBatch() { g_appendBatch = true; }
+
+void EndAppendBatch() {
+    g_appendBatch = false;
+    RefreshStatusCounts();
+    Repaint(g_statusLine);
+}
+
 bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* extension, int32_t lengthMs) {
     if (!g_playListView || !AddEntryRow(folder, name, extension, lengthMs, -1)) return false;
     int n = g_playListView->rowCount - 1;
@@ -337,6 +347,7 @@ bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* exte
     } else {
         SetEntryLook(n, LookUnplayed);
     }
+    if (g_appendBatch) return true;
     RefreshStatusCounts();
     Repaint(g_statusLine);
     return true;

@@ -67,6 +67,10 @@ void RestoreListPositions(bool playListLoaded);
 // loaded outside the playlist has its path. Like every change of the playlist,
 // only on the window's thread.
 bool AppendEntry(const wchar_t* folder, const wchar_t* name, const wchar_t* extension, int32_t lengthMs);
+// Between these, AppendEntry leaves the status line alone; the end brings its
+// counts up to date and repaints it once (a batch of entries from an add).
+void BeginAppendBatch();
+void EndAppendBatch();
 // Drops every row: nowPlaying 0, top row 0.
 void EmptyPlayList();
 // Delete and F8: the focused row counts as selected.

@@ -72,7 +72,9 @@ static std::wstring Convert(const char* bytes, size_t n, unsigned codePage) {
     return w;
 }
 
-static bool Is(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+// Field names are ASCII: compared without the locale's rules, which cost a
+// conversion of both strings each time (a dozen names per field).
+static bool Is(const char* a, const char* b) { return _stricmp(a, b) == 0; }
 
 void SetTagField(TagRecord* r, const char* name, const char* bytes, ptrdiff_t count, unsigned codePage, int type) {
     size_t n = count < 0 ? strlen(bytes) : (size_t)count;

@@ -9,6 +9,10 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include "audio/audio_library.h"
+#include "audio/track_display.h"
+#include "media/mpeg_headers.h"
+#include "media/mpeg_probe.h"
 #include "tests/engine_support.h"
 #include "tests/http_test_server.h"
 #include "tests/test_support.h"
@@ -854,6 +858,143 @@ TEST(EngineAddons, ReloadsWhileAnotherThreadProbesNeverPullTheCodeAway) {
     EXPECT_GT(DecodeFloat(h).size(), 1000u);
     BASS_StreamFree(h);
     EXPECT_TRUE(BASS_PluginFree(0));
+}
+
+// ---- lengths from the MPEG headers alone (adding files) ----------------------
+
+namespace {
+
+// Frames per channel the library decodes from these bytes, to their end.
+int64_t DecodedFrames(const std::string& bytes) {
+    HSTREAM h = BASS_StreamCreateFile(TRUE, bytes.data(), 0, bytes.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    if (!h) return -1;
+    BASS_CHANNELINFO info{};
+    BASS_ChannelGetInfo(h, &info);
+    int64_t frames = (int64_t)DecodeFloat(h).size() / (int64_t)info.chans;
+    BASS_StreamFree(h);
+    return frames;
+}
+
+MpegLength HeaderLength(const std::string& audio) {
+    MpegLength l;
+    EXPECT_TRUE(MpegLengthFromHeaders((const uint8_t*)audio.data(), audio.size(), (int64_t)audio.size(), &l));
+    return l;
+}
+
+// The frames of an MPEG stream one after another, from its first byte.
+std::vector<std::string> SplitFrames(const std::string& audio) {
+    std::vector<std::string> frames;
+    size_t p = 0;
+    MpegFrameHeader f;
+    while (p + 4 <= audio.size() && ParseMpegFrameHeader((const uint8_t*)audio.data() + p, &f)) {
+        frames.push_back(audio.substr(p, (size_t)f.bytes));
+        p += (size_t)f.bytes;
+    }
+    return frames;
+}
+
+std::string Be32(uint32_t n) { return {(char)(n >> 24), (char)(n >> 16), (char)(n >> 8), (char)n}; }
+
+}  // namespace
+
+// LAME's Xing/Info header gives the exact count: the same as decoding gives.
+// A stream without one is measured by its bytes, within a frame; layer 2 has
+// no such header at all. The quick probe of the file reads the same tags as
+// opening it through the library, and the same length where it is exact.
+TEST(EngineMpegHeaders, LengthsMatchTheDecodedLengthAndTheLibrarysTags) {
+    struct {
+        const char* file;
+        MpegLengthSource source;
+    } cases[] = {{"cbr.mp3", MpegLengthXing}, {"vbr.mp3", MpegLengthXing}, {"mono22.mp3", MpegLengthXing},
+                 {"layer2.mp2", MpegLengthBytes}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string audio = Mp3AudioPart(MediaBytes(c.file));
+        MpegLength l = HeaderLength(audio);
+        EXPECT_EQ(l.source, c.source);
+        int64_t decoded = DecodedFrames(audio);
+        if (c.source == MpegLengthXing) {
+            EXPECT_EQ(l.samples, decoded);
+        } else {
+            EXPECT_NEAR((double)l.samples, (double)decoded, 1152.0);
+        }
+
+        TagRecord quick, library;
+        ASSERT_TRUE(QuickProbeMpeg(MediaPath(c.file).c_str(), &quick, 1252));
+        AudioChannel ch = AudioOpenFile(MediaPath(c.file).c_str(), true, false);
+        ASSERT_NE(ch, 0u);
+        ReadChannelTags(ch, &library);
+        AudioFreeChannel(ch);
+        // Without a count the library's own length is an estimate too (libmpg123's,
+        // from the frames it has read so far): within a frame of each other.
+        if (c.source == MpegLengthXing) {
+            EXPECT_EQ(quick.lengthMs, library.lengthMs);
+        } else {
+            EXPECT_NEAR(quick.lengthMs, library.lengthMs, 1152 * 1000 / 44100);
+        }
+        EXPECT_EQ(quick.title.text, library.title.text);
+        EXPECT_EQ(quick.artist.text, library.artist.text);
+        EXPECT_EQ(quick.album.text, library.album.text);
+        EXPECT_EQ(quick.year.text, library.year.text);
+    }
+    TagRecord tags;
+    ASSERT_TRUE(QuickProbeMpeg(MediaPath("cbr.mp3").c_str(), &tags, 1252));
+    EXPECT_EQ(tags.title.text, L"Sine Title");
+    // Other formats are left to the library.
+    for (const char* other : {"s16.wav", "t.ogg", "s16.aiff", "t.flac"})
+        if (MediaExists(other)) {
+            EXPECT_FALSE(QuickProbeMpeg(MediaPath(other).c_str(), &tags, 1252)) << other;
+        }
+}
+
+// A long ID3v2 tag with a picture before more text frames (2.3 and 2.4):
+// the quick probe passes over the picture and reads the same tags as the
+// library, which reads the whole tag.
+TEST(EngineMpegHeaders, APictureInALongTagIsPassedOverAndTheTagsAfterItRead) {
+    ScratchFolder dir(L"mpeg-picture");
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        std::wstring path = dir.File(L"art.mp3");
+        ASSERT_TRUE(WriteFileBytes(path, Mp3WithPicture(version, 100000)));
+        TagRecord quick, library;
+        ASSERT_TRUE(QuickProbeMpeg(path.c_str(), &quick, 1252));
+        AudioChannel ch = AudioOpenFile(path.c_str(), true, false);
+        ASSERT_NE(ch, 0u);
+        ReadChannelTags(ch, &library);
+        AudioFreeChannel(ch);
+        EXPECT_EQ(quick.title.text, L"Before");
+        EXPECT_EQ(quick.artist.text, L"After");
+        EXPECT_EQ(quick.album.text, L"Un");
+        EXPECT_EQ(quick.title.text, library.title.text);
+        EXPECT_EQ(quick.artist.text, library.artist.text);
+        EXPECT_EQ(quick.album.text, library.album.text);
+        EXPECT_EQ(quick.lengthMs, library.lengthMs);
+    }
+}
+
+// Without the Info frame a constant bit rate stream is its bytes over the
+// frame size; a VBRI header (another encoder's) gives its frame count.
+TEST(EngineMpegHeaders, ConstantBitRateWithoutHeaderAndVbriWithinAFrame) {
+    std::vector<std::string> cbr = SplitFrames(Mp3AudioPart(MediaBytes("cbr.mp3")));
+    ASSERT_GT(cbr.size(), 10u);
+    std::string bare;
+    for (size_t i = 1; i < cbr.size(); i++) bare += cbr[i];
+    MpegLength l = HeaderLength(bare);
+    EXPECT_EQ(l.source, MpegLengthBytes);
+    EXPECT_NEAR((double)l.samples, (double)DecodedFrames(bare), 1152.0);
+
+    std::vector<std::string> vbr = SplitFrames(Mp3AudioPart(MediaBytes("vbr.mp3")));
+    ASSERT_GT(vbr.size(), 10u);
+    std::string vbri = vbr[0];  // the Xing frame's header, its body made a VBRI header
+    std::fill(vbri.begin() + 4, vbri.end(), '\0');
+    std::string fields = "VBRI" + std::string("\0\x01\0\0\0\x4B", 6) + Be32(0) + Be32((uint32_t)vbr.size() - 1);
+    vbri.replace(36, fields.size(), fields);
+    std::string withVbri = vbri;
+    for (size_t i = 1; i < vbr.size(); i++) withVbri += vbr[i];
+    l = HeaderLength(withVbri);
+    EXPECT_EQ(l.source, MpegLengthVbri);
+    EXPECT_EQ(l.samples, (int64_t)(vbr.size() - 1) * 1152);
+    EXPECT_NEAR((double)l.samples, (double)DecodedFrames(withVbri), 1152.0);
 }
 
 // ---- compressed WAVE in bass.dll's own reader --------------------------------

@@ -59,17 +59,41 @@ double MaxDiff(const std::vector<float>& a, const std::vector<float>& b, size_t 
     return worst;
 }
 
+std::string Mp3AudioPart(const std::string& file) {
+    size_t start = 0, end = file.size();
+    if (file.size() > 10 && file.compare(0, 3, "ID3") == 0) {
+        const uint8_t* h = (const uint8_t*)file.data();
+        start = 10 + ((size_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]);
+    }
+    if (start > end) start = end;
+    if (end - start >= 128 && file.compare(end - 128, 3, "TAG") == 0) end -= 128;
+    return file.substr(start, end - start);
+}
+
+std::string Mp3WithPicture(int version, size_t pictureBytes) {
+    using namespace std::string_literals;
+    auto number = [&](size_t n, bool syncSafe) {
+        int bits = syncSafe ? 7 : 8, mask = syncSafe ? 127 : 255;
+        return std::string{(char)(n >> 3 * bits & mask), (char)(n >> 2 * bits & mask), (char)(n >> bits & mask),
+                           (char)(n & mask)};
+    };
+    auto frame = [&](const char* id, const std::string& body) {
+        return id + number(body.size(), version == 4) + "\0\0"s + body;
+    };
+    std::string picture = "\0image/png\0\x03\0"s + std::string(pictureBytes, '\x89');
+    std::string frames = frame("TIT2", "\0Before"s) + frame("APIC", picture) + frame("TPE1", "\0After"s) +
+                         frame("TALB", "\x01\xFF\xFEU\0n\0"s) + std::string(300, '\0');
+    std::string mp3 = MediaBytes("cbr.mp3");
+    return "ID3"s + (char)version + "\0\0"s + number(frames.size(), true) + frames + Mp3AudioPart(mp3) +
+           mp3.substr(mp3.size() - 128);
+}
+
 std::string RadioFrames() {
-    std::string b = MediaBytes("cbr.mp3");
+    std::string b = Mp3AudioPart(MediaBytes("cbr.mp3"));
     if (b.size() < 200) return "";
-    size_t start = 0;
-    if (b.compare(0, 3, "ID3") == 0)
-        start = 10 + ((size_t)(b[6] & 0x7F) << 21 | (size_t)(b[7] & 0x7F) << 14 | (size_t)(b[8] & 0x7F) << 7 | (b[9] & 0x7F));
-    size_t end = b.size();
-    if (end >= 128 && b.compare(end - 128, 3, "TAG") == 0) end -= 128;
     // The first frame carries LAME's Info header: 128 kbit/s, 44100 Hz, padding bit.
-    const uint8_t* h = (const uint8_t*)b.data() + start;
+    const uint8_t* h = (const uint8_t*)b.data();
     size_t first = 144 * 128000 / 44100 + ((h[2] >> 1) & 1);
-    if (b.find("Info", start) < start + first || b.find("Xing", start) < start + first) start += first;
-    return b.substr(start, end - start);
+    bool info = b.find("Info") < first || b.find("Xing") < first;
+    return b.substr(info ? first : 0);
 }

@@ -1,6 +1,8 @@
 // Adding files and folders from the file list to the playlist, on a folder
 // tree of real short files made here.
 #include <atomic>
+#include <mutex>
+#include <set>
 #include <gtest/gtest.h>
 #include "tests/library_support.h"
 #include "library/cue_lists.h"
@@ -15,6 +17,7 @@
 #include "base/paths.h"
 #include "audio/engine.h"
 #include "media/cue_files.h"
+#include "media/tags.h"
 
 struct AddingTest : testing::Test {
     ScratchFolder tree{L"adding"};
@@ -244,4 +247,140 @@ TEST_F(AddingTest, TheTracksOfALongSheetAddQuicklyWithTheirLengths) {
     EXPECT_EQ(EntryLength(0), 0);
     // Only a guard against a frozen window, far above what any machine needs.
     EXPECT_LT(took, 30000u) << tracks << " tracks";
+}
+
+// ---- the probing pool ----------------------------------------------------------
+
+// A folder of many files whose probes end in another order than they began:
+// the name is the length, and some names are slow.
+struct PoolTest : AddingTest {
+    static std::mutex lock;
+    static std::set<DWORD> threads;
+    static std::atomic<int> probes;
+    decltype(g_addingProbe) realProbe = g_addingProbe;
+    std::vector<std::wstring> listing;  // the names as the folder lists them
+    void TearDown() override {
+        g_addingProbe = realProbe;
+        AddingTest::TearDown();
+    }
+    static bool SlowAndFast(const wchar_t* path, TagRecord* tags) {
+        int n = _wtoi(wcsrchr(path, L'\\') + 1);
+        {
+            std::lock_guard<std::mutex> g(lock);
+            threads.insert(GetCurrentThreadId());
+        }
+        probes++;
+        Sleep(n % 7 == 0 ? 12 : n % 3 == 0 ? 2 : 0);
+        tags->lengthMs = n;
+        return true;
+    }
+    void MakeFolder(const wchar_t* name, int count) {
+        std::wstring folder = tree.File(name);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        for (int i = 0; i < count; i++) {
+            wchar_t file[32];
+            swprintf(file, 32, L"%d.mp3", (i * 7919) % 10007 + 1);  // created out of order
+            ASSERT_TRUE(WriteFileBytes(folder + L"\\" + file, ""));
+        }
+        WIN32_FIND_DATAW fd;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+        ASSERT_NE(find, INVALID_HANDLE_VALUE);
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) listing.push_back(fd.cFileName);
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+        threads.clear();
+        probes = 0;
+        g_addingProbe = SlowAndFast;
+    }
+    // The first `count` of these files are the playlist, in this order.
+    void ExpectOrder(const std::vector<std::wstring>& files, size_t count) {
+        ASSERT_EQ((size_t)PlayListCount(), count);
+        for (size_t r = 0; r < count; r++) {
+            std::wstring name = files[r].substr(0, files[r].size() - 4);
+            ASSERT_EQ(w->playList->rows[r].cells[PlayListName].text, name) << r;
+            ASSERT_EQ(EntryLength((int)r), _wtoi(name.c_str())) << r;
+        }
+    }
+    std::vector<std::wstring> FileListOrder() const {
+        std::vector<std::wstring> names;
+        for (int r = 1; r < w->files->rowCount; r++) names.push_back(w->files->rows[r].cells[FileListName].text);
+        return names;
+    }
+};
+std::mutex PoolTest::lock;
+std::set<DWORD> PoolTest::threads;
+std::atomic<int> PoolTest::probes;
+
+// F5 on the adding thread and a folder from the command line on the window's
+// (both the file list's rows, in its order): either way the entries keep the
+// scan's order whichever probe ends first.
+TEST_F(PoolTest, EntriesKeepTheScansOrderWhateverOrderTheProbesEndIn) {
+    MakeFolder(L"many", 400);
+    NavigateFileList(tree.File(L"many").c_str());
+    std::vector<std::wstring> shown = FileListOrder();
+    ASSERT_EQ(shown.size(), listing.size());
+    SetCurrent(w->files, 0);
+    w->Key(VK_F5);
+    WaitForAdding();
+    ExpectOrder(shown, shown.size());
+    EXPECT_GE(threads.size(), 2u) << "probed on a pool";
+    // The status line, refreshed once a batch, counts them all.
+    EXPECT_EQ(w->StatusText(1), L"Tracks.0 / " + std::to_wstring(shown.size()));
+
+    EmptyPlayList();
+    HandOffRecord r{};
+    r.mode = ModeOpen;
+    lstrcpynW(r.path, tree.File(L"many").c_str(), MAX_PATH);
+    HandleHandOff(r);
+    EXPECT_FALSE(IsAdding());
+    ExpectOrder(shown, shown.size());
+
+    // Rows handed over one by one (dropped files): their own order, a missing
+    // file still an entry after the check.
+    EmptyPlayList();
+    ListView rows(0, 0, 100, 100, nullptr);
+    ASSERT_TRUE(AddColumns(&rows, g_fileGroups.nameColumn + 1));
+    std::vector<std::wstring> expected;
+    for (size_t i = listing.size(); i-- > 0;) {
+        ASSERT_TRUE(AddRow(&rows));
+        SetCellText(&rows, 0, (tree.File(L"many") + L"\\").c_str());
+        SetCellText(&rows, g_fileGroups.nameColumn, listing[i].c_str());
+        rows.rows[rows.rowCount - 1].selected = true;
+        expected.push_back(listing[i].substr(0, listing[i].size() - 4));
+    }
+    ASSERT_TRUE(AddRow(&rows));
+    SetCellText(&rows, 0, (tree.File(L"many") + L"\\").c_str());
+    SetCellText(&rows, g_fileGroups.nameColumn, L"gone.mp3");
+    rows.rows[rows.rowCount - 1].selected = true;
+    expected.push_back(L"gone");
+    ASSERT_TRUE(AddNow(&rows, nullptr));
+    EXPECT_EQ(Names(), expected);
+    EXPECT_EQ(EntryLength(PlayListCount() - 1), 0);
+}
+
+// Esc part-way through a folder: its scan stops, what is in is a run from
+// the start of the order without gaps, and nothing more arrives afterwards.
+TEST_F(PoolTest, EscPartWayLeavesTheFirstEntriesInOrderAndNothingArrivesLater) {
+    MakeFolder(L"slow", 400);
+    g_addingProbe = [](const wchar_t* path, TagRecord* tags) {
+        Sleep(4);
+        return SlowAndFast(path, tags);
+    };
+    NavigateFileList(tree.path.c_str());
+    SelectFiles({L"slow"});
+    w->Key(VK_F5);
+    for (DWORD start = GetTickCount(); PlayListCount() < 60 && GetTickCount() - start < 10000; Sleep(1)) PumpMessages();
+    CancelAdding();
+    WaitForAdding();
+    int count = PlayListCount();
+    EXPECT_GE(count, 60);
+    EXPECT_LT(count, (int)listing.size());
+    ExpectOrder(listing, (size_t)count);
+    int probed = probes;
+    EXPECT_LT(probed, count + 300) << "the probes stop with the scan";
+    Sleep(100);
+    PumpMessages();
+    EXPECT_EQ(PlayListCount(), count);
+    EXPECT_EQ(probes.load(), probed);
 }
