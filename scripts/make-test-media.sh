@@ -16,7 +16,7 @@ rm -rf "$out.tmp"
 mkdir -p "$out.tmp"
 cd "$out.tmp"
 # sox warns about 24-bit WAVE without the extensible header, which is the point.
-sox() { command sox -V1 "$@"; }
+sox() { command sox -V1 -R "$@"; }  # -R: the same dither and noise every time
 
 # ---- PCM: the reference is sox's own reading of the same file, as 32-bit float ----
 sox -n -r 44100 -c 2 -b 16 s16.wav synth 2.5 sine 440 sine 660 gain -6

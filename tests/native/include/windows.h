@@ -26,3 +26,4 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t* text, int cou
 
 inline int lstrcmpiA(const char* a, const char* b) { return strcasecmp(a, b); }
 inline int _strnicmp(const char* a, const char* b, size_t n) { return strncasecmp(a, b, n); }
+inline int _stricmp(const char* a, const char* b) { return strcasecmp(a, b); }
