@@ -210,9 +210,7 @@ struct HotKeyWin : testing::Test {
         SetGeneralDefaults();
         g_general.OSDView = 2;
         HotKeyDefaults();
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
         g_getForegroundWindow = FakeForeground;
         g_endTask = FakeEndTask;
         g_fakeForeground = g_mainWindow;
@@ -226,12 +224,7 @@ struct HotKeyWin : testing::Test {
         g_endTask = nullptr;
         g_dwmEnableComposition = nullptr;
         StopTrack();
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
+        CloseMainWindow();
     }
     void HotKey(int id) {
         SendMessageW(g_mainWindow, WM_HOTKEY, (WPARAM)id, 0);
