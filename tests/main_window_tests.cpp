@@ -237,11 +237,8 @@ struct MainWin : testing::Test {
     // again the way the program does.
     void Restart() {
         SendMessageW(wnd(), WM_CLOSE, 0, 0);
-        HWND old = g_mainWindow;
-        g_mainWindow = nullptr;
-        DestroyWindow(old);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        CloseMainWindow();
+        SetProgramFolder(dir.path);
         SetGeneralDefaults();
         LoadThemeSetting();
         ASSERT_TRUE(CreateMainWindow());

@@ -232,17 +232,16 @@ struct BoxSearch {
 
 static BOOL CALLBACK FindAnyBox(HWND hwnd, LPARAM lp) {
     BoxSearch* s = (BoxSearch*)lp;
-    wchar_t cls[16], title[32];
+    wchar_t cls[16], title[32] = {};
     GetClassNameW(hwnd, cls, 16);
-    GetWindowTextW(hwnd, title, 32);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && IsWindowVisible(hwnd) &&
-        (!s->only || !wcscmp(title, s->only))) {
-        s->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != GetCurrentProcessId() || wcscmp(cls, L"#32770") || !IsWindowVisible(hwnd)) return TRUE;
+    // Only a box's own caption is asked for: asking another window of this process
+    // would wait for its thread, which may be the one waiting for this thread to end.
+    if (s->only && (GetWindowTextW(hwnd, title, 32), wcscmp(title, s->only))) return TRUE;
+    s->found = hwnd;
+    return FALSE;
 }
 
 static DWORD WINAPI CatchAny(void* arg) {
