@@ -83,11 +83,6 @@ TEST_F(CommandLineTest, AnOverlongPathIsRefusedNotCut) {
     EXPECT_EQ(cl.record.path[0], 0);
 }
 
-TEST(InstanceTitle, BaseNameAndVersion) {
-    EXPECT_EQ(BuildInstanceTitle(L"C:\\Program Files\\Sonvale\\Sonvale.exe"), L"Sonvale 1.0.5");
-    EXPECT_EQ(BuildInstanceTitle(L"D:\\x\\Player Copy.exe"), L"Player Copy 1.0.5");
-}
-
 static SYSTEMTIME At(int h, int m, int s, int ms) {
     SYSTEMTIME t{};
     t.wHour = (WORD)h;

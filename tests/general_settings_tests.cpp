@@ -10,28 +10,9 @@
 #include "system/hot_keys.h"
 #include "tests/test_support.h"
 
-// The General keys in the order a save writes them, with their defaults.
-static const char* const kGeneralDefaults[][2] = {
-    {"isVisible", "1"}, {"isSmall", "0"}, {"isMaximized", "0"}, {"xPos", "0"}, {"yPos", "0"},
-    {"Width", "0"}, {"Height", "0"}, {"pSeekHeight", "45"}, {"pSeekHeightMaximized", "103"},
-    {"isSwapPanels", "0"}, {"marginBig", "7"}, {"marginSmall", "4"}, {"LCR", "0"},
-    {"RegisteredAssociations", ""}, {"MusicFolder", ""}, {"globalCP", "0"}, {"isShuffle", "1"},
-    {"isLoop", "0"}, {"isLoopPlayList", "0"}, {"isSeekGraphical", "1"}, {"PlayerVolume", "65535"},
-    {"Theme", "1099"}, {"isShowIcons", "1"}, {"isEnlargeFont", "0"}, {"OSDView", "1"},
-    {"pVolumeControls", "2"}, {"isSIOpenFolder", "0"}, {"isSIAddFolder", "0"}, {"isSIWithAudioFiles", "0"},
-    {"isShowLanguage", "0"}, {"isShowCPU", "1"}, {"isStartDate", "0"}, {"isTrayUpdateLow", "0"},
-    {"isSpectrum", "1"}, {"isCPUUsage", "1"}, {"isMergeCue", "1"}, {"isUseAlbums", "1"}, {"isOnTop", "1"},
-    {"isSmoothPause", "1"}, {"isRememberPosInTrack", "1"}, {"isSupressStandby", "1"},
-    {"isVolumeAutoCenter", "0"}, {"isSkipSilence", "0"}, {"FilesTop", "0"}, {"FilesSelected", "0"},
-    {"Path", ""}, {"pathReal", ""}, {"PlayListTop", "0"}, {"PlayListSelected", "0"}, {"NowPlaying", "0"},
-    {"SpectrumType", "1"}, {"Focus", "0"}, {"lastPlayedFile", ""}, {"lastPlayedPos", "-1"},
-    {"lastPlayedFromPL", "0"}, {"isScrobblerEnabled", "1"}, {"ReplayGainMode", "0"}, {"ReplayGainPreamp", "0"},
-    {"ReplayGainUntagged", "0"},
-};
-
 static std::string DefaultGeneralFile() {
     std::string s = "\xEF\xBB\xBF[General]\r\n";
-    for (auto& kv : kGeneralDefaults) s += std::string(kv[0]) + " = " + kv[1] + "\r\n";
+    for (const GeneralKey& k : kGeneralKeys) s += std::string(k.name) + " = " + k.value + "\r\n";
     return s;
 }
 

@@ -26,12 +26,19 @@ static void HotKeyDefaults() {
     SetLayoutSwitcherDefaults();
 }
 
-TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
+// Settings.ini in a folder of its own, every table at its defaults.
+struct HotKeyFile : testing::Test {
     ScratchFolder dir{L"hotkeys"};
     std::wstring ini = dir.File(L"Settings.ini");
-    SetProgramFolder(dir.path);
-    SetGeneralDefaults();
-    HotKeyDefaults();
+    void SetUp() override {
+        SetProgramFolder(dir.path);
+        SetGeneralDefaults();
+        HotKeyDefaults();
+    }
+    void TearDown() override { SetProgramFolder(ScratchFolder::Root()); }
+};
+
+TEST_F(HotKeyFile, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
     SaveAllSettings();
     std::string bytes = ReadFileBytes(ini);
     size_t at = bytes.find("\r\n\r\n[HotKeys]\r\n00 = B1\r\n01 = 800000026\r\n02 = C00000026\r\n");
@@ -64,7 +71,6 @@ TEST(HotKeySection, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
     EXPECT_EQ(HotKeyValue(g_hotKeys[5]), 1ull);            // the first of two
     EXPECT_EQ(HotKeyValue(g_hotKeys[8]), 0x800000028ull);  // a last line without its end
     EXPECT_STREQ(g_hotKeys[27].action, L"Toggle \"Bar Window\" mode");
-    SetProgramFolder(ScratchFolder::Root());
 }
 
 static std::wstring EntryText(int i) { return ManagerEntry(i)->commandLine.text; }
@@ -84,12 +90,7 @@ static const wchar_t kDefaultEntries[] =
     L"80000005A:c:\\Program Files\\Far\\Far.exe;300000023:System32\\mspaint.exe;"
     L"300000028:System32\\calc.exe;800000058:System32\\notepad.exe;";
 
-TEST(ManagerSections, DefaultsWrittenAfterHotKeysAndEditsComeBack) {
-    ScratchFolder dir{L"managerini"};
-    std::wstring ini = dir.File(L"Settings.ini");
-    SetProgramFolder(dir.path);
-    SetGeneralDefaults();
-    HotKeyDefaults();
+TEST_F(HotKeyFile, ManagerDefaultsWrittenAfterHotKeysAndEditsComeBack) {
     EXPECT_EQ(ManagerHotKeyId(3), 65538);
     SaveAllSettings();
     std::string bytes = ReadFileBytes(ini);
@@ -121,17 +122,14 @@ TEST(ManagerSections, DefaultsWrittenAfterHotKeysAndEditsComeBack) {
     EXPECT_NE(ReadFileBytes(ini).find("[HotKeysManager]\r\nNumber = 0\r\n\r\n"), std::string::npos);
     LoadGeneralSettings(false, false);
     EXPECT_EQ(Entries(), kDefaultEntries);
-    SetProgramFolder(ScratchFolder::Root());
 }
 
-TEST(ManagerSections, HandEditedAndDamagedSections) {
-    ScratchFolder dir{L"managerbad"};
-    SetProgramFolder(dir.path);
+TEST_F(HotKeyFile, HandEditedAndDamagedManagerSections) {
     auto load = [&](const std::string& manager, const std::string& switcher = "") {
         SetGeneralDefaults();
         HotKeyDefaults();
-        WriteFileBytes(dir.File(L"Settings.ini"), "\xEF\xBB\xBF[General]\r\nTheme = 1104\r\n\r\n[HotKeysManager]\r\n" +
-                                                      manager + "\r\n[KeyboardLayoutSwitcher]\r\n" + switcher);
+        WriteFileBytes(ini, "\xEF\xBB\xBF[General]\r\nTheme = 1104\r\n\r\n[HotKeysManager]\r\n" + manager +
+                                "\r\n[KeyboardLayoutSwitcher]\r\n" + switcher);
         LoadGeneralSettings(false, false);
         return Entries();
     };
@@ -158,7 +156,6 @@ TEST(ManagerSections, HandEditedAndDamagedSections) {
     g_layoutSwitcher.vk = 0x1FF;
     EXPECT_FALSE(InstallLayoutSwitcher());
     EXPECT_FALSE(g_layoutSwitcher.active);
-    SetProgramFolder(ScratchFolder::Root());
 }
 
 TEST(HotKeyNames, MultimediaKeysByOwnNamesOthersByTheLayout) {
@@ -210,9 +207,7 @@ struct HotKeyWin : testing::Test {
         SetGeneralDefaults();
         g_general.OSDView = 2;
         HotKeyDefaults();
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
         g_getForegroundWindow = FakeForeground;
         g_endTask = FakeEndTask;
         g_fakeForeground = g_mainWindow;
@@ -226,12 +221,7 @@ struct HotKeyWin : testing::Test {
         g_endTask = nullptr;
         g_dwmEnableComposition = nullptr;
         StopTrack();
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
+        CloseMainWindow();
     }
     void HotKey(int id) {
         SendMessageW(g_mainWindow, WM_HOTKEY, (WPARAM)id, 0);

@@ -62,11 +62,6 @@ struct PlayOrderTest : testing::Test {
         const wchar_t* slash = wcsrchr(currentPath.c_str(), L'\\');
         return slash ? std::wstring(slash + 1, 1) : L"";
     }
-    std::vector<int> Orders() const {
-        std::vector<int> o;
-        for (int r = 0; r < PlayListCount(); r++) o.push_back(EntryOrder(r));
-        return o;
-    }
     int NowPlayingLooks() const {
         int n = 0;
         for (int r = 0; r < PlayListCount(); r++) n += HasNowPlayingLook(r);

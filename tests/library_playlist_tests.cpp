@@ -33,11 +33,6 @@ struct PlayListTest : testing::Test {
         ASSERT_TRUE(WriteFileBytes(File(), PlayListBytes(paths, {1000, 2000, 3000, 4000, 5000, 6000}, orders, nowPlaying)));
         ASSERT_TRUE(LoadPlayList());
     }
-    std::vector<int> Orders() const {
-        std::vector<int> o;
-        for (int r = 0; r < PlayListCount(); r++) o.push_back(EntryOrder(r));
-        return o;
-    }
     std::wstring Name(int r) const { return w->playList->rows[r].cells[PlayListName].text; }
     int Icon(int r) const { return (int)w->playList->rows[r].cells[PlayListIcon].value; }
     COLORREF Color(int r) const { return w->playList->rows[r].textColor; }

@@ -43,6 +43,12 @@ std::wstring LibraryWindow::StatusText(int row) const {
     return t ? t : L"";
 }
 
+std::vector<int> Orders() {
+    std::vector<int> o;
+    for (int r = 0; r < PlayListCount(); r++) o.push_back(EntryOrder(r));
+    return o;
+}
+
 std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vector<int>& lengths,
                           const std::vector<int>& orders, int nowPlaying) {
     std::vector<PlayListRecord> records(paths.size());

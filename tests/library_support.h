@@ -25,6 +25,9 @@ struct LibraryWindow {
 // Fresh settings and an empty playlist state, the program folder being `folder`.
 void ResetLibraryState(const std::wstring& folder);
 
+// The play order of each playlist entry, in row order.
+std::vector<int> Orders();
+
 // Writes a PlayList.dcp of these paths, lengths and play orders.
 std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vector<int>& lengths,
                           const std::vector<int>& orders, int nowPlaying);

@@ -38,6 +38,18 @@ struct ListWindow {
         win.Send(WM_LBUTTONUP, keys, PackPoint(p.x, p.y));
         win.Ticks(31);
     }
+    // The wheel over the list (Ctrl's as MK_CONTROL in keys).
+    void Wheel(int delta, WORD keys = 0) {
+        POINT o{0, 0};
+        ClientToScreen(win.hwnd(), &o);
+        win.Send(WM_MOUSEWHEEL, MAKEWPARAM(keys, (WORD)(short)delta), MAKELPARAM(o.x + 50, o.y + 100));
+    }
+    // Enter keys the owner was told of.
+    static int Enters() {
+        int n = 0;
+        for (const Note& note : g_notes) n += note.msg == WM_KEYDOWN && note.wp == VK_RETURN;
+        return n;
+    }
     int Selected() const {
         int n = 0;
         for (int r = 0; r < list->rowCount; r++) n += list->rows[r].selected;
@@ -66,8 +78,7 @@ TEST(ListView, AClickMakesTheRowCurrentAndTellsTheOwner) {
     // A press in the second column reports that column.
     ClearNotes();
     POINT p = t.Line(5, 200);
-    t.win.Press(p.x, p.y);
-    t.win.Release(p.x, p.y);
+    t.win.Tap(p.x, p.y);
     for (const Note& n : g_notes) {
         if (n.msg == WM_USER + 500) {
             EXPECT_EQ(n.wp, 1u);
@@ -172,13 +183,11 @@ TEST(ListView, WithNoRowsEveryKeyReachesTheOwnerAndNothingMoves) {
 TEST(ListView, TheRightButtonTogglesAndPaintsMarksByDragging) {
     ListWindow t(100);
     POINT p = t.Line(2);
-    t.win.Press(p.x, p.y, WM_RBUTTONDOWN);
-    t.win.Release(p.x, p.y, WM_RBUTTONUP);
+    t.win.Tap(p.x, p.y, WM_RBUTTONDOWN);
     t.win.Ticks(31);
     EXPECT_TRUE(t.list->rows[2].selected);
     EXPECT_EQ(CountNotes(5, WM_RBUTTONDOWN), 1);
-    t.win.Press(p.x, p.y, WM_RBUTTONDOWN);
-    t.win.Release(p.x, p.y, WM_RBUTTONUP);
+    t.win.Tap(p.x, p.y, WM_RBUTTONDOWN);
     t.win.Ticks(31);
     EXPECT_FALSE(t.list->rows[2].selected);
     // A right drag over five rows gives them all the state of the first.
@@ -227,9 +236,7 @@ TEST(ListView, TypeToSearchFindsPrefixesOrWithAStarAnyPart) {
     t.win.Key(VK_BACK);
     t.win.Char(8);
     EXPECT_EQ(t.list->searchBox.text.text, L"");
-    t.win.Char(L'*');
-    t.win.Char(L'a');
-    t.win.Char(L'b');
+    t.win.Type(L"*ab");
     EXPECT_EQ(t.list->searchBox.text.text, L"*ab");
     EXPECT_TRUE(t.list->rows[1].matchesSearch);
     EXPECT_TRUE(t.list->rows[2].matchesSearch);
@@ -287,11 +294,7 @@ TEST(ListView, AHeaderCellClickedThreeTimesIsBackToItsFirstState) {
 TEST(ListView, TheWheelMovesTheCursorAndScrollsOnlyAwayFromTheEdges) {
     ListWindow t(100);
     int visible = VisibleRows(t.list);
-    auto wheel = [&](int delta) {
-        POINT o{0, 0};
-        ClientToScreen(t.win.hwnd(), &o);
-        t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)delta), MAKELPARAM(o.x + 50, o.y + 100));
-    };
+    auto wheel = [&](int delta) { t.Wheel(delta); };
     wheel(-120);  // toward the end, top 0, cursor in the upper half: only the cursor moves
     EXPECT_EQ(t.list->currentRow, 1);
     EXPECT_EQ(t.list->topRow, 0);
@@ -364,13 +367,11 @@ TEST(ListView, EveryPressOnAScrollBarBelongsToTheBar) {
     EXPECT_EQ(t.list->currentRow, 0);
     // The left button still works the bar, and the right one the rows.
     t.win.Ticks(31);
-    t.win.Press(x, bar.y + bar.height - 3);
-    t.win.Release(x, bar.y + bar.height - 3);
+    t.win.Tap(x, bar.y + bar.height - 3);
     EXPECT_EQ(t.list->currentRow, 1);
     t.win.Ticks(31);
     POINT row = t.Line(2);
-    t.win.Press(row.x, row.y, WM_RBUTTONDOWN);
-    t.win.Release(row.x, row.y, WM_RBUTTONUP);
+    t.win.Tap(row.x, row.y, WM_RBUTTONDOWN);
     EXPECT_EQ(t.Selected(), 1);
 }
 
@@ -381,12 +382,9 @@ TEST(ListView, ADoubleClickIsEnterAndIsNotOfferedAgainAsAPress) {
     POINT p = t.Line(4);
     t.win.Ticks(31);
     for (int i = 0; i < 2; i++) {
-        t.win.Press(p.x, p.y);
-        t.win.Release(p.x, p.y);
+        t.win.Tap(p.x, p.y);
     }
-    int enters = 0;
-    for (const Note& n : g_notes) enters += n.msg == WM_KEYDOWN && n.wp == VK_RETURN;
-    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(t.Enters(), 1);
     EXPECT_EQ(CountNotes(5, WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(CountNotes(5, WM_LBUTTONDOWN), 1);
     EXPECT_EQ(CountNotes(5, WM_USER + 500), 1);
@@ -496,11 +494,9 @@ TEST(ListView, CtrlWheelAndCtrlDoubleClickResizeTheRowsFont) {
     ListWindow t(50);
     int rows = t.list->rowHeight;
     int spacing = rows - t.list->textHeight;
-    POINT o{0, 0};
-    ClientToScreen(t.win.hwnd(), &o);
     {
         Modifiers ctrl(false, true);
-        t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 240), MAKELPARAM(o.x + 50, o.y + 100));
+        t.Wheel(240, MK_CONTROL);
     }
     EXPECT_GT(t.list->rowHeight, rows);
     EXPECT_EQ(t.list->rowHeight - t.list->textHeight, spacing);
@@ -508,10 +504,8 @@ TEST(ListView, CtrlWheelAndCtrlDoubleClickResizeTheRowsFont) {
     POINT p = t.Line(1);
     {
         Modifiers ctrl(false, true);
-        t.win.Press(p.x, p.y);
-        t.win.Release(p.x, p.y);
-        t.win.Press(p.x, p.y);  // the double click
-        t.win.Release(p.x, p.y);
+        t.win.Tap(p.x, p.y);
+        t.win.Tap(p.x, p.y);  // the double click
     }
     EXPECT_EQ(t.list->rowHeight - t.list->textHeight, spacing);
     EXPECT_LE(t.list->textHeight, 14);
@@ -519,30 +513,21 @@ TEST(ListView, CtrlWheelAndCtrlDoubleClickResizeTheRowsFont) {
     t.win.Ticks(31);
     ClearNotes();
     p = t.Line(2);
-    t.win.Press(p.x, p.y);
-    t.win.Release(p.x, p.y);
-    t.win.Press(p.x, p.y);
-    t.win.Release(p.x, p.y);
-    int enters = 0;
-    for (const Note& n : g_notes) enters += n.msg == WM_KEYDOWN && n.wp == VK_RETURN;
-    EXPECT_EQ(enters, 1);
+    t.win.Tap(p.x, p.y);
+    t.win.Tap(p.x, p.y);
+    EXPECT_EQ(t.Enters(), 1);
 }
 
 // At 144 DPI a wheel step is one 96-DPI point of font height (1.5 pixels), not a
 // pixel height taken for a 96-DPI one and scaled again.
 TEST(ListView, CtrlWheelStepsTheFontInSmallStepsAtHighDpi) {
-    struct SystemDpiAfter {
-        ~SystemDpiAfter() { SetUiDpi(0); }
-    } after;
-    SetUiDpi(144);
+    MadeAtDpi at144(144);
     ListWindow t(50);
     int before = t.list->textHeight;
     EXPECT_GE(before, 18);  // the 13-pixel font made at 144 DPI
-    POINT o{0, 0};
-    ClientToScreen(t.win.hwnd(), &o);
     {
         Modifiers ctrl(false, true);
-        t.win.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, 240), MAKELPARAM(o.x + 50, o.y + 100));
+        t.Wheel(240, MK_CONTROL);
     }
     EXPECT_GT(t.list->textHeight, before);
     EXPECT_LE(t.list->textHeight, before + 5);  // two steps of 1.5 pixels
@@ -562,13 +547,7 @@ TEST(ListView, PaintsHeaderBarMarksAndSearchOnTheScreen) {
     SetForegroundWindow(t.win.hwnd());
     t.win.Key(VK_DOWN);
     t.win.Key(VK_INSERT);  // marks row 1, the cursor goes to row 2
-    t.win.Char(L'r');
-    t.win.Char(L'o');
-    t.win.Char(L'w');
-    t.win.Char(L' ');
-    t.win.Char(L'0');
-    t.win.Char(L'0');
-    t.win.Char(L'5');
+    t.win.Type(L"row 005");
     PumpMessages();
     EXPECT_EQ(t.list->currentRow, 5);
     ScreenShot shot;

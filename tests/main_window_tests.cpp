@@ -170,6 +170,12 @@ TEST(Drops, PlansFollowAppendReplaceAndRefusal) {
     EXPECT_EQ(PlanDrop({}, true, false, false, false).action, DropNothing);
 }
 
+// The text of a cell of the info panel.
+static std::wstring InfoCell(int row, int column) {
+    const wchar_t* t = g_mainFrame.info->rows[row].cells[column].text;
+    return t ? t : L"";
+}
+
 // ---- the real window ----------------------------------------------------------
 
 struct MainWin : testing::Test {
@@ -182,9 +188,7 @@ struct MainWin : testing::Test {
         g_general.OSDView = 2;
         m = g_general.marginBig;
         s = g_general.marginSmall;
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
     }
     // Lists play what they open (Enter, a followed drop): on the silent device,
     // started once for the whole suite.
@@ -192,12 +196,7 @@ struct MainWin : testing::Test {
     static void TearDownTestSuite() { AudioFree(); }
     void TearDown() override {
         StopTrack();
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
+        CloseMainWindow();
     }
     HWND wnd() const { return g_mainWindow; }
     int ClientW() const { RECT r; GetClientRect(g_mainWindow, &r); return r.right; }
@@ -208,20 +207,38 @@ struct MainWin : testing::Test {
         SendMessageW(wnd(), WM_SIZE, 0, 0);
         PumpMessages();
     }
-    int WindowH() const { RECT r; GetWindowRect(g_mainWindow, &r); return r.bottom - r.top; }
+    static RECT WindowRect() { RECT r; GetWindowRect(g_mainWindow, &r); return r; }
+    int WindowH() const { RECT r = WindowRect(); return r.bottom - r.top; }
     void Key(WPARAM vk, UINT msg = WM_KEYDOWN) { SendMessageW(wnd(), msg, vk, 1); PumpMessages(); }
     void Relayout() { SendMessageW(wnd(), WM_SIZE, 0, 0); PumpMessages(); }
+    void Click(LPARAM at) {
+        SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(wnd(), WM_LBUTTONUP, 0, at);
+    }
+    void RightClick(LPARAM at) {
+        SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
+        SendMessageW(wnd(), WM_RBUTTONUP, 0, at);
+    }
+    // Lets the double-click time pass.
+    void Ticks() { for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0); }
+    void ToggleSmall() { SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0); PumpMessages(); }
+    // A graphical seek panel 60 high that skips final silences, its overview sized to it.
+    void OverviewPanel() {
+        g_general.isSeekGraphical = 1;
+        g_general.isSkipSilence = 1;
+        g_layout.seekHeight = 60;
+        Size(600, 700);
+        ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    }
+    void SysCommand(WPARAM sc) { SendMessageW(wnd(), WM_SYSCOMMAND, sc, 0); PumpMessages(); }
     static int Right(const Control* c) { return c->x + c->width; }
     static int Bottom(const Control* c) { return c->y + c->height; }
     // Closes the window as a user does (which saves everything) and starts
     // again the way the program does.
     void Restart() {
         SendMessageW(wnd(), WM_CLOSE, 0, 0);
-        HWND old = g_mainWindow;
-        g_mainWindow = nullptr;
-        DestroyWindow(old);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        CloseMainWindow();
+        SetProgramFolder(dir.path);
         SetGeneralDefaults();
         LoadThemeSetting();
         ASSERT_TRUE(CreateMainWindow());
@@ -243,23 +260,12 @@ TEST_F(MainWin, CreatesEveryControlInOrderWithItsSizeAndText) {
     EXPECT_STREQ(f.loop->text, L"\x221E");
     EXPECT_STREQ(f.settings->text, L"Settings");
     EXPECT_EQ(f.shuffle->width, 50);
-    EXPECT_EQ(f.loop->width, 20);
-    EXPECT_EQ(f.settings->width, 54);
     EXPECT_EQ(f.cpuLabel->width, 43);
-    EXPECT_EQ(f.info->height, 92);
-    EXPECT_EQ(f.info->rowCount, 6);
-    EXPECT_EQ(f.statusLine->height, 53);
     EXPECT_EQ(f.timeDisplay->width, 42);
-    EXPECT_EQ(f.timeDisplay->height, 50);
     EXPECT_STREQ(f.timeDisplay->rows[0].cells[0].text, L"00:00");
     EXPECT_STREQ(f.timeDisplay->rows[1].cells[0].text, L"0%");
-    EXPECT_EQ(f.volume->maximum, 65535);
-    EXPECT_EQ(f.buttons[0]->imageCell, GlyphPrevious);
-    EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
-    EXPECT_EQ(f.buttons[2]->imageCell, GlyphStop);
-    EXPECT_EQ(f.buttons[3]->imageCell, GlyphNext);
-    EXPECT_EQ(f.spectrum->width, 108);
-    EXPECT_EQ(f.spectrum->height, 92);
+    const int glyphs[4] = {GlyphPrevious, GlyphPlay, GlyphStop, GlyphNext};
+    for (int i = 0; i < 4; i++) EXPECT_EQ(f.buttons[i]->imageCell, glyphs[i]);
     EXPECT_EQ(f.seek->font.height, 16);
 }
 
@@ -346,8 +352,7 @@ TEST_F(MainWin, GraphicalSeekPanelBlockAndTimeDisplay) {
 
 TEST_F(MainWin, SmallModeIsOneRowAndAMaximiseLeavesIt) {
     Size(500, 566);
-    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-    PumpMessages();
+    ToggleSmall();
     ASSERT_TRUE(g_general.isSmall);
     EXPECT_EQ(ClientH(), 18);
     EXPECT_EQ(f.volume->x, 0);
@@ -375,8 +380,7 @@ TEST_F(MainWin, SmallModeIsOneRowAndAMaximiseLeavesIt) {
     Relayout();
     EXPECT_EQ(f.caption->x, Right(f.seek));
     // The maximise command only leaves small mode; the normal size comes back.
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    PumpMessages();
+    SysCommand(SC_MAXIMIZE);
     EXPECT_FALSE(g_general.isSmall);
     EXPECT_FALSE(IsZoomed(wnd()));
     EXPECT_EQ(WindowH(), 566);
@@ -396,8 +400,7 @@ TEST_F(MainWin, MaximiseAndRestoreSwapTheSeekPanelHeights) {
     g_general.pSeekHeightMaximized = 120;
     g_layout.seekHeight = 50;
     Relayout();
-    RECT before;
-    GetWindowRect(wnd(), &before);
+    RECT before = WindowRect();
     SendMessageW(wnd(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
     PumpMessages();
     EXPECT_TRUE(IsZoomed(wnd()));
@@ -521,10 +524,9 @@ static void RecordAddress(const wchar_t* address) { g_openedAddresses.push_back(
 // offered again as a single press.
 TEST_F(MainWin, DoubleClicksOnTheListsReachTheirOwnersOnce) {
     auto doubleClick = [&](int x, int y) {
-        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        Ticks();
         for (int i = 0; i < 2; i++) {
-            SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x, y));
-            SendMessageW(wnd(), WM_LBUTTONUP, 0, PackPoint(x, y));
+            Click(PackPoint(x, y));
         }
         PumpMessages();
     };
@@ -678,8 +680,7 @@ TEST_F(MainWin, MenuCommandsById) {
     {
         MenuCloser closer;
         int x = Right(f.loop) + 20, y = f.loop->y + 5;
-        SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, PackPoint(x, y));
-        SendMessageW(wnd(), WM_RBUTTONUP, 0, PackPoint(x, y));
+        RightClick(PackPoint(x, y));
         PumpMessages();
         EXPECT_EQ(closer.seen, 1);
     }
@@ -713,8 +714,7 @@ TEST_F(MainWin, HidingToTheTrayKeepsTheControlsVisibilityAside) {
 }
 
 TEST_F(MainWin, SnapsWhileACaptionDragMoves) {
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT work = WorkArea();
     SetMoveState(30, 8);
     if (!SetCursorPos(work.left + 30 + 7, work.top + 8 + 300)) GTEST_SKIP() << "no cursor to move";
     POINT c;
@@ -806,8 +806,7 @@ TEST_F(MainWin, PlayPauseSeekPanelAndTimeDisplayFollowTheEngine) {
     g_general.isSeekGraphical = 0;
     Relayout();
     LPARAM mid = PackPoint(f.seek->x + f.seek->width / 2, f.seek->y + 5);
-    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, mid);
-    SendMessageW(wnd(), WM_LBUTTONUP, 0, mid);
+    Click(mid);
     EXPECT_NEAR((double)seekPosition, 2000.0, 150.0);
     EXPECT_NEAR((double)GetPosition(), 2000.0, 200.0);
     EXPECT_STREQ(f.timeDisplay->rows[1].cells[0].text, L"50%");
@@ -822,25 +821,21 @@ TEST_F(MainWin, PlayPauseSeekPanelAndTimeDisplayFollowTheEngine) {
     EXPECT_LE(seekPosition, before + seekLength * 5 / 100 + 100);
     // The play button pauses and plays; the stop button stops.
     LPARAM play = PackPoint(f.buttons[1]->x + 5, f.buttons[1]->y + 5);
-    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, play);
-    SendMessageW(wnd(), WM_LBUTTONUP, 0, play);
+    Click(play);
     EXPECT_EQ(GetStatus(), StatusPaused);
     EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
-    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
-    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, play);
-    SendMessageW(wnd(), WM_LBUTTONUP, 0, play);
+    Ticks();
+    Click(play);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
     // The volume slider drives the player volume.
     g_general.pVolumeControls = 2;
     LPARAM low = PackPoint(f.volume->x + 10, Bottom(f.volume) - f.volume->height / 4);
-    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, low);
-    SendMessageW(wnd(), WM_LBUTTONUP, 0, low);
+    Click(low);
     EXPECT_NEAR((double)g_general.PlayerVolume, 65535 / 4.0, 65535 / 20.0);
-    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+    Ticks();
     LPARAM stop = PackPoint(f.buttons[2]->x + 5, f.buttons[2]->y + 5);
-    SendMessageW(wnd(), WM_LBUTTONDOWN, MK_LBUTTON, stop);
-    SendMessageW(wnd(), WM_LBUTTONUP, 0, stop);
+    Click(stop);
     EXPECT_EQ(GetStatus(), StatusStopped);
     EXPECT_EQ(f.buttons[1]->imageCell, GlyphPlay);
 }
@@ -849,9 +844,8 @@ TEST_F(MainWin, SavedPositionOffEveryMonitorComesBackAtStartUp) {
     HWND w = g_mainWindow;
     SetWindowPos(w, nullptr, 30000, -20000, 426, 566, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowMainWindowAtStart();
-    RECT r, work{};
+    RECT r, work = WorkArea();
     GetWindowRect(w, &r);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_GE(r.left, work.left);
     EXPECT_GE(r.top, work.top);
     EXPECT_LE(r.right, work.right);
@@ -860,12 +854,6 @@ TEST_F(MainWin, SavedPositionOffEveryMonitorComesBackAtStartUp) {
 }
 
 // ---- what a person sees --------------------------------------------------------
-
-static int DistinctColours(const ScreenShot& shot) {
-    std::vector<uint32_t> seen(shot.pixels);
-    std::sort(seen.begin(), seen.end());
-    return (int)(std::unique(seen.begin(), seen.end()) - seen.begin());
-}
 
 static bool Differs(COLORREF a, COLORREF b) {
     return abs(GetRValue(a) - GetRValue(b)) + abs(GetGValue(a) - GetGValue(b)) + abs(GetBValue(a) - GetBValue(b)) > 30;
@@ -887,7 +875,7 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
         COLORREF background = shot.At(ox + 2, oy + f.settings->y + 2 + 19 + 1);
         EXPECT_PRED2(Differs, shot.At(ox + 60, oy + 6), background);
         EXPECT_PRED2(Differs, shot.At(ox + f.volume->x + 10, oy + Bottom(f.volume) - 10), background);
-        EXPECT_GT(DistinctColours(shot), 20);
+        EXPECT_GT(shot.Colours(), 20);
         // Each transport button shows its glyph on the screen: the middle of the
         // cell is dark against the face beside it on the same row.
         for (Button* b : f.buttons) {
@@ -896,28 +884,24 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
                 << "glyph cell " << b->imageCell;
         }
 
-        SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-        PumpMessages();
+        SysCommand(SC_MAXIMIZE);
         ASSERT_TRUE(shot.Capture(wnd()));
         shot.SaveBmp(ArtefactFolder() + L"main-maximised-" + name + L".bmp");
         EXPECT_GT(shot.width, 700);
-        EXPECT_GT(DistinctColours(shot), 20);
-        SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
-        PumpMessages();
+        EXPECT_GT(shot.Colours(), 20);
+        SysCommand(SC_RESTORE);
 
         Size(520, CollapsedHeight());
         ASSERT_TRUE(shot.Capture(wnd()));
         shot.SaveBmp(ArtefactFolder() + L"main-collapsed-" + name + L".bmp");
         EXPECT_EQ(shot.height, CollapsedHeight());
 
-        SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-        PumpMessages();
+        ToggleSmall();
         ASSERT_TRUE(shot.Capture(wnd()));
         shot.SaveBmp(ArtefactFolder() + L"main-small-" + name + L".bmp");
         EXPECT_EQ(shot.height, SmallWindowHeight());
         EXPECT_PRED2(Differs, shot.At(ox + f.volume->x + 3, oy + 9), shot.At(ox + f.caption->x + 40, oy + 9));
-        SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-        PumpMessages();
+        ToggleSmall();
     }
 }
 
@@ -1112,7 +1096,7 @@ TEST_F(MainWin, DraggingEntriesBetweenTheLists) {
         SendMessageW(wnd(), WM_MOUSEMOVE, MK_LBUTTON | keys, PackPoint(to.x, to.y));
         bool started = g_listDrag.dragging;
         SendMessageW(wnd(), WM_LBUTTONUP, keys & MK_SHIFT, PackPoint(to.x, to.y));
-        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        Ticks();
         // An add the drop started ends through this thread's messages.
         for (DWORD t = GetTickCount(); IsAdding() && GetTickCount() - t < 5000; Sleep(1)) PumpMessages();
         return started;
@@ -1144,9 +1128,8 @@ TEST_F(MainWin, ContextMenuPlacesAndSmallModeHitTest) {
     Size(600, 600);
     auto opens = [&](int x, int y) {
         MenuCloser closer;
-        SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, PackPoint(x, y));
-        SendMessageW(wnd(), WM_RBUTTONUP, 0, PackPoint(x, y));
-        for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+        RightClick(PackPoint(x, y));
+        Ticks();
         PumpMessages();
         return closer.seen > 0;
     };
@@ -1154,14 +1137,12 @@ TEST_F(MainWin, ContextMenuPlacesAndSmallModeHitTest) {
     EXPECT_TRUE(opens(f.volume->x - 10, f.volume->y + 2));          // the band beside the volume slider
     EXPECT_TRUE(opens(f.cpuLabel->x + 5, f.cpuLabel->y + 5));       // even over the label there
     // Small mode: anywhere right of the first glyph button, but not on the caption.
-    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-    PumpMessages();
+    ToggleSmall();
     ASSERT_TRUE(g_general.isSmall);
     EXPECT_TRUE(opens(f.seek->x + 20, 5));
     EXPECT_FALSE(opens(f.volume->x + 5, 5));
     // The top and bottom rows right of the caption's start do not size the window.
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    RECT r = WindowRect();
     POINT c{f.caption->x + 60, 0};
     ClientToScreen(wnd(), &c);
     LRESULT top = SendMessageW(wnd(), WM_NCHITTEST, 0, MAKELPARAM(c.x, r.top));
@@ -1181,19 +1162,17 @@ TEST_F(MainWin, RightPressOnTheSeekPanelSwitchesItsMode) {
     Size(500, 700);
     int before = WindowH();
     LPARAM at = PackPoint(f.seek->x + 10, f.seek->y + 5);
-    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
-    SendMessageW(wnd(), WM_RBUTTONUP, 0, at);
+    RightClick(at);
     PumpMessages();
     EXPECT_TRUE(g_general.isSeekGraphical);
     EXPECT_EQ(f.seek->height, 110);
     EXPECT_EQ(WindowH(), before + 110 - 20);  // the lists keep their height
     EXPECT_TRUE(f.timeDisplay->visible);
-    for (int i = 0; i < 31; i++) SendMessageW(wnd(), WM_TIMER, kTickTimer, 0);
+    Ticks();
     g_layout.seekHeight = 90;  // dragged meanwhile: kept for the next switch
     Relayout();
     at = PackPoint(f.seek->x + 10, f.seek->y + 5);
-    SendMessageW(wnd(), WM_RBUTTONDOWN, MK_RBUTTON, at);
-    SendMessageW(wnd(), WM_RBUTTONUP, 0, at);
+    RightClick(at);
     PumpMessages();
     EXPECT_FALSE(g_general.isSeekGraphical);
     EXPECT_EQ(g_general.pSeekHeight, 90);
@@ -1237,32 +1216,18 @@ TEST_F(MainWin, ComesBackInTheSamePlaceSizeModeAndLayout) {
     PumpMessages();
     g_general.isSwapPanels = 1;
     SetPanelLayout(2);
-    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-    PumpMessages();
+    ToggleSmall();
     ASSERT_TRUE(g_general.isSmall);
-    SendMessageW(wnd(), WM_CLOSE, 0, 0);  // saves
-    HWND old = g_mainWindow;
-    g_mainWindow = nullptr;
-    DestroyWindow(old);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-
-    SetGeneralDefaults();
-    ASSERT_TRUE(CreateMainWindow());
-    LoadGeneralSettings(false, false);
-    ShowMainWindowAtStart();
-    PumpMessages();
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    Restart();
+    RECT r = WindowRect();
     EXPECT_TRUE(g_general.isSmall);
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.top, 120);
     EXPECT_EQ(ClientH(), 18);
     EXPECT_EQ(g_general.LCR, 2);
     EXPECT_TRUE(g_general.isSwapPanels);
-    SendMessageW(wnd(), WM_NCMBUTTONDOWN, HTCAPTION, 0);
-    PumpMessages();
-    GetWindowRect(wnd(), &r);
+    ToggleSmall();
+    r = WindowRect();
     EXPECT_EQ(r.right - r.left, 500);
     EXPECT_EQ(r.bottom - r.top, 600);
     EXPECT_TRUE(f.playList->visible);  // swapped: the playlist is on the left, the shown side
@@ -1277,8 +1242,7 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
     SetSeekHeight(60);
     Relayout();
     int listRows = VisibleRows(f.playList);
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    PumpMessages();
+    SysCommand(SC_MAXIMIZE);
     ASSERT_TRUE(IsZoomed(wnd()));
     ASSERT_EQ(f.seek->height, 400);
     for (int run = 0; run < 2; run++) {
@@ -1293,10 +1257,8 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
         EXPECT_EQ(f.caption->width, ClientW());
     }
     // Restored: the normal window as it was, lists and all.
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpMessages();
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    SysCommand(SC_RESTORE);
+    RECT r = WindowRect();
     EXPECT_EQ(r.right - r.left, 480);
     EXPECT_EQ(r.bottom - r.top, 640);
     EXPECT_EQ(f.seek->height, 60);
@@ -1306,8 +1268,7 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
     // Closed maximised while hidden in the tray: it starts hidden, and comes
     // out of the tray maximised with the same heights.
     SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PumpMessages();
+    SysCommand(SC_MINIMIZE);
     Restart();
     EXPECT_FALSE(IsWindowVisible(wnd()));
     SendMessageW(wnd(), WM_APP, 0, WM_LBUTTONDOWN);
@@ -1325,21 +1286,16 @@ TEST_F(MainWin, MaximisingWithATallSeekPanelKeepsTheNormalSize) {
     g_layout.seekHeight = 45;
     Size(480, 430);
     ASSERT_FALSE(g_layout.collapsed);
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    PumpMessages();
+    SysCommand(SC_MAXIMIZE);
     EXPECT_TRUE(IsZoomed(wnd()));
     EXPECT_EQ(f.seek->height, 300);
-    SendMessageW(wnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpMessages();
+    SysCommand(SC_RESTORE);
     EXPECT_EQ(WindowH(), 430);
     EXPECT_EQ(f.seek->height, 45);
 }
 
 TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
-    auto cell = [&](int row, int column) -> std::wstring {
-        const wchar_t* t = f.info->rows[row].cells[column].text;
-        return t ? t : L"";
-    };
+    auto cell = InfoCell;
     std::wstring media = TestExeFolder() + L"media\\";
     LoadPlugins();  // FLAC comes from the plug-in beside the test program
     PlayFileNow((media + L"cbr.mp3").c_str());
@@ -1359,12 +1315,10 @@ TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
     EXPECT_EQ(cell(3, 1), L"1 Channel");
     EXPECT_EQ(cell(5, 0), L" ");  // no comment
     // Compressed WAVE: the codec in the name, the source resolution as stored.
-    PlayFileNow((media + L"ima.wav").c_str());
-    EXPECT_EQ(cell(0, 1), L"Generic WAVE (IMA ADPCM)");
-    PlayFileNow((media + L"ulaw.wav").c_str());
-    EXPECT_EQ(cell(0, 1), L"Generic WAVE (u-law)");
-    PlayFileNow((media + L"msadpcm.wav").c_str());
-    EXPECT_EQ(cell(0, 1), L"Generic WAVE (Microsoft ADPCM)");
+    for (auto [file, codec] : {std::pair{L"ima.wav", L"IMA ADPCM"}, {L"ulaw.wav", L"u-law"}, {L"msadpcm.wav", L"Microsoft ADPCM"}}) {
+        PlayFileNow((media + file).c_str());
+        EXPECT_EQ(cell(0, 1), L"Generic WAVE (" + std::wstring(codec) + L")");
+    }
     PlayFileNow((media + L"t.flac").c_str());
     EXPECT_EQ(cell(0, 0), L"Flac Title");
     EXPECT_EQ(cell(0, 1), L"FLAC");
@@ -1451,12 +1405,14 @@ TEST(Visualization, MarkerBarsAndTrace) {
     EXPECT_EQ(OverviewShade(20, 20, 0x000000, 0x808080), (COLORREF)0x808080);
 }
 
+// Waits (taking the window's messages) until the overview scan has completed.
+static bool WaitForOverview() {
+    for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
+    return g_engine.scanComplete;
+}
+
 TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
-    g_general.isSeekGraphical = 1;
-    g_general.isSkipSilence = 1;
-    g_layout.seekHeight = 60;
-    Size(600, 700);
-    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    OverviewPanel();
     std::wstring song = dir.File(L"quiet end.wav");
     ASSERT_TRUE(WriteSineWav(song, 1, 44100, 440.0, 0.5, 2));  // 1 s of tone, then 2 s of silence
     ASSERT_TRUE(WriteSineWav(dir.File(L"next.wav"), 1));
@@ -1466,8 +1422,7 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     AppendEntry(dir.path.c_str(), L"next", L"wav", 1000);
     ASSERT_TRUE(PlayEntry(0, false, false));
     ASSERT_EQ(GetStatus(), StatusPlaying);
-    for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
-    ASSERT_TRUE(g_engine.scanComplete);
+    ASSERT_TRUE(WaitForOverview());
     EXPECT_EQ(g_overview.columnCount, 150u);  // one slice per 20 ms
     EXPECT_GE(g_overview.done, 148u);
     EXPECT_GT(g_overview.levels[10][0], 10000);   // the tone
@@ -1489,12 +1444,6 @@ TEST_F(MainWin, TheOverviewReadsTheTrackAndItsFinalSilenceIsSkipped) {
     EXPECT_EQ(currentPath.text, dir.File(L"next.wav"));
 }
 
-// Waits (taking the window's messages) until the overview scan has completed.
-static bool WaitForOverview() {
-    for (DWORD start = GetTickCount(); !g_engine.scanComplete && GetTickCount() - start < 10000; Sleep(10)) PumpMessages();
-    return g_engine.scanComplete;
-}
-
 // Plays on until the track stops by itself; gives the position where it stopped.
 // Where playback stopped: the last position seen while it played (the
 // window's tick may free the ended channel before a read after the stop).
@@ -1511,11 +1460,7 @@ static int32_t PlayUntilStopped(DWORD ms) {
 // Each CUE track gets an overview of its own after a plain file's complete
 // one, and its final silence is skipped like a plain file's.
 TEST_F(MainWin, CueTracksOfOneFileEachGetTheirOwnOverview) {
-    g_general.isSeekGraphical = 1;
-    g_general.isSkipSilence = 1;
-    g_layout.seekHeight = 60;
-    Size(600, 700);
-    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    OverviewPanel();
     std::wstring plain = dir.File(L"plain.wav");
     ASSERT_TRUE(WriteSineWav(plain, 3));  // 3 s of tone: loud to the end
     PlayFileNow(plain.c_str());
@@ -1548,11 +1493,7 @@ TEST_F(MainWin, CueTracksOfOneFileEachGetTheirOwnOverview) {
 // After a device switch or a reload of the plug-ins the track's final silence
 // is still skipped, though its complete overview is kept rather than read again.
 TEST_F(MainWin, SkipSilenceSurvivesADeviceSwitch) {
-    g_general.isSeekGraphical = 1;
-    g_general.isSkipSilence = 1;
-    g_layout.seekHeight = 60;
-    Size(600, 700);
-    ResizeOverview(f.seek->width - 2, f.seek->height - 2);
+    OverviewPanel();
     std::wstring song = dir.File(L"quiet end.wav");
     ASSERT_TRUE(WriteSineWav(song, 1, 44100, 440.0, 0.5, 2));  // 1 s of tone, then 2 s of silence
     PlayFileNow(song.c_str());
@@ -1667,11 +1608,6 @@ std::vector<std::wstring> RunUntil(bool (*done)(), int ms) {
     return seen;
 }
 
-std::wstring Cell(int row, int column) {
-    const wchar_t* t = g_mainFrame.info->rows[row].cells[column].text;
-    return t ? t : L"";
-}
-
 std::wstring WideOf(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 }  // namespace
@@ -1724,16 +1660,16 @@ TEST_F(MainWin, ARadioStreamConnectsBuffersPlaysAndShowsItsTitles) {
     ASSERT_EQ(GetStatus(), StatusPlaying);
     EXPECT_EQ(f.buttons[1]->imageCell, GlyphPause);
     EXPECT_EQ(GetPosition(), 0);
-    RunUntil([] { return Cell(0, 0) == L"Artist - First Song"; }, 3000);
-    EXPECT_EQ(Cell(0, 0), L"Artist - First Song");
-    EXPECT_EQ(Cell(2, 0), L"Live");
-    EXPECT_EQ(Cell(4, 0), L"Test Genre");
-    EXPECT_EQ(Cell(0, 1), L"MPEG layer 3");
-    EXPECT_EQ(Cell(1, 1), L"128 kbit/s");
+    RunUntil([] { return InfoCell(0, 0) == L"Artist - First Song"; }, 3000);
+    EXPECT_EQ(InfoCell(0, 0), L"Artist - First Song");
+    EXPECT_EQ(InfoCell(2, 0), L"Live");
+    EXPECT_EQ(InfoCell(4, 0), L"Test Genre");
+    EXPECT_EQ(InfoCell(0, 1), L"MPEG layer 3");
+    EXPECT_EQ(InfoCell(1, 1), L"128 kbit/s");
     // Now the rest of the stream, with its new title.
     more = true;
-    RunUntil([] { return Cell(0, 0) == L"Second Song"; }, 10000);
-    EXPECT_EQ(Cell(0, 0), L"Second Song");
+    RunUntil([] { return InfoCell(0, 0) == L"Second Song"; }, 10000);
+    EXPECT_EQ(InfoCell(0, 0), L"Second Song");
     StopTrack();
     EXPECT_EQ(g_engine.netState.load(), 0);
     server.Stop();
@@ -1760,7 +1696,7 @@ TEST_F(MainWin, AFailedStreamDisconnectsAndAShortOneStartsAnyway) {
     EXPECT_LT(AudioFilePosition(channel, AudioFileBuffered) * 100 / AudioFilePosition(channel, AudioFileEnd), 75u);
     EXPECT_EQ(AudioFilePosition(channel, AudioFileConnected), 0u);
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    EXPECT_EQ(Cell(0, 0), L"Sine Title");  // the file's own tags
+    EXPECT_EQ(InfoCell(0, 0), L"Sine Title");  // the file's own tags
     StopTrack();
 }
 
@@ -1790,13 +1726,7 @@ TEST(Dpi, ScalesLikeMulDivAndComesBack) {
 TEST(Dpi, GlyphStripsAreResampledPerCell) {
     const int cell = 4, cells = 3, h = 4;
     uint32_t* bits = nullptr;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = cell * cells;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, (void**)&bits, nullptr, 0);
+    HBITMAP b = NewDib(cell * cells, h, &bits);
     ASSERT_TRUE(b && bits);
     const uint32_t colours[cells] = {0xFFFF0000, 0x00000000, 0xFF0000FF};  // red, clear, blue
     for (int y = 0; y < h; y++)
@@ -1886,15 +1816,13 @@ TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
         EXPECT_EQ(f.info->rowHeight, (ScaleAt(92, c.dpi) - 2) / 6);
         EXPECT_FALSE(f.info->vScroll.visible);  // six rows fit as they do at 96 DPI
         EXPECT_FALSE(f.info->hScroll.visible);
-        EXPECT_EQ(f.playList->columns[PlayListLength].width, ScaleAt(40, c.dpi));
-        EXPECT_EQ(f.fileList->columns[0].width, ScaleAt(21, c.dpi));  // the icons' column
-        EXPECT_EQ(f.fileList->headerHeight, ScaleAt(17, c.dpi));
-        EXPECT_EQ(f.volume->width, ScaleAt(20, c.dpi));
-        EXPECT_EQ(f.info->height, ScaleAt(92, c.dpi));
-        EXPECT_EQ(f.spectrum->width, ScaleAt(108, c.dpi));
-        EXPECT_EQ(f.caption->closeButton.width, ScaleAt(16, c.dpi));
-        EXPECT_EQ(f.caption->closeButton.height, ScaleAt(14, c.dpi));
-        EXPECT_EQ(f.seek->height, ScaleAt(45, c.dpi));  // the smallest seek panel
+        // Measured at 96 DPI: the length and icon columns, the header, the volume slider, the info panel,
+        // the spectrum, the close button and the smallest seek panel.
+        const std::pair<int, int> measures[] = {
+            {f.playList->columns[PlayListLength].width, 40}, {f.fileList->columns[0].width, 21},
+            {f.fileList->headerHeight, 17}, {f.volume->width, 20}, {f.info->height, 92}, {f.spectrum->width, 108},
+            {f.caption->closeButton.width, 16}, {f.caption->closeButton.height, 14}, {f.seek->height, 45}};
+        for (auto [now, at96] : measures) EXPECT_EQ(now, ScaleAt(at96, c.dpi)) << at96;
         // A list full enough to scroll shows a bar of the scaled width.
         for (int i = 0; i < 60; i++) AddRow(f.fileList);
         Relayout();
@@ -1930,8 +1858,7 @@ TEST_F(MainWinDpi, SettingsKeepSizesIn96DpiUnits) {
     EXPECT_EQ(g_general.pSeekHeight, 90);
     EXPECT_EQ(g_general.pSeekHeightMaximized, 150);
     EXPECT_EQ(g_general.marginBig, 7);  // margins stay in 96-DPI units and are scaled where used
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    RECT r = WindowRect();
     EXPECT_EQ(r.left, 30);  // the position is the screen's, in its pixels
     EXPECT_EQ(r.right - r.left, 750);
     EXPECT_EQ(r.bottom - r.top, 900);
@@ -1955,8 +1882,7 @@ TEST_F(MainWinDpi, DpiChangeTakesTheSuggestedRectangleAndLaysOutAgain) {
     SendMessageW(wnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), (LPARAM)&suggested);
     PumpMessages();
     EXPECT_EQ(UiDpi(), 144);
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    RECT r = WindowRect();
     EXPECT_TRUE(EqualRect(&r, &suggested));
     EXPECT_EQ(f.caption->height, 29);
     EXPECT_EQ(f.settings->height, 29);
@@ -1991,8 +1917,7 @@ TEST_F(MainWinDpi, StartTakesTheDpiOfTheScreenTheWindowIsOn) {
     SetUiDpi(144);
     SetUp();
     EXPECT_EQ(UiDpi(), DpiOfWindow(wnd()));
-    RECT r;
-    GetWindowRect(wnd(), &r);
+    RECT r = WindowRect();
     EXPECT_EQ(r.right - r.left, ScaleAt(426, UiDpi()));
     EXPECT_EQ(f.caption->height, ScaleAt(19, UiDpi()));
     EXPECT_EQ(f.window->font.height, ScaleAt(13, UiDpi()));

@@ -35,9 +35,7 @@ struct OsdTest : testing::Test {
         SetProgramFolder(dir.path);
         SetGeneralDefaults();
         g_general.OSDView = 1;
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
         // The ticks come from the test alone.
         KillTimer(g_mainWindow, 1);
         ASSERT_TRUE(CreateOsd());
@@ -45,12 +43,7 @@ struct OsdTest : testing::Test {
     void TearDown() override {
         StopTrack();
         currentPath.Set(L"");
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);  // the shutdown takes the display with it
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
+        CloseMainWindow();  // the shutdown takes the display with it
     }
     static void Tick(int n) {
         for (int i = 0; i < n; i++) SendMessageW(g_mainWindow, WM_TIMER, 1, 0);
@@ -83,8 +76,7 @@ TEST_F(OsdTest, ATrackStartShowsItForTwoHundredTicks) {
     EXPECT_EQ(lines[0], L"tone.wav");
     EXPECT_TRUE(lines[1].empty() && lines[2].empty());
     // A short title still gives 150 + 21 pixels; one line puts the bar at 20.
-    RECT r = Where(), work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r = Where(), work = WorkArea();
     EXPECT_EQ(r.right - r.left, 171);
     EXPECT_EQ(r.bottom - r.top, 20 + 14);
     EXPECT_EQ(r.right, work.right - 10);
@@ -170,20 +162,12 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
 // At 144 DPI every measure is 1.5 times as large; a DPI change of the main
 // window reaches the display's fonts at its next paint.
 TEST_F(OsdTest, ScalesWithTheDpi) {
-    struct SystemDpiAfter {
-        ~SystemDpiAfter() {
-            SetUiDpi(0);
-            g_followWindowDpi = true;
-        }
-    } after;
     TearDown();
-    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
-    SetUiDpi(144);
+    MadeAtDpi at144(144);
     SetUp();
     currentPath.Set(wav.c_str());
     ASSERT_TRUE(OpenTrack(wav.c_str(), true, true));
-    RECT r = Where(), work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r = Where(), work = WorkArea();
     EXPECT_EQ(r.right - r.left, 225 + 32);       // 150 + 21 scaled
     EXPECT_EQ(r.bottom - r.top, 26 + 5 + 21);    // one line of 17, 3 and the bar's 14, scaled
     EXPECT_EQ(r.right, work.right - 15);

@@ -39,25 +39,12 @@ struct PlaybackTest : testing::Test {
     // box from another thread and gives back its caption's file name.
     template <typename F>
     static std::wstring AnswerFailureBox(F open) {
-        static wchar_t caption[300];
-        caption[0] = 0;
-        HANDLE closer = CreateThread(nullptr, 0, [](void*) -> DWORD {
-            for (int i = 0; i < 2400; i++) {
-                HWND box = FindWindowW(L"#32770", nullptr);
-                if (box) {
-                    GetWindowTextW(box, caption, 300);
-                    PostMessageW(box, WM_COMMAND, IDOK, 0);
-                    return 1;
-                }
-                Sleep(25);
-            }
-            return 0;
-        }, nullptr, 0, nullptr);
+        AnyBoxCatcher boxes;
         open();
-        WaitForSingleObject(closer, 65000);
-        CloseHandle(closer);
-        const wchar_t* name = wcsrchr(caption, L'\\');
-        return name ? name + 1 : caption;
+        std::vector<std::wstring> seen = boxes.Seen();
+        if (seen.size() != 1) return L"";
+        std::wstring caption = seen[0].substr(0, seen[0].find(L'|'));
+        return caption.substr(caption.rfind(L'\\') + 1);
     }
 
     static bool WaitFor(int ms, bool (*done)()) {

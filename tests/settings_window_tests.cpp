@@ -40,17 +40,10 @@ struct SettingsWin : testing::Test {
         SetProgramFolder(dir.path);
         SetGeneralDefaults();
         g_general.OSDView = 2;
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
     }
     void TearDown() override {
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);  // the shutdown closes the settings window first
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
+        CloseMainWindow();  // the shutdown closes the settings window first
     }
     void Open() {
         RunCommand(CmdSettings);
@@ -64,22 +57,22 @@ struct SettingsWin : testing::Test {
         Send(down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, PackPoint(x, y));
         Send(up, 0, PackPoint(x, y));
     }
-    // A press on a row's cell: column 0 is the check box of an option row.
-    void ClickRow(ListView* l, int row, int column = 0) {
+    // A point in a row's cell: column 0 is the check box of an option row.
+    static POINT Cell(ListView* l, int row, int column) {
         int x = l->x + 2;
         for (int c = 0; c < column; c++) x += l->columns[c].width;
-        Click(x + 6, l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2);
+        return POINT{x + 6, l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2};
+    }
+    void ClickRow(ListView* l, int row, int column = 0) {
+        POINT p = Cell(l, row, column);
+        Click(p.x, p.y);
     }
     // Two presses on a row's cell within the double-click time.
     void DoubleClickRow(ListView* l, int row, int column) {
-        int x = l->x + 2;
-        for (int c = 0; c < column; c++) x += l->columns[c].width;
-        int y = l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2;
-        for (int i = 0; i < 31; i++) Send(WM_TIMER, kTickTimer);
-        for (int i = 0; i < 2; i++) {
-            Send(WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(x + 6, y));
-            Send(WM_LBUTTONUP, 0, PackPoint(x + 6, y));
-        }
+        POINT p = Cell(l, row, column);
+        Click(p.x, p.y);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(p.x, p.y));
+        Send(WM_LBUTTONUP, 0, PackPoint(p.x, p.y));
     }
     void Page(int p) {
         SetCurrent(s.pages, p);
@@ -574,15 +567,6 @@ TEST_F(SettingsWin, RowsThatAreNotDevicesAreRefused) {
     EXPECT_EQ(devices->currentRow, current);
 }
 
-static int DistinctColours(const ScreenShot& shot) {
-    std::set<uint32_t> seen;
-    for (uint32_t p : shot.pixels) {
-        seen.insert(p);
-        if (seen.size() > 200) break;
-    }
-    return (int)seen.size();
-}
-
 TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
     for (uint32_t theme : {(uint32_t)ThemeDarkModern, (uint32_t)ThemeWindowsXP}) {
         g_general.Theme = theme;
@@ -595,7 +579,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
         shot.SaveBmp(ArtefactFolder() + L"settings-general-" + name + L".bmp");
         EXPECT_EQ(shot.width, 680);
-        EXPECT_GT(DistinctColours(shot), 30);
+        EXPECT_GT(shot.Colours(), 30);
         // The about box's title is drawn in its colour on the box's background.
         int ox = s.window->frameInsets[0], oy = s.window->frameInsets[1];
         COLORREF title = g_theme.palette[theme == ThemeDarkModern ? 2 : 9];
@@ -611,7 +595,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
             Page(p);
             ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
             shot.SaveBmp(ArtefactFolder() + L"settings-" + pages[p] + L"-" + name + L".bmp");
-            EXPECT_GT(DistinctColours(shot), 20) << p;
+            EXPECT_GT(shot.Colours(), 20) << p;
         }
         RunCommand(CmdSettings);
     }
@@ -620,15 +604,8 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
 // At 144 DPI the window, its page list and its controls are 1.5 times as large,
 // and controls that touch at 96 DPI still touch.
 TEST_F(SettingsWin, ScalesWithTheDpi) {
-    struct SystemDpiAfter {
-        ~SystemDpiAfter() {
-            SetUiDpi(0);
-            g_followWindowDpi = true;
-        }
-    } after;
     TearDown();
-    g_followWindowDpi = false;  // this screen's DPI stays 96; the window is made at 144
-    SetUiDpi(144);
+    MadeAtDpi at144(144);
     SetUp();
     Open();
     PumpMessages();

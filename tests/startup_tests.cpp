@@ -85,6 +85,18 @@ static HWND WaitForWindow(Process& p, const wchar_t* cls, const wchar_t* title, 
     return nullptr;
 }
 
+// Starts the player (the exe at `exe`) in `dir` and waits for its window.
+static HWND StartPlayer(Process& p, const std::wstring& exe, const std::wstring& args, const ScratchFolder& dir) {
+    if (!p.Start(exe, args, dir.path)) return nullptr;
+    return WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+}
+
+// Closes the player's window as a person does; its exit code.
+static DWORD ClosePlayer(Process& p, HWND w) {
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return p.Wait(20000);
+}
+
 static bool WaitForFile(const std::wstring& path, DWORD ms = 20000) {
     for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50))
         if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
@@ -118,12 +130,10 @@ TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
     ScratchFolder dir(L"firstrun");
     std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
     Process p;
-    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
-    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    HWND w = StartPlayer(p, exe, L"/ns", dir);
     ASSERT_TRUE(w);
     ASSERT_TRUE(WaitForFile(dir.File(L"Settings.ini")));
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(p, w), 0u);
 
     std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
     ASSERT_EQ(ini.substr(0, 14), "\xEF\xBB\xBF[General]\r\n");
@@ -140,19 +150,8 @@ TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
         names.push_back(line.substr(0, eq));
         at = eol + 2;
     }
-    const char* order[] = {"isVisible", "isSmall", "isMaximized", "xPos", "yPos", "Width", "Height",
-        "pSeekHeight", "pSeekHeightMaximized", "isSwapPanels", "marginBig", "marginSmall", "LCR",
-        "RegisteredAssociations", "MusicFolder", "globalCP", "isShuffle", "isLoop", "isLoopPlayList",
-        "isSeekGraphical", "PlayerVolume", "Theme", "isShowIcons", "isEnlargeFont", "OSDView",
-        "pVolumeControls", "isSIOpenFolder", "isSIAddFolder", "isSIWithAudioFiles", "isShowLanguage",
-        "isShowCPU", "isStartDate", "isTrayUpdateLow", "isSpectrum", "isCPUUsage", "isMergeCue",
-        "isUseAlbums", "isOnTop", "isSmoothPause", "isRememberPosInTrack", "isSupressStandby",
-        "isVolumeAutoCenter", "isSkipSilence", "FilesTop", "FilesSelected", "Path", "pathReal",
-        "PlayListTop", "PlayListSelected", "NowPlaying", "SpectrumType", "Focus", "lastPlayedFile",
-        "lastPlayedPos", "lastPlayedFromPL", "isScrobblerEnabled", "ReplayGainMode", "ReplayGainPreamp",
-        "ReplayGainUntagged"};
-    ASSERT_EQ(names.size(), std::size(order));
-    for (size_t i = 0; i < names.size(); i++) EXPECT_EQ(names[i], order[i]);
+    ASSERT_EQ(names.size(), kGeneralKeyCount);
+    for (size_t i = 0; i < names.size(); i++) EXPECT_EQ(names[i], kGeneralKeys[i].name);
     // The window was created 426 by 566 and that is what was kept.
     EXPECT_NE(ini.find("\r\nWidth = 426\r\nHeight = 566\r\n"), std::string::npos);
     EXPECT_NE(ini.find("\r\nlastPlayedPos = -1\r\n"), std::string::npos);
@@ -160,14 +159,12 @@ TEST(Startup, FirstRunWritesEveryGeneralKeyAndClosesCleanly) {
 
     // A second start finds its settings and comes back where it was.
     Process again;
-    ASSERT_TRUE(again.Start(exe, L"/ns", dir.path));
-    w = WaitForWindow(again, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    w = StartPlayer(again, exe, L"/ns", dir);
     ASSERT_TRUE(w);
     RECT r;
     GetWindowRect(w, &r);
     EXPECT_EQ(r.right - r.left, 426);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(again.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(again, w), 0u);
 }
 
 TEST(Startup, HelpShowsItsTextAndExits) {
@@ -212,6 +209,16 @@ struct HandOffTest : testing::Test {
         MSG m;
         while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
     }
+    // Starts the copy with `args`; it must become a player of its own, which is closed again.
+    void RunOwnPlayer(const std::wstring& args) {
+        Process p;
+        ASSERT_TRUE(p.Start(second, args, dir.path));
+        std::wstring title = InstanceTitle();
+        HWND w = WaitForWindow(p, title.c_str(), title.c_str());
+        ASSERT_TRUE(w);
+        EXPECT_NE(w, g_mainWindow);
+        EXPECT_EQ(ClosePlayer(p, w), 0u);
+    }
     DWORD Run(const std::wstring& args, const std::wstring& cwd) {
         Process p;
         if (!p.Start(second, args, cwd)) return 12345;
@@ -241,14 +248,7 @@ TEST_F(HandOffTest, SecondInstanceHandsOverAndExits) {
 }
 
 TEST_F(HandOffTest, ForceStartRunsASecondPlayer) {
-    Process p;
-    ASSERT_TRUE(p.Start(second, L"/fs /ns \"" + song + L"\"", dir.path));
-    std::wstring title = InstanceTitle();
-    HWND w = WaitForWindow(p, title.c_str(), title.c_str());
-    ASSERT_TRUE(w);
-    EXPECT_NE(w, g_mainWindow);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(p.Wait(20000), 0u);
+    RunOwnPlayer(L"/fs /ns \"" + song + L"\"");
     EXPECT_NE(LastHandOff().path, song);
     // It kept its own settings beside its own executable.
     EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -257,33 +257,16 @@ TEST_F(HandOffTest, ForceStartRunsASecondPlayer) {
 // The running player has begun closing when a new process arrives with a
 // file: it takes no record, and the new process becomes the player.
 TEST_F(HandOffTest, AClosingPlayerRefusesAndTheNewProcessStartsInItsPlace) {
-    std::wstring title = InstanceTitle();
     std::wstring before = LastHandOff().path;
     SendMessageW(g_mainWindow, WM_CLOSE, 0, 0);
     MSG m;
     while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     ASSERT_TRUE(IsPlayerClosing(g_mainWindow));
     // Found closing: not taken for the running player.
-    {
-        Process p;
-        ASSERT_TRUE(p.Start(second, L"\"" + song + L"\"", dir.path));
-        HWND w = WaitForWindow(p, title.c_str(), title.c_str());
-        ASSERT_TRUE(w);
-        EXPECT_NE(w, g_mainWindow);
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        EXPECT_EQ(p.Wait(20000), 0u);
-    }
+    RunOwnPlayer(L"\"" + song + L"\"");
     // Found just before it began closing: the record is refused all the same.
     UnmarkPlayerClosing(g_mainWindow);
-    {
-        Process p;
-        ASSERT_TRUE(p.Start(second, L"/add \"" + song + L"\"", dir.path));
-        HWND w = WaitForWindow(p, title.c_str(), title.c_str());
-        ASSERT_TRUE(w);
-        EXPECT_NE(w, g_mainWindow);
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        EXPECT_EQ(p.Wait(20000), 0u);
-    }
+    RunOwnPlayer(L"/add \"" + song + L"\"");
     EXPECT_EQ(LastHandOff().path, before);
 }
 
@@ -316,16 +299,14 @@ TEST(Startup, AFailedSaveOnTheWayOutShowsNoBoxAndThePlayerEnds) {
     ScratchFolder dir(L"closefail");
     std::wstring exe = InstallPlayer(dir, L"Sonvale.exe");
     Process p;
-    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
-    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    HWND w = StartPlayer(p, exe, L"/ns", dir);
     ASSERT_TRUE(w);
     std::wstring list = dir.File(L"PlayList.dcp");
     ASSERT_TRUE(WaitForFile(list));
     // PlayList.dcp cannot be replaced any more: a folder has its name.
     ASSERT_TRUE(DeleteFileW(list.c_str()));
     ASSERT_TRUE(CreateDirectoryW(list.c_str(), nullptr));
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(p, w), 0u);
     RemoveDirectoryW(list.c_str());
     EXPECT_NE(ReadFileBytes(dir.File(L"Settings.ini")).find("[HotKeys]"), std::string::npos);
 }
@@ -390,13 +371,11 @@ TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
     std::wstring ini = dir.File(L"Settings.ini");
 
     Process play;
-    ASSERT_TRUE(play.Start(exe, L"\"" + song + L"\"", dir.path));
-    HWND w = WaitForWindow(play, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    HWND w = StartPlayer(play, exe, L"\"" + song + L"\"", dir);
     ASSERT_TRUE(w);
     ASSERT_TRUE(WaitForFile(ini));
     Sleep(1500);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(play.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(play, w), 0u);
     std::string saved = ReadFileBytes(ini);
     int32_t pos = SavedInt(saved, "lastPlayedPos");
     EXPECT_GE(pos, 1000);
@@ -407,23 +386,19 @@ TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
     // Started again without a path: loaded at that position and not playing,
     // so closing a while later keeps the same position.
     Process again;
-    ASSERT_TRUE(again.Start(exe, L"", dir.path));
-    w = WaitForWindow(again, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    w = StartPlayer(again, exe, L"", dir);
     ASSERT_TRUE(w);
     Sleep(800);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(again.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(again, w), 0u);
     saved = ReadFileBytes(ini);
     EXPECT_NEAR(SavedInt(saved, "lastPlayedPos"), pos, 50);
     EXPECT_EQ(SavedText(saved, "lastPlayedFile"), utf8Song);
 
     // Without audio nothing opens: the position is forgotten, the track named.
     Process silent;
-    ASSERT_TRUE(silent.Start(exe, L"/ns", dir.path));
-    w = WaitForWindow(silent, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    w = StartPlayer(silent, exe, L"/ns", dir);
     ASSERT_TRUE(w);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(silent.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(silent, w), 0u);
     EXPECT_EQ(SavedInt(ReadFileBytes(ini), "lastPlayedPos"), -1);
 }
 
@@ -475,8 +450,7 @@ TEST(Startup, HostileRadioServersNeverHoldTheWindowOrTheExit) {
         SCOPED_TRACE(path);
         std::string url = server.Url(path);
         Process p;
-        ASSERT_TRUE(p.Start(exe, std::wstring(url.begin(), url.end()), dir.path));
-        HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        HWND w = StartPlayer(p, exe, std::wstring(url.begin(), url.end()), dir);
         ASSERT_TRUE(w);
         // The window is asked every 50 ms for three seconds; each answer is timed.
         DWORD worst = 0;
@@ -525,11 +499,9 @@ TEST(Startup, SavesSurviveAKillAtAnyMoment) {
     // A first run writes Settings.ini: a playlist is read only along with its General section.
     {
         Process first;
-        ASSERT_TRUE(first.Start(exe, L"/ns", dir.path));
-        HWND w = WaitForWindow(first, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+        HWND w = StartPlayer(first, exe, L"/ns", dir);
         ASSERT_TRUE(w);
-        PostMessageW(w, WM_CLOSE, 0, 0);
-        ASSERT_EQ(first.Wait(20000), 0u);
+        ASSERT_EQ(ClosePlayer(first, w), 0u);
     }
     ASSERT_TRUE(WriteFileBytes(dir.File(L"PlayList.dcp"), SerializePlayList(entries, 0)));
     ASSERT_TRUE(WriteFileBytes(dir.File(L"Scrobbler.dcp"), SerializeStatistics(listens)));
@@ -587,11 +559,9 @@ TEST(Startup, SavesSurviveAKillAtAnyMoment) {
            lateKills, midSave);
     // A last clean run starts on what the kills left and closes normally.
     Process p;
-    ASSERT_TRUE(p.Start(exe, L"/ns", dir.path));
-    HWND w = WaitForWindow(p, L"Sonvale 1.0.5", L"Sonvale 1.0.5");
+    HWND w = StartPlayer(p, exe, L"/ns", dir);
     ASSERT_TRUE(w);
-    PostMessageW(w, WM_CLOSE, 0, 0);
-    EXPECT_EQ(p.Wait(20000), 0u);
+    EXPECT_EQ(ClosePlayer(p, w), 0u);
     EXPECT_TRUE(whole(&why)) << why;
 }
 

@@ -104,19 +104,6 @@ TEST(StatisticsFile, EveryTruncationAndByteFlipIsSafe) {
     }
 }
 
-// Answers the one "Error occurred" box a failed save shows, keeping its text.
-static DWORD WINAPI AnswerErrorBox(void* text) {
-    for (int i = 0; i < 2400; i++) {
-        if (HWND box = FindWindowW(L"#32770", L"Error occurred")) {
-            GetDlgItemTextW(box, 0xFFFF, (wchar_t*)text, 512);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            return 1;
-        }
-        Sleep(25);
-    }
-    return 0;
-}
-
 TEST(StatisticsFile, SavedBesideTheExecutableAndAFailedSaveKeepsTheOldFile) {
     ScratchFolder dir(L"stats-file");
     SetProgramFolder(dir.path);
@@ -135,12 +122,12 @@ TEST(StatisticsFile, SavedBesideTheExecutableAndAFailedSaveKeepsTheOldFile) {
     std::wstring temp = SaveTempPath(dir.File(L"Scrobbler.dcp"));
     ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
     g_stats.records.push_back(Rec(L"c", L"d", 1, 1));
-    wchar_t text[512] = {};
-    HANDLE answer = CreateThread(nullptr, 0, AnswerErrorBox, text, 0, nullptr);
-    EXPECT_FALSE(SaveStatistics());
-    WaitForSingleObject(answer, 65000);
-    CloseHandle(answer);
-    EXPECT_EQ(wcsncmp(text, L"Error code \"", 12), 0) << text;
+    {
+        AnyBoxCatcher boxes;
+        EXPECT_FALSE(SaveStatistics());
+        ASSERT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].rfind(L"Error occurred|Error code \"", 0), 0u) << boxes.Seen()[0];
+    }
     EXPECT_EQ(ReadFileBytes(dir.File(L"Scrobbler.dcp")), saved);
     RemoveDirectoryW(temp.c_str());
 

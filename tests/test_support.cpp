@@ -225,24 +225,31 @@ bool WriteTinyModule(const std::wstring& path, int seconds) {
 static CRITICAL_SECTION g_lock;
 static std::vector<std::wstring> g_seen;
 
-static BOOL CALLBACK FindAnyBox(HWND hwnd, LPARAM found) {
-    wchar_t cls[16];
+struct BoxSearch {
+    const wchar_t* only;
+    HWND found;
+};
+
+static BOOL CALLBACK FindAnyBox(HWND hwnd, LPARAM lp) {
+    BoxSearch* s = (BoxSearch*)lp;
+    wchar_t cls[16], title[32] = {};
     GetClassNameW(hwnd, cls, 16);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && IsWindowVisible(hwnd)) {
-        *(HWND*)found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != GetCurrentProcessId() || wcscmp(cls, L"#32770") || !IsWindowVisible(hwnd)) return TRUE;
+    // Only a box's own caption is asked for: asking another window of this process
+    // would wait for its thread, which may be the one waiting for this thread to end.
+    if (s->only && (GetWindowTextW(hwnd, title, 32), wcscmp(title, s->only))) return TRUE;
+    s->found = hwnd;
+    return FALSE;
 }
 
 static DWORD WINAPI CatchAny(void* arg) {
     AnyBoxCatcher* c = (AnyBoxCatcher*)arg;
     while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
-        HWND box = nullptr;
-        EnumWindows(FindAnyBox, (LPARAM)&box);
-        if (box) {
+        BoxSearch search{c->only, nullptr};
+        EnumWindows(FindAnyBox, (LPARAM)&search);
+        if (HWND box = search.found) {
             wchar_t caption[256] = {}, text[1024] = {};
             GetWindowTextW(box, caption, 256);
             GetDlgItemTextW(box, 0xFFFF, text, 1024);
@@ -257,7 +264,7 @@ static DWORD WINAPI CatchAny(void* arg) {
     return 0;
 }
 
-AnyBoxCatcher::AnyBoxCatcher() {
+AnyBoxCatcher::AnyBoxCatcher(const wchar_t* only) : only(only) {
     static bool ready = (InitializeCriticalSection(&g_lock), true);
     (void)ready;
     EnterCriticalSection(&g_lock);
@@ -279,3 +286,21 @@ std::vector<std::wstring> AnyBoxCatcher::Seen() {
     return copy;
 }
 
+// The General keys in the order a save writes them, with their defaults.
+const GeneralKey kGeneralKeys[kGeneralKeyCount] = {
+    {"isVisible", "1"}, {"isSmall", "0"}, {"isMaximized", "0"}, {"xPos", "0"}, {"yPos", "0"},
+    {"Width", "0"}, {"Height", "0"}, {"pSeekHeight", "45"}, {"pSeekHeightMaximized", "103"},
+    {"isSwapPanels", "0"}, {"marginBig", "7"}, {"marginSmall", "4"}, {"LCR", "0"},
+    {"RegisteredAssociations", ""}, {"MusicFolder", ""}, {"globalCP", "0"}, {"isShuffle", "1"},
+    {"isLoop", "0"}, {"isLoopPlayList", "0"}, {"isSeekGraphical", "1"}, {"PlayerVolume", "65535"},
+    {"Theme", "1099"}, {"isShowIcons", "1"}, {"isEnlargeFont", "0"}, {"OSDView", "1"},
+    {"pVolumeControls", "2"}, {"isSIOpenFolder", "0"}, {"isSIAddFolder", "0"}, {"isSIWithAudioFiles", "0"},
+    {"isShowLanguage", "0"}, {"isShowCPU", "1"}, {"isStartDate", "0"}, {"isTrayUpdateLow", "0"},
+    {"isSpectrum", "1"}, {"isCPUUsage", "1"}, {"isMergeCue", "1"}, {"isUseAlbums", "1"}, {"isOnTop", "1"},
+    {"isSmoothPause", "1"}, {"isRememberPosInTrack", "1"}, {"isSupressStandby", "1"},
+    {"isVolumeAutoCenter", "0"}, {"isSkipSilence", "0"}, {"FilesTop", "0"}, {"FilesSelected", "0"},
+    {"Path", ""}, {"pathReal", ""}, {"PlayListTop", "0"}, {"PlayListSelected", "0"}, {"NowPlaying", "0"},
+    {"SpectrumType", "1"}, {"Focus", "0"}, {"lastPlayedFile", ""}, {"lastPlayedPos", "-1"},
+    {"lastPlayedFromPL", "0"}, {"isScrobblerEnabled", "1"}, {"ReplayGainMode", "0"}, {"ReplayGainPreamp", "0"},
+    {"ReplayGainUntagged", "0"},
+};

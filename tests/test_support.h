@@ -41,14 +41,15 @@ std::string JoinedSineProblem(const std::string& raw, int chans, int rate, doubl
 // looping square-wave sample playing a few notes for about `seconds`.
 bool WriteTinyModule(const std::wstring& path, int seconds);
 
-// Answers every message box of the process from another thread while alive
-// and keeps "caption|text" of each.
+// Answers every message box of the process (or only those with the caption
+// `only`) from another thread while alive and keeps "caption|text" of each.
 struct AnyBoxCatcher {
-    AnyBoxCatcher();
+    explicit AnyBoxCatcher(const wchar_t* only = nullptr);
     ~AnyBoxCatcher();
     std::vector<std::wstring> Seen();
     HANDLE thread = nullptr;
     volatile LONG stop = 0;
+    const wchar_t* only;
 };
 
 // In the test programs that link allocation_limit.cpp: while one lives, any
@@ -58,3 +59,11 @@ struct AllocationLimit {
     explicit AllocationLimit(size_t bytes);
     ~AllocationLimit();
 };
+
+// The General keys of Settings.ini in the order a save writes them, with their defaults.
+struct GeneralKey {
+    const char* name;
+    const char* value;
+};
+constexpr size_t kGeneralKeyCount = 59;
+extern const GeneralKey kGeneralKeys[kGeneralKeyCount];

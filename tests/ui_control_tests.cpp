@@ -227,20 +227,17 @@ struct EditWindow {
         ApplyTheme(win.ui, ThemeLight);
         SetFocusIndex(win.ui, 0, true);
     }
-    void Type(const wchar_t* s) {
-        for (; *s; s++) win.Char(*s);
-    }
 };
 
 TEST(EditBox, TypingMovingSelectingAndDeleting) {
     EditWindow t;
-    t.Type(L"hello big world");
+    t.win.Type(L"hello big world");
     EXPECT_EQ(t.edit->text.text, L"hello big world");
     EXPECT_EQ(t.edit->caret, 15);
     t.win.Key(VK_HOME);
     t.win.Key(VK_RIGHT);
     t.win.Key(VK_RIGHT);
-    t.Type(L"_");
+    t.win.Type(L"_");
     EXPECT_EQ(t.edit->text.text, L"he_llo big world");
     {
         Modifiers ctrl(false, true);
@@ -253,7 +250,7 @@ TEST(EditBox, TypingMovingSelectingAndDeleting) {
         Modifiers shift(true, false);
         t.win.Key(VK_END);
     }
-    t.Type(L"X");  // replaces the selection
+    t.win.Type(L"X");  // replaces the selection
     EXPECT_EQ(t.edit->text.text, L"he_llo X");
     t.win.Char(8);
     t.win.Char(8);
@@ -268,11 +265,11 @@ TEST(EditBox, TypingMovingSelectingAndDeleting) {
 
 TEST(EditBox, ClipboardRoundTripAndSelectAll) {
     EditWindow t;
-    t.Type(L"copy me");
+    t.win.Type(L"copy me");
     t.win.Char(1);  // Ctrl+A
     t.win.Char(3);  // Ctrl+C
     t.win.Key(VK_END);
-    t.Type(L" ");
+    t.win.Type(L" ");
     t.win.Char(22);  // Ctrl+V
     EXPECT_EQ(t.edit->text.text, L"copy me copy me");
     // Shift+Insert pastes over a selection.
@@ -301,13 +298,11 @@ TEST(EditBox, TheCaretBlinksEveryThirtyFiveTicksWhileFocused) {
 
 TEST(EditBox, APressPutsTheCaretAtTheCharacterUnderThePointer) {
     EditWindow t;
-    t.Type(L"iiiiiiiiii");
-    t.win.Press(10 + 5, 40);  // the text's first pixel
-    t.win.Release(10 + 5, 40);
+    t.win.Type(L"iiiiiiiiii");
+    t.win.Tap(10 + 5, 40);  // the text's first pixel
     EXPECT_EQ(t.edit->caret, 0);
     t.win.Ticks(31);
-    t.win.Press(205, 40);
-    t.win.Release(205, 40);
+    t.win.Tap(205, 40);
     EXPECT_EQ(t.edit->caret, 10);
 }
 
@@ -368,16 +363,9 @@ TEST(Drawing, EmptyTextDrawsNothing) {
 }
 
 TEST(Drawing, PremultiplyingScalesColourByAlpha) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = 2;
-    bi.bmiHeader.biHeight = 1;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* px = nullptr;
+    HBITMAP dib = NewDib(2, 1, &px);
     ASSERT_TRUE(dib);
-    uint32_t* px = (uint32_t*)bits;
     px[0] = 0x80FF0000;  // alpha 128, red 255
     px[1] = 0x00FFFFFF;  // alpha 0
     EXPECT_TRUE(PremultiplyAlpha(nullptr, dib));

@@ -68,17 +68,14 @@ TEST(Framework, DoubleClicksNeedTheSamePixelTheSameButtonAndThirtyTicks) {
 
 TEST(Framework, TheTickCountsTowardsTheDoubleClickTime) {
     AllControls t;
-    t.win.Press(15, 35);
-    t.win.Release(15, 35);
+    t.win.Tap(15, 35);
     t.win.Ticks(29);
     t.win.ownerMessages.clear();
-    t.win.Press(15, 35);
-    t.win.Release(15, 35);
+    t.win.Tap(15, 35);
     EXPECT_NE(std::find(t.win.ownerMessages.begin(), t.win.ownerMessages.end(), (UINT)WM_LBUTTONDBLCLK),
               t.win.ownerMessages.end());
     t.win.Ticks(31);
-    t.win.Press(15, 35);
-    t.win.Release(15, 35);
+    t.win.Tap(15, 35);
     t.win.ownerMessages.clear();
     t.win.Ticks(31);
     t.win.Press(15, 35);
@@ -186,9 +183,8 @@ TEST(Framework, MaximiseAndRestoreKeepTheBufferTheCaptionAndTheControls) {
     t.win.layouts = 0;
     ShowWindow(h, SW_MAXIMIZE);
     PumpMessages();
-    RECT wr, work;
+    RECT wr, work = WorkArea();
     GetWindowRect(h, &wr);
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     EXPECT_TRUE(IsZoomed(h));
     EXPECT_GE(wr.right - wr.left, work.right - work.left);
     EXPECT_GE(t.win.ui->backBuffer.width, wr.right - wr.left);
@@ -272,8 +268,7 @@ TEST(Framework, HitTestingGivesBordersCaptionAndButtons) {
 }
 
 TEST(Framework, CentredWindowsUseTheWorkArea) {
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT work = WorkArea();
     UiWindow w(L"SonvaleCentred", kCentre, 5, 301, 201);
     EXPECT_EQ(w.x, work.right / 2 - 301 / 2);
     EXPECT_EQ(w.y, work.bottom / 2 - 201 / 2);
@@ -364,8 +359,7 @@ TEST(Framework, APressOnTheIconOpensTheSystemMenuBelowTheCaption) {
     t.Layout();
     HWND h = t.win.hwnd();
     MenuCloser closer;
-    t.win.Press(t.caption->menuButton.x + 8, 8);
-    t.win.Release(t.caption->menuButton.x + 8, 8);
+    t.win.Tap(t.caption->menuButton.x + 8, 8);
     ASSERT_EQ(closer.seen, 1);
     POINT below{0, 0};
     ClientToScreen(h, &below);
@@ -412,8 +406,7 @@ TEST(Framework, AMaximisedWindowPushesItsBordersOffTheWorkArea) {
     AllControls t;
     MINMAXINFO mm{};
     t.win.Send(WM_GETMINMAXINFO, 0, (LPARAM)&mm);
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT work = WorkArea();
     WINDOWINFO info{};
     info.cbSize = sizeof(info);
     GetWindowInfo(t.win.hwnd(), &info);

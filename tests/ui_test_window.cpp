@@ -1,7 +1,11 @@
 #include "tests/ui_test_window.h"
 #include "tests/test_support.h"
 #include "base/disk_file.h"
+#include "base/paths.h"
+#include "app/main_window.h"
+#include "ui/dpi.h"
 #include <winternl.h>
+#include <algorithm>
 
 // NtCurrentTeb reads gs:[0x30], which GCC takes for an array access.
 #pragma GCC diagnostic ignored "-Warray-bounds"
@@ -66,9 +70,13 @@ void TestWindow::Press(int x, int y, UINT down) {
 
 void TestWindow::Release(int x, int y, UINT up) { Send(up, 0, PackPoint(x, y)); }
 
+void TestWindow::Tap(int x, int y, UINT down) {
+    Press(x, y, down);
+    Release(x, y, down + 1);
+}
+
 void TestWindow::Click(int x, int y) {
-    Press(x, y);
-    Release(x, y);
+    Tap(x, y);
     Ticks(31);
 }
 
@@ -82,6 +90,10 @@ void TestWindow::Key(WPARAM vk) {
 }
 
 void TestWindow::Char(wchar_t ch) { Send(WM_CHAR, ch, 1); }
+
+void TestWindow::Type(const wchar_t* text) {
+    for (; *text; text++) Char(*text);
+}
 
 Modifiers::Modifiers(bool shift, bool ctrl) {
     BYTE keys[256];
@@ -116,23 +128,43 @@ bool ScreenShot::Capture(HWND hwnd) {
     height = r.bottom - r.top;
     HDC screenDC = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screenDC);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screenDC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* bits = nullptr;
+    HBITMAP dib = NewDib(width, height, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     bool ok = BitBlt(mem, 0, 0, width, height, screenDC, r.left, r.top, SRCCOPY) != 0;
     GdiFlush();
-    pixels.assign((uint32_t*)bits, (uint32_t*)bits + (size_t)width * height);
+    pixels.assign(bits, bits + (size_t)width * height);
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screenDC);
     return ok;
+}
+
+HBITMAP NewDib(int w, int h, uint32_t** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, (void**)bits, nullptr, 0);
+}
+
+int ScreenShot::Colours() const {
+    std::vector<uint32_t> seen(pixels);
+    std::sort(seen.begin(), seen.end());
+    return (int)(std::unique(seen.begin(), seen.end()) - seen.begin());
+}
+
+MadeAtDpi::MadeAtDpi(int dpi) {
+    g_followWindowDpi = false;
+    SetUiDpi(dpi);
+}
+
+MadeAtDpi::~MadeAtDpi() {
+    SetUiDpi(0);
+    g_followWindowDpi = true;
 }
 
 COLORREF ScreenShot::At(int x, int y) const {
@@ -195,59 +227,10 @@ int GdiObjectCount() {
     return count;
 }
 
-static CRITICAL_SECTION g_boxLock;
-static std::vector<std::wstring> g_boxTexts;
-
-static BOOL CALLBACK FindBox(HWND hwnd, LPARAM found) {
-    wchar_t cls[16], title[32];
-    GetClassNameW(hwnd, cls, 16);
-    GetWindowTextW(hwnd, title, 32);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == GetCurrentProcessId() && !wcscmp(cls, L"#32770") && !wcscmp(title, L"Information")) {
-        *(HWND*)found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static DWORD WINAPI CatchBoxes(void* arg) {
-    BoxCatcher* c = (BoxCatcher*)arg;
-    while (!InterlockedCompareExchange(&c->stop, 0, 0)) {
-        HWND box = nullptr;
-        EnumWindows(FindBox, (LPARAM)&box);
-        if (box && IsWindowVisible(box)) {
-            wchar_t text[512] = {};
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
-            EnterCriticalSection(&g_boxLock);
-            g_boxTexts.push_back(text);
-            LeaveCriticalSection(&g_boxLock);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            Sleep(50);
-        }
-        Sleep(5);
-    }
-    return 0;
-}
-
-BoxCatcher::BoxCatcher() {
-    static bool ready = (InitializeCriticalSection(&g_boxLock), true);
-    (void)ready;
-    g_boxTexts.clear();
-    thread = CreateThread(nullptr, 0, CatchBoxes, this, 0, nullptr);
-}
-
-BoxCatcher::~BoxCatcher() {
-    InterlockedExchange(&stop, 1);
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
-}
-
 std::vector<std::wstring> BoxCatcher::Texts() {
-    EnterCriticalSection(&g_boxLock);
-    std::vector<std::wstring> copy = g_boxTexts;
-    LeaveCriticalSection(&g_boxLock);
-    return copy;
+    std::vector<std::wstring> texts;
+    for (const std::wstring& s : Seen()) texts.push_back(s.substr(s.find(L'|') + 1));
+    return texts;
 }
 
 static BOOL CALLBACK FindMenu(HWND hwnd, LPARAM found) {
@@ -290,4 +273,26 @@ MenuCloser::~MenuCloser() {
     InterlockedExchange(&stop, 1);
     WaitForSingleObject(thread, 5000);
     CloseHandle(thread);
+}
+
+RECT WorkArea() {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+bool OpenMainWindow() {
+    if (!CreateMainWindow()) return false;
+    ShowMainWindowAtStart();
+    PumpMessages();
+    return true;
+}
+
+void CloseMainWindow() {
+    HWND w = g_mainWindow;
+    g_mainWindow = nullptr;
+    if (w) DestroyWindow(w);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+    SetProgramFolder(ScratchFolder::Root());
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "ui/ui_window.h"
+#include "tests/test_support.h"
 
 struct Note {
     int control;  // which recorder: see NotifyFor
@@ -26,11 +27,14 @@ struct TestWindow {
     LRESULT Send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(ui->hwnd, msg, wp, lp); }
     void Press(int x, int y, UINT down = WM_LBUTTONDOWN);
     void Release(int x, int y, UINT up = WM_LBUTTONUP);
-    void Click(int x, int y);
+    // A press and its release at one point (the button's up message follows its down one).
+    void Tap(int x, int y, UINT down = WM_LBUTTONDOWN);
+    void Click(int x, int y);  // a tap, then the double-click time passes
     // Lets the double-click window pass.
     void Ticks(int n);
     void Key(WPARAM vk);
     void Char(wchar_t ch);
+    void Type(const wchar_t* text);
 };
 
 extern TestWindow* g_testWindow;
@@ -47,6 +51,13 @@ struct Modifiers {
 };
 
 void PumpMessages();
+RECT WorkArea();
+
+// The player's main window as the program shows it at start (false if it could not be made).
+bool OpenMainWindow();
+// Destroys it, which runs the shutdown, drops the messages that leaves behind
+// (its quit among them) and puts the program folder back to the scratch root.
+void CloseMainWindow();
 // Reads the screen's pixels (what a person sees) for a window's rectangle.
 struct ScreenShot {
     int width = 0, height = 0;
@@ -54,20 +65,27 @@ struct ScreenShot {
     bool Capture(HWND hwnd);
     COLORREF At(int x, int y) const;
     bool SaveBmp(const std::wstring& path) const;
+    int Colours() const;  // how many distinct colours it holds
 };
 std::wstring ArtefactFolder();
+
+// A top-down 32-bit DIB section of w x h and its pixels.
+HBITMAP NewDib(int w, int h, uint32_t** bits);
+
+// While alive the window is made at `dpi` on this 96-DPI test screen.
+struct MadeAtDpi {
+    explicit MadeAtDpi(int dpi);
+    ~MadeAtDpi();
+};
 
 // The process's live GDI objects.
 int GdiObjectCount();
 
 // Answers the program's "Information" boxes from another thread while alive,
 // keeping their texts.
-struct BoxCatcher {
-    BoxCatcher();
-    ~BoxCatcher();
+struct BoxCatcher : AnyBoxCatcher {
+    BoxCatcher() : AnyBoxCatcher(L"Information") {}
     std::vector<std::wstring> Texts();
-    HANDLE thread = nullptr;
-    volatile LONG stop = 0;
 };
 
 // Closes the first popup menu the process opens (a modal loop otherwise)

@@ -172,74 +172,12 @@ struct MainWindowTest : testing::Test {
     void SetUp() override {
         SetProgramFolder(dir.path);
         SetGeneralDefaults();
-        ASSERT_TRUE(CreateMainWindow());
-        ShowMainWindowAtStart();
-        PumpMessages();
+        ASSERT_TRUE(OpenMainWindow());
     }
-    void TearDown() override {
-        HWND w = g_mainWindow;
-        g_mainWindow = nullptr;
-        if (w) DestroyWindow(w);
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
-        SetProgramFolder(ScratchFolder::Root());
-    }
-    void Click(Button& b) {
-        LPARAM at = PackPoint(b.x + b.width / 2, b.y + b.height / 2);
-        SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at);
-        for (int i = 0; i < 31; i++) SendMessageW(g_mainWindow, WM_TIMER, kTickTimer, 0);
-        PumpMessages();
-    }
+    void TearDown() override { CloseMainWindow(); }
 };
 
-TEST_F(MainWindowTest, IsAFrameworkWindowWithItsCaptionAndTheme) {
-    UiWindow* ui = g_mainFrame.window;
-    ASSERT_TRUE(ui);
-    EXPECT_EQ(ui->hwnd, g_mainWindow);
-    EXPECT_EQ(ui->captionBar, g_mainFrame.caption);
-    EXPECT_EQ(ui->themeId, (uint32_t)ThemeDarkModern);
-    RECT client;
-    GetClientRect(g_mainWindow, &client);
-    EXPECT_EQ(g_mainFrame.caption->width, client.right);
-    wchar_t title[128];
-    GetWindowTextW(g_mainWindow, title, 128);
-    EXPECT_STREQ(title, g_mainFrame.caption->title);
-    ScreenShot shot;
-    shot.Capture(g_mainWindow);
-    shot.SaveBmp(ArtefactFolder() + L"main-window.bmp");
-}
-
-TEST_F(MainWindowTest, TheCaptionButtonsMaximiseRestoreMinimiseAndClose) {
-    Click(g_mainFrame.caption->maximizeButton);
-    EXPECT_TRUE(IsZoomed(g_mainWindow));
-    RECT client;
-    GetClientRect(g_mainWindow, &client);
-    EXPECT_EQ(g_mainFrame.caption->width, client.right);
-    Click(g_mainFrame.caption->maximizeButton);
-    EXPECT_FALSE(IsZoomed(g_mainWindow));
-    RECT r;
-    GetWindowRect(g_mainWindow, &r);
-    EXPECT_EQ(r.right - r.left, 426);
-    // Minimising hides the player to the tray; restoring shows it again.
-    Click(g_mainFrame.caption->minimizeButton);
-    EXPECT_FALSE(IsWindowVisible(g_mainWindow));
-    SendMessageW(g_mainWindow, WM_SYSCOMMAND, SC_RESTORE, 0);
-    PumpMessages();
-    EXPECT_TRUE(IsWindowVisible(g_mainWindow));
-    // Close runs the shutdown: the settings are saved and the loop is told to end.
-    Button& close = g_mainFrame.caption->closeButton;
-    LPARAM at = PackPoint(close.x + 4, close.y + 4);
-    SendMessageW(g_mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(g_mainWindow, WM_LBUTTONUP, 0, at);
-    MSG m;
-    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_NE(GetFileAttributesW(dir.File(L"Settings.ini").c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 TEST_F(MainWindowTest, SizingThroughTheFrameKeepsTheLayout) {
-    RECT r;
-    GetWindowRect(g_mainWindow, &r);
     SetWindowPos(g_mainWindow, nullptr, 50, 60, 500, 300, SWP_NOZORDER);
     PumpMessages();
     RECT client;
