@@ -1,4 +1,6 @@
 #include "app/osd.h"
+#include "ui/ui_window.h"
+#include <algorithm>
 #include "app/general_settings.h"
 #include "app/main_frame.h"
 #include "audio/engine.h"
@@ -250,7 +252,7 @@ void OsdTick() {
         break;
     case 1:
         if (o.countdown > 0) {
-            o.countdown--;
+            o.countdown = std::max(0, o.countdown - TickSteps());
             PaintOsd(false);
         } else if (o.countdown == 0) {
             o.countdown = -1;

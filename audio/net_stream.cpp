@@ -1,4 +1,5 @@
 #include "audio/net_stream.h"
+#include "ui/ui_window.h"
 #include "audio/player_events.h"
 #include <stdio.h>
 #include <atomic>
@@ -146,7 +147,7 @@ void OnNetStreamMessage(WPARAM wp, LPARAM lp) {
 }
 
 void CheckBuffering() {
-    if (++g_ticks <= 50) return;
+    if ((g_ticks += TickSteps()) <= 50) return;
     g_ticks = 0;
     if (g_engine.netState == 3) {
         AudioChannel ch = channel;

@@ -1,4 +1,5 @@
 #include "system/tray_icons.h"
+#include "ui/ui_window.h"
 #include "base/general_settings.h"
 
 std::vector<TrayIcon*> g_trayIcons;
@@ -106,7 +107,7 @@ int CpuTrayIcon::Update(bool force) {
     }
     int every = g_general.isTrayUpdateLow ? 50 : 10;
     if (!force && skip < every) {
-        skip++;
+        skip += TickSteps();
         return 0;
     }
     skip = 0;

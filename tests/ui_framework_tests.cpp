@@ -83,6 +83,28 @@ TEST(Framework, TheTickCountsTowardsTheDoubleClickTime) {
     t.win.Release(15, 35);
 }
 
+// The timer beats slower than the nominal 10 ms tick (15.6 ms on Windows, 15
+// ms as asked under Wine): each beat stands for the time that passed, so a
+// count of 200 ticks still lasts 2 s; ticks sent in a row count one each,
+// and a long stall catches up by at most three.
+TEST(Framework, EachTickStandsForTheNominalTicksThatPassed) {
+    int64_t carry = 0;
+    int sum = 0, beats = 0;
+    while (sum < 200) sum += TickStepsFor(beats++ ? 15000 : 0, &carry);
+    EXPECT_NEAR(beats, 134, 1);  // 2 s of 15 ms beats
+    carry = 0;
+    sum = 0;
+    for (int i = 0; i < 64; i++) sum += TickStepsFor(15625, &carry);
+    EXPECT_NEAR(sum, 100, 1);  // a second of the Windows clock
+    carry = 0;
+    EXPECT_EQ(TickStepsFor(0, &carry), 1);
+    EXPECT_EQ(TickStepsFor(2000, &carry), 1);
+    EXPECT_EQ(TickStepsFor(10000, &carry), 1);
+    EXPECT_EQ(TickStepsFor(-5000000, &carry), 1);
+    EXPECT_EQ(TickStepsFor(900000, &carry), 3);
+    EXPECT_EQ(carry, 0);
+}
+
 TEST(Framework, TabCyclesOverVisibleTabStopsThatCanTakeFocus) {
     AllControls t;
     t.list->visible = true;

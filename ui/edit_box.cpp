@@ -1,4 +1,5 @@
 #include "ui/edit_box.h"
+#include "ui/ui_window.h"
 #include "ui/draw.h"
 #include "base/messages.h"
 
@@ -237,7 +238,7 @@ bool EditBox::OnTimer() {
         return false;
     }
     if (!focused) return false;
-    if (++blinkCounter >= 35) {
+    if ((blinkCounter += TickSteps()) >= 35) {
         blinkCounter = 0;
         caretShown = !caretShown;
         Redraw(this);

@@ -1,4 +1,5 @@
 #include "ui/list_view_parts.h"
+#include "ui/ui_window.h"
 #include "ui/draw.h"
 #include "base/messages.h"
 #include <string>
@@ -493,7 +494,7 @@ int ListView::OnMouse(UINT msg, WPARAM wp, LPARAM pos) {
 bool ListView::OnTimer() {
     bool moved = false;
     if (altScrolling) {
-        for (int i = 0; i < 2; i++) {
+        for (int i = 0; i < 2 * TickSteps(); i++) {
             int v = hScroll.value;
             if (GetKeyState(VK_LEFT) < 0) v--;
             if (GetKeyState(VK_RIGHT) < 0) v++;

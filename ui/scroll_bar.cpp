@@ -1,4 +1,5 @@
 #include "ui/scroll_bar.h"
+#include "ui/ui_window.h"
 #include "ui/draw.h"
 
 static void SetupArrow(Button* b, const wchar_t* glyph) {
@@ -149,11 +150,12 @@ int ScrollBar::OnMouse(UINT msg, WPARAM wp, LPARAM pos) {
 
 bool ScrollBar::OnTimer() {
     if (!held) return false;
-    int step = count > 100 ? count / 100 : 1;
+    int steps = TickSteps();  // a row, or a page's hundredth, per nominal tick
+    int step = (count > 100 ? count / 100 : 1) * steps;
     int v = value;
     switch (highlightedPart) {
-    case PartFirstArrow: v -= 1; break;
-    case PartSecondArrow: v += 1; break;
+    case PartFirstArrow: v -= steps; break;
+    case PartSecondArrow: v += steps; break;
     case PartTrackBefore: v -= step; break;
     case PartTrackAfter: v += step; break;
     default: return false;

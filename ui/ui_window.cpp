@@ -4,6 +4,7 @@
 #include "ui/draw.h"
 #include "base/messages.h"
 #include <windowsx.h>
+#include <algorithm>
 
 #ifndef DCX_USESTYLE
 #define DCX_USESTYLE 0x00010000
@@ -153,6 +154,23 @@ int NextTabIndex(const UiWindow* w, bool backwards) {
         if (TabEligible(w->controls[i])) return i;
     } while (i != start);
     return w->focusIndex;
+}
+
+static int g_tickSteps = 1;
+
+int TickSteps() { return g_tickSteps; }
+
+int TickStepsFor(int64_t elapsedUs, int64_t* carryUs) {
+    int64_t total = *carryUs + elapsedUs;
+    int64_t steps = total / kNominalTickUs;
+    *carryUs = total - steps * kNominalTickUs;
+    // Ticks sent in a row (or a clock gone back) still count one each; a
+    // thread that was busy catches up by at most three.
+    if (steps < 1 || steps > 3) {
+        *carryUs = 0;
+        return steps < 1 ? 1 : 3;
+    }
+    return (int)steps;
 }
 
 UINT DetectDoubleClick(UiWindow* w, UINT msg, LPARAM pos) {
@@ -356,14 +374,21 @@ LRESULT Dispatch(UiWindow* w, UINT* message, WPARAM wp, LPARAM lp) {
         call->done = true;
         break;
     }
-    case WM_TIMER:
+    case WM_TIMER: {
         if (wp != kTickTimer) break;
-        if (w->clickTicks < 31) w->clickTicks++;
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        int64_t us = (int64_t)(now.QuadPart / freq.QuadPart * 1000000 + now.QuadPart % freq.QuadPart * 1000000 / freq.QuadPart);
+        g_tickSteps = TickStepsFor(w->lastTickUs ? us - w->lastTickUs : 0, &w->tickCarryUs);
+        w->lastTickUs = us;
+        w->clickTicks = (uint8_t)std::min(31, w->clickTicks + g_tickSteps);
         for (int i = 0; i < w->controlCount; i++) {
             Control* c = w->controls[i];
             if (c->visible && c->OnTimer()) c->Notify(WM_TIMER, wp, lp);
         }
         break;
+    }
     case WM_GETMINMAXINFO: {
         MINMAXINFO* mm = (MINMAXINFO*)lp;
         mm->ptMinTrackSize.x = w->minTrackWidth;

@@ -27,18 +27,28 @@ const WPARAM kPaintBackground = 15;
 const WPARAM kSizeRelayout = 5;
 // A window position that centres the window on the work area.
 const int kCentre = -100001;
-// The framework's tick, one beat of the system clock (15.6 ms): the counts
-// in ticks (double clicks, the caret, the on-screen display) are made for
-// it. Asking for less only wakes the thread more often where timers are
-// finer (Wine: 10 ms), for nothing a person sees.
+// The framework's tick. Counts in ticks (double clicks, the caret, the
+// on-screen display, auto-repeat) are made for a nominal tick of 10 ms; the
+// timer asks for one beat of the system clock (15.6 ms on Windows, which
+// never fires a 10 ms timer sooner anyway), so the thread wakes no more often
+// than it must where timers are finer (Wine), and each tick stands for the
+// nominal ticks that passed: TickSteps().
 const UINT_PTR kTickTimer = 1;
 const UINT kTickMs = 15;
+const int kNominalTickUs = 10000;
+// How many nominal ticks the tick being handled stands for: 1, or 2 or 3 when
+// more time has passed since the window's last tick. Counts advance by it.
+int TickSteps();
+// The steps for a tick arriving nowUs after the last one, carrying the
+// remainder in *carryUs (pure arithmetic, for the tests).
+int TickStepsFor(int64_t elapsedUs, int64_t* carryUs);
 
 class CaptionBar;
 
 struct UiWindow {
     bool dragFullWindows;
     uint8_t clickTicks;
+    int64_t lastTickUs = 0, tickCarryUs = 0;  // when the last tick came; time not yet counted
     int32_t lastPressPos;
     uint32_t lastPressMsg;
     int32_t minTrackWidth, minTrackHeight;
