@@ -117,6 +117,28 @@ void CheckDecode(const DecodeCase& c, HPLUGIN plugin = 0) {
     EXPECT_TRUE(BASS_StreamFree(h));
 }
 
+// A plain WAVE header: format tag (1 integer, 3 float), channels, rate, bits,
+// and the data chunk's declared size (which may promise more than follows).
+std::string WaveHeader(uint16_t tag, uint16_t chans, uint32_t rate, uint16_t bits, uint32_t dataBytes) {
+    std::string w;
+    auto le = [&](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++) w += (char)(v >> (8 * i));
+    };
+    w += "RIFF";
+    le(36 + dataBytes, 4);
+    w += "WAVEfmt ";
+    le(16, 4);
+    le(tag, 2);
+    le(chans, 2);
+    le(rate, 4);
+    le(rate * chans * bits / 8, 4);
+    le(chans * bits / 8, 2);
+    le(bits, 2);
+    w += "data";
+    le(dataBytes, 4);
+    return w;
+}
+
 }  // namespace
 
 // Every PCM layout decodes to what sox reads from the same file, exactly but
@@ -201,20 +223,7 @@ TEST(EnginePcm, FloatToSixteenBitRoundsClipsAndSurvivesATruncatedFile) {
                         0.25f, -0.25f, 32767.4f * q, 1e30f, -1e30f};
     const int16_t want[] = {32767, 32767, 0, 0, 2, 2, 0, -2, 8192, -8192, 32767, 32767, -32768};
     const uint32_t n = sizeof(in) / sizeof(in[0]);
-    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
-    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
-    std::string w = "RIFF";
-    le32(w, 36 + 4 * 1000);
-    w += "WAVEfmt ";
-    le32(w, 16);
-    le16(w, 3);  // float
-    le16(w, 1);
-    le32(w, 44100);
-    le32(w, 44100 * 4);
-    le16(w, 4);
-    le16(w, 32);
-    w += "data";
-    le32(w, 4 * 1000);  // but only n samples follow
+    std::string w = WaveHeader(3, 1, 44100, 32, 4 * 1000);  // but only n samples follow
     w.append((const char*)in, sizeof(in));
 
     HSTREAM h = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE);
@@ -241,24 +250,11 @@ TEST(EnginePcm, FloatToSixteenBitRoundsClipsAndSurvivesATruncatedFile) {
 // a cut inside a frame ends the stream at the last whole frame; the loop flag
 // goes on past the end; a sample scale still applies.
 TEST(EnginePcm, SixteenBitToSixteenBitIsTheStoredSamples) {
-    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
-    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
     const uint32_t frames = 32768;  // every 16-bit value once, over two channels
-    std::string w = "RIFF";
-    le32(w, 36 + 4 * 40000);
-    w += "WAVEfmt ";
-    le32(w, 16);
-    le16(w, 1);
-    le16(w, 2);
-    le32(w, 44100);
-    le32(w, 44100 * 4);
-    le16(w, 4);
-    le16(w, 16);
-    w += "data";
-    le32(w, 4 * 40000);  // but only `frames` frames and one byte follow
+    std::string w = WaveHeader(1, 2, 44100, 16, 4 * 40000);  // but only `frames` frames and one byte follow
     std::vector<int16_t> stored(2 * frames);
     for (uint32_t i = 0; i < 2 * frames; i++) stored[i] = (int16_t)(uint16_t)(i * 40503u);  // odd: a permutation
-    for (int16_t v : stored) le16(w, (uint16_t)v);
+    w.append((const char*)stored.data(), stored.size() * 2);
     w += '\x7f';
 
     HSTREAM f = BASS_StreamCreateFile(TRUE, w.data(), 0, w.size(), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
@@ -398,7 +394,9 @@ void CheckChain(HSTREAM h) {
         DWORD got = BASS_ChannelGetData(h, part.data(), (DWORD)(part.size() * 4) | BASS_DATA_FLOAT);
         if (got == (DWORD)-1 || got == 0) break;
         all.insert(all.end(), part.begin(), part.begin() + got / 4);
-        if (all.size() / 2 < 40000) EXPECT_TRUE(HasComment(h, "TITLE=First Song")) << all.size() / 2;
+        if (all.size() / 2 < 40000) {
+            EXPECT_TRUE(HasComment(h, "TITLE=First Song")) << all.size() / 2;
+        }
     }
     size_t frames = all.size() / 2;
     EXPECT_NEAR((double)frames, 88200.0, 600.0) << "the second song is played whole, at its own speed";
@@ -635,8 +633,6 @@ TEST(EngineAnalysis, SpectrumPeaksAtTheSineAndFloatDataMatches) {
 // Every bin of each size, with and without the window, as a plain discrete
 // Fourier transform of the same frames gives it.
 TEST(EngineAnalysis, SpectrumBinsMatchADirectTransform) {
-    auto le16 = [](std::string& b, uint16_t v) { b += (char)(v & 255), b += (char)(v >> 8); };
-    auto le32 = [&](std::string& b, uint32_t v) { le16(b, (uint16_t)v), le16(b, (uint16_t)(v >> 16)); };
     const int frames = 8192;
     std::vector<float> x(frames);
     uint32_t seed = 12345;
@@ -644,18 +640,7 @@ TEST(EngineAnalysis, SpectrumBinsMatchADirectTransform) {
         seed = seed * 1664525u + 1013904223u;
         x[(size_t)i] = 0.4f * (float)sin(i * 0.37) + 0.2f * (float)cos(i * 1.9) + ((seed >> 9) / 8388608.0f - 0.5f) * 0.3f;
     }
-    std::string w = "RIFF";
-    le32(w, 36 + 4 * frames);
-    w += "WAVEfmt ";
-    le32(w, 16);
-    le16(w, 3);
-    le16(w, 1);
-    le32(w, 44100);
-    le32(w, 44100 * 4);
-    le16(w, 4);
-    le16(w, 32);
-    w += "data";
-    le32(w, 4 * frames);
+    std::string w = WaveHeader(3, 1, 44100, 32, 4 * frames);
     w.append((const char*)x.data(), x.size() * 4);
     for (DWORD size : {BASS_DATA_FFT256, BASS_DATA_FFT1024, BASS_DATA_FFT8192}) {
         for (DWORD extra : {(DWORD)0, (DWORD)BASS_DATA_FFT_NOWINDOW}) {
