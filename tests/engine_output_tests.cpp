@@ -368,7 +368,7 @@ TEST(EngineEndpoint, AChannelStartedAtTheEndFollowsWithoutAGap) {
         HSTREAM b = BASS_StreamCreateFile(FALSE, second.c_str(), 0, 0, BASS_UNICODE);
         ASSERT_NE(a, 0u);
         ASSERT_NE(b, 0u);
-        if (c.endSet) ASSERT_TRUE(BASS_ChannelSetPosition(a, (QWORD)cut * 4, BASS_POS_END));
+        if (c.endSet) { ASSERT_TRUE(BASS_ChannelSetPosition(a, (QWORD)cut * 4, BASS_POS_END)); }
         ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, StartTheNext, (void*)(uintptr_t)b), 0u);
         int64_t start = NowMs();
         ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));

@@ -372,11 +372,11 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         EXPECT_EQ(currentPath.text, second);
         EXPECT_GE(heardAtTheSwitch, 0);
         bool ranOn = kind == L"cue" && !c.loopFromTheLast;
-        if (!ranOn) EXPECT_GE(firstStoppedAt, firstLength - 3);
+        if (!ranOn) { EXPECT_GE(firstStoppedAt, firstLength - 3); }
         EXPECT_EQ(GetStatus(), StatusPlaying);
         EXPECT_GT(seekLength, 400u);
         EXPECT_LT(seekLength, 600u);
-        if (secondTitle) EXPECT_EQ(ShownTrack().title, secondTitle);
+        if (secondTitle) { EXPECT_EQ(ShownTrack().title, secondTitle); }
         EXPECT_EQ(cueOffsetMs.load(), secondOffset);
         if (c.loopFromTheLast) {
             // The list changes under the playing piece: nothing follows it now.

@@ -1787,7 +1787,7 @@ TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
         RECT r;
         GetWindowRect(again, &r);
         EXPECT_EQ(r.right - r.left, c.create[0]);
-        if (c.create[1]) EXPECT_EQ(r.bottom - r.top, c.create[1]);  // 1132 is taller than the test screen
+        if (c.create[1]) { EXPECT_EQ(r.bottom - r.top, c.create[1]); }  // 1132 is taller than the test screen
         ShowMainWindowAtStart();
         PumpMessages();
         ScaledSize(426, 500);

@@ -8,6 +8,7 @@
 // (TakeEvents), which fires BASS_SYNC_OGG_CHANGE.
 #include <string.h>
 #include <soxr.h>
+#define OV_EXCLUDE_STATIC_CALLBACKS  // we give our own callbacks
 #include <vorbis/vorbisfile.h>
 #include <deque>
 #include <vector>

@@ -20,7 +20,7 @@ extern "C" {
 #include <new>
 #include <string>
 #include <vector>
-#include "sonvale_addon.h"
+#include "addon_entry.h"
 
 namespace {
 
@@ -103,6 +103,7 @@ int AdtsFrameBytes(const uint8_t* p) {
     return (p[3] & 3) << 11 | p[4] << 3 | p[5] >> 5;
 }
 
+#ifndef SV_FAMILY_WMA
 // The size of an ID3v2 tag at the start (raw AAC files often have one), or 0.
 int64_t Id3v2Bytes(const SvReader* r) {
     uint8_t h[10];
@@ -112,6 +113,7 @@ int64_t Id3v2Bytes(const SvReader* r) {
     int64_t size = 10 + ((int64_t)h[6] << 21 | h[7] << 14 | h[8] << 7 | h[9]) + ((h[5] & 0x10) ? 10 : 0);
     return size <= r->size(r->context) ? size : 0;
 }
+#endif
 
 Container Probe(const SvReader* r, int64_t* start) {
     uint8_t h[64] = {};
@@ -500,16 +502,9 @@ int __cdecl Seek(void* stream, int64_t frame) {
 
 const char* __cdecl Tags(void* stream, DWORD type, DWORD* bytes) {
     auto* s = (Stream*)stream;
-    if (type == BASS_TAG_ID3V2 && !s->id3v2.empty()) {
-        *bytes = (DWORD)s->id3v2.size();
-        return s->id3v2.data();
-    }
-    if (type != s->tagType || s->tags.empty()) return nullptr;
-    *bytes = (DWORD)s->tags.size();
-    return s->tags.data();
+    if (const char* id3v2 = TagBlockOf(s->id3v2, BASS_TAG_ID3V2, type, bytes)) return id3v2;
+    return TagBlockOf(s->tags, s->tagType, type, bytes);
 }
-
-void __cdecl Close(void* stream) { delete (Stream*)stream; }
 
 const SvAddon kAddon = {
     SV_ADDON_VERSION,
@@ -518,11 +513,9 @@ const SvAddon kAddon = {
     Read,
     Seek,
     Tags,
-    Close,
+    CloseStream<Stream>,
 };
 
 }  // namespace
 
-extern "C" __declspec(dllexport) const SvAddon* WINAPI SonvaleAddonQuery(DWORD hostVersion) {
-    return hostVersion == SV_ADDON_VERSION ? &kAddon : nullptr;
-}
+SV_EXPORT_ADDON(kAddon)

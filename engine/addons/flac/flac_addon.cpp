@@ -5,7 +5,7 @@
 #include <string.h>
 #include <string>
 #include <vector>
-#include "sonvale_addon.h"
+#include "addon_entry.h"
 
 namespace {
 
@@ -204,20 +204,13 @@ int __cdecl Seek(void* stream, int64_t frame) {
 }
 
 const char* __cdecl Tags(void* stream, DWORD type, DWORD* bytes) {
-    auto* s = (Stream*)stream;
-    if (type != BASS_TAG_OGG || s->ogg.empty()) return nullptr;
-    *bytes = (DWORD)s->ogg.size();
-    return s->ogg.data();
+    return TagBlockOf(((Stream*)stream)->ogg, BASS_TAG_OGG, type, bytes);
 }
 
-void __cdecl Close(void* stream) { delete (Stream*)stream; }
-
 const SvAddon kAddon = {
-    SV_ADDON_VERSION, {0x02040000, 2, kFormats}, Open, Read, Seek, Tags, Close,
+    SV_ADDON_VERSION, {0x02040000, 2, kFormats}, Open, Read, Seek, Tags, CloseStream<Stream>,
 };
 
 }  // namespace
 
-extern "C" __declspec(dllexport) const SvAddon* WINAPI SonvaleAddonQuery(DWORD hostVersion) {
-    return hostVersion == SV_ADDON_VERSION ? &kAddon : nullptr;
-}
+SV_EXPORT_ADDON(kAddon)
