@@ -1,6 +1,10 @@
 #include "tests/engine_support.h"
 #include <math.h>
+#include <algorithm>
 #include <string.h>
+#include <gtest/gtest.h>
+#include "audio/audio_library.h"
+#include "audio/track_display.h"
 #include "tests/test_support.h"
 
 std::wstring MediaPath(const char* name) {
@@ -30,6 +34,50 @@ HSTREAM OpenDecode(const char* name, DWORD flags) {
     std::wstring path = MediaPath(name);
     return BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, flags | BASS_UNICODE | BASS_STREAM_DECODE);
 }
+
+HSTREAM OpenMemory(const std::string& bytes, DWORD flags) {
+    return BASS_StreamCreateFile(TRUE, bytes.data(), 0, bytes.size(), flags | BASS_STREAM_DECODE);
+}
+
+BASS_CHANNELINFO ChannelInfo(DWORD handle) {
+    BASS_CHANNELINFO info{};
+    BASS_ChannelGetInfo(handle, &info);
+    return info;
+}
+
+HPLUGIN LoadTestAddon(const wchar_t* dll) {
+    std::wstring path = TestExeFolder() + L"Plugins\\" + dll;
+    return BASS_PluginLoad((const char*)path.c_str(), BASS_UNICODE);
+}
+
+std::vector<std::string> TagEntries(const char* block) {
+    std::vector<std::string> entries;
+    for (const char* q = block; q && *q; q += strlen(q) + 1) entries.push_back(q);
+    return entries;
+}
+
+bool HasEntry(const std::vector<std::string>& entries, const std::string& entry) {
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+}
+
+bool LibraryTags(const wchar_t* path, TagRecord* tags) {
+    AudioChannel ch = AudioOpenFile(path, true, false);
+    if (!ch) return false;
+    ReadChannelTags(ch, tags);
+    AudioFreeChannel(ch);
+    return true;
+}
+
+void ExpectSameTags(const TagRecord& quick, const TagRecord& library) {
+    EXPECT_EQ(quick.title.text, library.title.text);
+    EXPECT_EQ(quick.artist.text, library.artist.text);
+    EXPECT_EQ(quick.album.text, library.album.text);
+    EXPECT_EQ(quick.year.text, library.year.text);
+    EXPECT_EQ(quick.comment.text, library.comment.text);
+}
+
+std::string Le32(uint32_t v) { return {(char)v, (char)(v >> 8), (char)(v >> 16), (char)(v >> 24)}; }
+std::string Be32(uint32_t v) { return {(char)(v >> 24), (char)(v >> 16), (char)(v >> 8), (char)v}; }
 
 std::vector<float> DecodeFloat(DWORD handle, size_t maxFrames) {
     std::vector<float> all;

@@ -136,7 +136,7 @@ bool WriteSinePieces(const std::wstring& path, int rate, const std::vector<std::
     return WriteFileBytes(path, s);
 }
 
-std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds, double stepLimit) {
+std::vector<float> CapturedFirstChannel(const std::string& raw, int chans) {
     std::vector<float> s;
     const float* f = (const float*)raw.data();
     size_t nf = raw.size() / 4;
@@ -149,6 +149,11 @@ std::string JoinedSineProblem(const std::string& raw, int chans, int rate, doubl
         const int16_t* p = (const int16_t*)raw.data();
         for (size_t i = 0; i < raw.size() / 2; i += chans) s.push_back(p[i] / 32768.0f);
     }
+    return s;
+}
+
+std::string JoinedSineProblem(const std::string& raw, int chans, int rate, double seconds, double stepLimit) {
+    std::vector<float> s = CapturedFirstChannel(raw, chans);
     size_t first = 0, last = 0;
     for (size_t i = 0; i < s.size(); i++)
         if (fabsf(s[i]) > 0.05f) {
@@ -183,19 +188,13 @@ bool WriteTinyModule(const std::wstring& path, int seconds) {
     memcpy(&s[0], "tiny test module", 16);
     const int sampleWords = 32;
     for (int i = 0; i < 31; i++) {
+        // Name, length in words (big-endian), finetune, volume, loop start and loop length.
         std::string sample(30, '\0');
+        sample[29] = 1;
         if (i == 0) {
             memcpy(&sample[0], "square", 6);
-            sample[22] = 0;
-            sample[23] = (char)sampleWords;  // length in words, big-endian
-            sample[24] = 0;                  // finetune
-            sample[25] = 48;                 // volume
-            sample[26] = 0;
-            sample[27] = 0;                  // loop start
-            sample[28] = 0;
-            sample[29] = (char)sampleWords;  // loop length
-        } else {
-            sample[29] = 1;
+            sample[23] = sample[29] = (char)sampleWords;
+            sample[25] = 48;
         }
         s += sample;
     }

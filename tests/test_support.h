@@ -31,6 +31,9 @@ bool WriteSinePiece(const std::wstring& path, int rate, double fromSeconds, uint
                     double level = 0.5);
 // Stretches of that sine one after the other in one file: (from, frames) each.
 bool WriteSinePieces(const std::wstring& path, int rate, const std::vector<std::pair<double, uint32_t>>& pieces);
+// The first channel of a captured output of `chans` channels, told apart as
+// 32-bit float (every value a number within 1.5) or else 16-bit frames.
+std::vector<float> CapturedFirstChannel(const std::string& raw, int chans);
 // What is wrong with a captured output (32-bit float or 16-bit frames of
 // `chans` channels at `rate`) that should hold one 440 Hz sine at level 0.5
 // lasting `seconds`: a length off by more than 4 ms, a silent run or a step
