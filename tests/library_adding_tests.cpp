@@ -19,23 +19,21 @@
 #include "media/cue_files.h"
 #include "media/tags.h"
 
-struct AddingTest : testing::Test {
-    ScratchFolder tree{L"adding"};
-    LibraryWindow* w = nullptr;
+struct AddingTest : LibraryTest {
+    AddingTest() : LibraryTest(L"adding") {}
     void SetUp() override {
-        ResetLibraryState(tree.path);
+        LibraryTest::SetUp();
         g_general.isUseAlbums = 0;
         for (const wchar_t* d : {L"a_sub", L"b_sub", L"b_sub\\deep"})
-            ASSERT_TRUE(CreateDirectoryW(tree.File(d).c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryW(dir.File(d).c_str(), nullptr));
         for (const wchar_t* f : {L"a_sub\\a1.wav", L"b_sub\\c1.wav", L"b_sub\\deep\\d1.wav", L"top.wav"})
-            ASSERT_TRUE(WriteSineWav(tree.File(f), 1));
-        ASSERT_TRUE(WriteSineWav(tree.File(L"b_sub\\noext"), 1));  // playable, but no "." in its name
-        ASSERT_TRUE(WriteTinyModule(tree.File(L"tune.mod"), 2));
-        ASSERT_TRUE(WriteFileBytes(tree.File(L"junk.mp3"), "not audio at all"));
-        ASSERT_TRUE(WriteFileBytes(tree.File(L"notes.txt"), "x"));
-        w = new LibraryWindow;
+            ASSERT_TRUE(WriteSineWav(dir.File(f), 1));
+        ASSERT_TRUE(WriteSineWav(dir.File(L"b_sub\\noext"), 1));  // playable, but no "." in its name
+        ASSERT_TRUE(WriteTinyModule(dir.File(L"tune.mod"), 2));
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"junk.mp3"), "not audio at all"));
+        ASSERT_TRUE(WriteFileBytes(dir.File(L"notes.txt"), "x"));
         w->FocusFiles();
-        NavigateFileList(tree.path.c_str());
+        NavigateFileList(dir.path.c_str());
     }
     // A track of a sheet plays: on the silent device, started once for the suite.
     static void SetUpTestSuite() { AudioInit(0, 44100, nullptr); }
@@ -43,21 +41,11 @@ struct AddingTest : testing::Test {
         StopTrack();
         AudioFree();
     }
-    void TearDown() override {
-        delete w;
-        g_playList = PlayListState{};
-        SetProgramFolder(ScratchFolder::Root());
-    }
     // The adding thread hands its work to this thread: take it until the add ends.
     static void WaitForAdding() {
         for (DWORD start = GetTickCount(); IsAdding() && GetTickCount() - start < 10000; Sleep(1)) PumpMessages();
         ASSERT_FALSE(IsAdding());
         PumpMessages();
-    }
-    std::vector<std::wstring> Names() const {
-        std::vector<std::wstring> n;
-        for (int r = 0; r < PlayListCount(); r++) n.push_back(w->playList->rows[r].cells[PlayListName].text);
-        return n;
     }
     void SelectFiles(std::initializer_list<const wchar_t*> names) {
         for (int r = 0; r < w->files->rowCount; r++) w->files->rows[r].selected = false;
@@ -75,8 +63,8 @@ TEST_F(AddingTest, ParentRowAloneAddsEverythingShownSubFoldersFirstWithTheirLeng
     WaitForAdding();
     // Rows in the file list's order; inside b_sub its sub-folder comes before its
     // own file, and "noext" and notes.txt are no audio.
-    ASSERT_EQ(Names(), (std::vector<std::wstring>{L"a1", L"d1", L"c1", L"junk", L"top", L"tune"}));
-    EXPECT_EQ(EntryFullPath(1), tree.File(L"b_sub\\deep\\d1.wav"));
+    ASSERT_EQ(EntryNames(), (std::vector<std::wstring>{L"a1", L"d1", L"c1", L"junk", L"top", L"tune"}));
+    EXPECT_EQ(EntryFullPath(1), dir.File(L"b_sub\\deep\\d1.wav"));
     EXPECT_EQ(EntryLength(4), 1000);
     EXPECT_EQ(EntryLength(3), 0);  // cannot be opened: still an entry
     EXPECT_GT(EntryLength(5), 1000);  // a module: opened as one when no stream
@@ -89,7 +77,7 @@ TEST_F(AddingTest, ParentRowAloneAddsEverythingShownSubFoldersFirstWithTheirLeng
 TEST_F(AddingTest, NewEntriesGoAfterTheFocusedRowAndTheRowsAfterItKeepTheirState) {
     std::vector<std::wstring> paths;
     for (const wchar_t* n : {L"p0", L"p1", L"p2", L"p3", L"p4"}) paths.push_back(std::wstring(L"C:\\Old\\") + n + L".mp3");
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"PlayList.dcp"),
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"PlayList.dcp"),
                                PlayListBytes(paths, {100, 200, 300, 400, 500}, {-1, -1, 1, 0, 2}, 3)));
     ASSERT_TRUE(LoadPlayList());
     MarkNowPlayingEntry();
@@ -98,7 +86,7 @@ TEST_F(AddingTest, NewEntriesGoAfterTheFocusedRowAndTheRowsAfterItKeepTheirState
     SelectFiles({L"top.wav", L"tune.mod"});
     w->Key(VK_F5);
     WaitForAdding();
-    ASSERT_EQ(Names(), (std::vector<std::wstring>{L"p0", L"p1", L"top", L"tune", L"p2", L"p3", L"p4"}));
+    ASSERT_EQ(EntryNames(), (std::vector<std::wstring>{L"p0", L"p1", L"top", L"tune", L"p2", L"p3", L"p4"}));
     EXPECT_EQ(EntryOrder(4), 1);
     EXPECT_EQ(EntryOrder(5), 0);
     EXPECT_EQ(EntryOrder(6), 2);
@@ -117,20 +105,17 @@ TEST_F(AddingTest, F6ReplacesThePlayListCtrlF6KeepsItAndAFolderHandedOverReplace
     SelectFiles({L"top.wav"});
     w->Key(VK_F6);
     WaitForAdding();
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"top"}));
+    EXPECT_EQ(EntryNames(), (std::vector<std::wstring>{L"top"}));
     EXPECT_EQ(g_playList.totalLength, 1000);
     SelectFiles({L"tune.mod"});
     w->Key(VK_F6, false, true);
     WaitForAdding();
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"top", L"tune"}));
+    EXPECT_EQ(EntryNames(), (std::vector<std::wstring>{L"top", L"tune"}));
     // A folder from the command line or a second instance: added on this
     // thread, done when the hand-off returns.
-    HandOffRecord r{};
-    r.mode = ModeOpen;
-    lstrcpynW(r.path, tree.File(L"b_sub").c_str(), MAX_PATH);
-    HandleHandOff(r);
+    HandOver(ModeOpen, dir.File(L"b_sub"));
     EXPECT_FALSE(IsAdding());
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"d1", L"c1"}));
+    EXPECT_EQ(EntryNames(), (std::vector<std::wstring>{L"d1", L"c1"}));
 }
 
 // ---- CUE sheets ----------------------------------------------------------------
@@ -176,15 +161,15 @@ TEST(CueTimes, FramesTrackEndsAndTheLastTrack) {
 }
 
 TEST_F(AddingTest, ASheetBesideItsAudioBecomesItsTracksAndATrackPlaysWithinItsBounds) {
-    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"b.cue"), kSheet));
-    NavigateFileList(tree.path.c_str());
+    ASSERT_TRUE(WriteSineWav(dir.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"b.cue"), kSheet));
+    NavigateFileList(dir.path.c_str());
     SelectFiles({L"a song.wav", L"b.cue"});  // the audio file first: its entry is replaced by the tracks
     SetCurrent(w->files, FindRow(w->files, FileListName, L"b.cue"));
     w->Key(VK_F5);
     WaitForAdding();
-    ASSERT_EQ(Names(), (std::vector<std::wstring>{L"01 One", L"02 Two", L"07 Track 07"}));
-    std::wstring sheetPath = tree.File(L"b.cue");
+    ASSERT_EQ(EntryNames(), (std::vector<std::wstring>{L"01 One", L"02 Two", L"07 Track 07"}));
+    std::wstring sheetPath = dir.File(L"b.cue");
     EXPECT_EQ(EntryFullPath(1), sheetPath + L"\\02 Two.wav");
     EXPECT_EQ(EntryLength(0), 1000);
     EXPECT_EQ(EntryLength(1), 2000 - 1493);
@@ -192,7 +177,7 @@ TEST_F(AddingTest, ASheetBesideItsAudioBecomesItsTracksAndATrackPlaysWithinItsBo
     // Playing a track opens the audio file within the track.
     ASSERT_TRUE(PlayCueTrack((sheetPath + L"\\02 Two.wav").c_str()));
     EXPECT_EQ(seekLength, 2000u - 1493u);
-    EXPECT_EQ(_wcsicmp(realPath, tree.File(L"a song.wav").c_str()), 0);
+    EXPECT_EQ(_wcsicmp(realPath, dir.File(L"a song.wav").c_str()), 0);
     StopTrack();
     EXPECT_FALSE(PlayCueTrack((sheetPath + L"\\09 Gone.wav").c_str()));
     // A UTF-16 sheet with its mark reads as UTF-8; a missing audio file adds nothing.
@@ -201,20 +186,20 @@ TEST_F(AddingTest, ASheetBesideItsAudioBecomesItsTracksAndATrackPlaysWithinItsBo
     utf16 += (char)0xE9;  // é
     utf16 += (char)0;
     for (char c : std::string("\"\r\nINDEX 01 00:00:00\r\n")) utf16 += c, utf16 += '\0';
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"c.cue"), utf16));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"c.cue"), utf16));
     TagRecord sheet;
-    ASSERT_TRUE(LoadSheet(tree.File(L"c.cue").c_str(), &sheet));
+    ASSERT_TRUE(LoadSheet(dir.File(L"c.cue").c_str(), &sheet));
     sheet.lengthMs = 3000;
     int before = PlayListCount();
     EXPECT_EQ(ImportSheetToPlayList(sheet), 1);
-    EXPECT_EQ(Names().back(), L"01 \x00E9");
+    EXPECT_EQ(EntryNames().back(), L"01 \x00E9");
     EXPECT_EQ(PlayListCount(), before + 1);
 }
 
 // Adding the tracks of a sheet shown as a folder: the sheet is read and its
 // audio file probed once for all of them, not once per track.
 TEST_F(AddingTest, TheTracksOfALongSheetAddQuicklyWithTheirLengths) {
-    ASSERT_TRUE(WriteSineWav(tree.File(L"long.wav"), 3));
+    ASSERT_TRUE(WriteSineWav(dir.File(L"long.wav"), 3));
     std::string sheet = "FILE \"long.wav\" WAVE\r\n";
     const int tracks = 3000;
     for (int i = 0; i < tracks; i++) {
@@ -222,8 +207,8 @@ TEST_F(AddingTest, TheTracksOfALongSheetAddQuicklyWithTheirLengths) {
         snprintf(block, sizeof(block), "TRACK %02d AUDIO\r\nINDEX 01 00:%02d:00\r\n", i + 1, i == tracks - 1 ? 1 : 0);
         sheet += block;
     }
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"long.cue"), sheet));
-    ASSERT_TRUE(ShowSheetAsFolder(tree.File(L"long.cue").c_str()));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"long.cue"), sheet));
+    ASSERT_TRUE(ShowSheetAsFolder(dir.File(L"long.cue").c_str()));
     ASSERT_EQ(w->files->rowCount, tracks + 1);
     SetCurrent(w->files, 0);  // ".." alone: every track
     // Count the audio probes: one for the whole sheet, never one per track.
@@ -275,7 +260,7 @@ struct PoolTest : AddingTest {
         return true;
     }
     void MakeFolder(const wchar_t* name, int count) {
-        std::wstring folder = tree.File(name);
+        std::wstring folder = dir.File(name);
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         for (int i = 0; i < count; i++) {
             wchar_t file[32];
@@ -317,7 +302,7 @@ std::atomic<int> PoolTest::probes;
 // scan's order whichever probe ends first.
 TEST_F(PoolTest, EntriesKeepTheScansOrderWhateverOrderTheProbesEndIn) {
     MakeFolder(L"many", 400);
-    NavigateFileList(tree.File(L"many").c_str());
+    NavigateFileList(dir.File(L"many").c_str());
     std::vector<std::wstring> shown = FileListOrder();
     ASSERT_EQ(shown.size(), listing.size());
     SetCurrent(w->files, 0);
@@ -329,10 +314,7 @@ TEST_F(PoolTest, EntriesKeepTheScansOrderWhateverOrderTheProbesEndIn) {
     EXPECT_EQ(w->StatusText(1), L"Tracks.0 / " + std::to_wstring(shown.size()));
 
     EmptyPlayList();
-    HandOffRecord r{};
-    r.mode = ModeOpen;
-    lstrcpynW(r.path, tree.File(L"many").c_str(), MAX_PATH);
-    HandleHandOff(r);
+    HandOver(ModeOpen, dir.File(L"many"));
     EXPECT_FALSE(IsAdding());
     ExpectOrder(shown, shown.size());
 
@@ -344,18 +326,18 @@ TEST_F(PoolTest, EntriesKeepTheScansOrderWhateverOrderTheProbesEndIn) {
     std::vector<std::wstring> expected;
     for (size_t i = listing.size(); i-- > 0;) {
         ASSERT_TRUE(AddRow(&rows));
-        SetCellText(&rows, 0, (tree.File(L"many") + L"\\").c_str());
+        SetCellText(&rows, 0, (dir.File(L"many") + L"\\").c_str());
         SetCellText(&rows, g_fileGroups.nameColumn, listing[i].c_str());
         rows.rows[rows.rowCount - 1].selected = true;
         expected.push_back(listing[i].substr(0, listing[i].size() - 4));
     }
     ASSERT_TRUE(AddRow(&rows));
-    SetCellText(&rows, 0, (tree.File(L"many") + L"\\").c_str());
+    SetCellText(&rows, 0, (dir.File(L"many") + L"\\").c_str());
     SetCellText(&rows, g_fileGroups.nameColumn, L"gone.mp3");
     rows.rows[rows.rowCount - 1].selected = true;
     expected.push_back(L"gone");
     ASSERT_TRUE(AddNow(&rows, nullptr));
-    EXPECT_EQ(Names(), expected);
+    EXPECT_EQ(EntryNames(), expected);
     EXPECT_EQ(EntryLength(PlayListCount() - 1), 0);
 }
 
@@ -367,7 +349,7 @@ TEST_F(PoolTest, EscPartWayLeavesTheFirstEntriesInOrderAndNothingArrivesLater) {
         Sleep(4);
         return SlowAndFast(path, tags);
     };
-    NavigateFileList(tree.path.c_str());
+    NavigateFileList(dir.path.c_str());
     SelectFiles({L"slow"});
     w->Key(VK_F5);
     for (DWORD start = GetTickCount(); PlayListCount() < 60 && GetTickCount() - start < 10000; Sleep(1)) PumpMessages();

@@ -9,48 +9,34 @@
 #include "app/general_settings.h"
 #include "ui/theme.h"
 
-struct BrowserTest : testing::Test {
-    ScratchFolder tree{L"browser"};
-    LibraryWindow* w = nullptr;
+struct BrowserTest : LibraryTest {
+    BrowserTest() : LibraryTest(L"browser") {}
     void SetUp() override {
-        SetGeneralDefaults();
-        SetNowPlayingPattern(L"");
+        LibraryTest::SetUp();
         for (const wchar_t* d : {L"1998 Album", L"998 Album", L"1998Album", L"Zeta"})
-            ASSERT_TRUE(CreateDirectoryW(tree.File(d).c_str(), nullptr));
+            ASSERT_TRUE(CreateDirectoryW(dir.File(d).c_str(), nullptr));
         for (const wchar_t* f : {L"file10.mp3", L"file9.mp3", L"pic.jpg", L"readme.txt", L"song.flac", L"2003-Live.ape",
                                  L"secret.mp3", L"Zeta\\inner.ogg"})
-            ASSERT_TRUE(WriteFileBytes(tree.File(f), "x"));
-        SetFileAttributesW(tree.File(L"secret.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        w = new LibraryWindow;
+            ASSERT_TRUE(WriteFileBytes(dir.File(f), "x"));
+        SetFileAttributesW(dir.File(L"secret.mp3").c_str(), FILE_ATTRIBUTE_HIDDEN);
         w->FocusFiles();
     }
-    void TearDown() override {
-        delete w;
-        SetNowPlayingPattern(L"");
-    }
-    std::vector<std::wstring> Names() const {
-        std::vector<std::wstring> n;
-        for (int r = 0; r < w->files->rowCount; r++) n.push_back(w->files->rows[r].cells[FileListName].text);
-        return n;
-    }
-    int Row(const wchar_t* name) const { return FindRow(w->files, FileListName, name); }
     int Icon(const wchar_t* name) const { return (int)w->files->rows[Row(name)].cells[FileListIcon].value; }
     COLORREF Color(const wchar_t* name) const { return w->files->rows[Row(name)].textColor; }
     std::wstring Second(const wchar_t* name) const {
         const wchar_t* t = w->files->rows[Row(name)].cells[FileListTitle].text;
         return t ? t : L"";
     }
-    std::wstring Current() const { return w->files->rows[w->files->currentRow].cells[FileListName].text; }
 };
 
 TEST_F(BrowserTest, FoldersFirstInNaturalOrderWithTheGroupsLooks) {
     g_general.isUseAlbums = 0;
-    NavigateFileList(tree.path.c_str());
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"998 Album", L"1998 Album", L"1998Album", L"Zeta",
+    NavigateFileList(dir.path.c_str());
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"998 Album", L"1998 Album", L"1998Album", L"Zeta",
                                                   L"2003-Live.ape", L"file9.mp3", L"file10.mp3", L"pic.jpg",
                                                   L"readme.txt", L"secret.mp3", L"song.flac"}));
-    EXPECT_EQ(g_general.Path.text, tree.path);
-    EXPECT_EQ(w->pathBar->text.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
+    EXPECT_EQ(w->pathBar->text.text, dir.path);
     EXPECT_EQ(Second(L".."), L"<\u0412\u0432\u0435\u0440\u0445>");
     EXPECT_EQ(Icon(L".."), GroupIcon(GroupParent));
     EXPECT_EQ(Second(L"Zeta"), L"<\u041f\u0430\u043f\u043a\u0430>");
@@ -66,14 +52,14 @@ TEST_F(BrowserTest, FoldersFirstInNaturalOrderWithTheGroupsLooks) {
     EXPECT_EQ(Icon(L"secret.mp3"), -7);
     EXPECT_EQ(Color(L"secret.mp3"), g_theme.palette[7]);
     // The file now loaded takes the now-playing look.
-    SetNowPlayingPattern((tree.path + L"FILE9.mp3").c_str());
+    SetNowPlayingPattern((dir.path + L"FILE9.mp3").c_str());
     RefreshFileListLooks();
     EXPECT_EQ(Icon(L"file9.mp3"), 3);
     EXPECT_EQ(Color(L"file9.mp3"), g_theme.palette[3]);
     EXPECT_EQ(Icon(L"file10.mp3"), 7);
     // What a person sees: the file list and a playlist beside it.
-    AppendEntry(tree.path.c_str(), L"file9", L"mp3", 61000);
-    AppendEntry(tree.path.c_str(), L"song", L"flac", 3000);
+    AppendEntry(dir.path.c_str(), L"file9", L"mp3", 61000);
+    AppendEntry(dir.path.c_str(), L"song", L"flac", 3000);
     Show(w->win.ui, SW_SHOWNORMAL);
     RepaintAll(w->win.ui);
     Present(w->win.ui);
@@ -86,8 +72,8 @@ TEST_F(BrowserTest, FoldersFirstInNaturalOrderWithTheGroupsLooks) {
 
 TEST_F(BrowserTest, AlbumsSortAmongFoldersAndTakeTheAlbumIcon) {
     g_general.isUseAlbums = 1;
-    NavigateFileList(tree.path.c_str());
-    std::vector<std::wstring> n = Names();
+    NavigateFileList(dir.path.c_str());
+    std::vector<std::wstring> n = FileNames();
     ASSERT_EQ(n.size(), 12u);
     EXPECT_EQ(n[0], L"..");
     // "2003-Live.ape" is album-like: among the folders.
@@ -104,15 +90,15 @@ TEST_F(BrowserTest, AlbumsSortAmongFoldersAndTakeTheAlbumIcon) {
 
 TEST_F(BrowserTest, EnterAndBackspaceWalkTheTree) {
     g_general.isUseAlbums = 0;
-    NavigateFileList(tree.path.c_str());
+    NavigateFileList(dir.path.c_str());
     SetCurrent(w->files, Row(L"Zeta"));
     w->Key(VK_RETURN);
-    EXPECT_EQ(g_general.Path.text, tree.path + L"Zeta\\");
-    EXPECT_EQ(w->pathBar->text.text, tree.path + L"Zeta\\");
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"inner.ogg"}));
+    EXPECT_EQ(g_general.Path.text, dir.path + L"Zeta\\");
+    EXPECT_EQ(w->pathBar->text.text, dir.path + L"Zeta\\");
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"inner.ogg"}));
     EXPECT_EQ(w->files->currentRow, 0);
     w->Key(VK_BACK);
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Current(), L"Zeta");
     // Enter on "..": up as well, the folder just left focused.
     SetCurrent(w->files, Row(L"1998 Album"));
@@ -120,15 +106,14 @@ TEST_F(BrowserTest, EnterAndBackspaceWalkTheTree) {
     w->Key(VK_RETURN);  // ".." is the first row
     EXPECT_EQ(Current(), L"1998 Album");
     // A folder gone since it was listed: a message, and nothing changes.
-    ASSERT_TRUE(RemoveDirectoryW(tree.File(L"998 Album").c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(dir.File(L"998 Album").c_str()));
     SetCurrent(w->files, Row(L"998 Album"));
     {
         AnyBoxCatcher boxes;
         w->Key(VK_RETURN);
-        ASSERT_EQ(boxes.Seen().size(), 1u);
-        EXPECT_EQ(boxes.Seen()[0], L"Information|Failed to enter directory");
+        EXPECT_EQ(boxes.Seen(), (std::vector<std::wstring>{L"Information|Failed to enter directory"}));
     }
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Row(L"998 Album"), 1);
     // Ctrl+R reads the folder again, marks kept by position.
     w->files->rows[3].selected = true;
@@ -151,7 +136,7 @@ TEST_F(BrowserTest, UpFromADriveRootShowsTheDrivesWithItFocused) {
     w->Key(VK_RETURN);
     EXPECT_EQ(g_general.Path.text, L"C:\\");
     // A path that is gone shows the drives.
-    NavigateFileList((tree.path + L"nowhere\\").c_str());
+    NavigateFileList((dir.path + L"nowhere\\").c_str());
     EXPECT_EQ(g_general.Path.text, L"Choose drive");
 }
 
@@ -161,6 +146,5 @@ TEST(FileName, ThePartAfterTheLastBackslash) {
     EXPECT_EQ(GetFileName(L"C:\\"), L"");
     AnyBoxCatcher boxes;
     EXPECT_EQ(GetFileName(L"C:\\a\\"), L"");
-    ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_EQ(boxes.Seen()[0], L"Information|GetFileName FAAILED!!!");
+    EXPECT_EQ(boxes.Seen(), (std::vector<std::wstring>{L"Information|GetFileName FAAILED!!!"}));
 }

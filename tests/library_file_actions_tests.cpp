@@ -29,47 +29,36 @@ static int DeleteWithoutAsking(SHFILEOPSTRUCTW* op) {
 
 static bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-struct FileActionsTest : testing::Test {
-    ScratchFolder tree{L"file-actions"};
-    LibraryWindow* w = nullptr;
+struct FileActionsTest : LibraryTest {
+    FileActionsTest() : LibraryTest(L"file-actions") {}
     static void SetUpTestSuite() { AudioInit(0, 44100, nullptr); }
     static void TearDownTestSuite() {
         StopTrack();
         AudioFree();
     }
     void SetUp() override {
-        ResetLibraryState(tree.path);
+        LibraryTest::SetUp();
         g_general.isUseAlbums = 0;
         g_general.isMergeCue = 1;
         currentPath.Set(L"");
         g_deletes.clear();
         g_fileOperation = DeleteWithoutAsking;
-        ASSERT_TRUE(CreateDirectoryW(tree.File(L"sub").c_str(), nullptr));
-        for (const wchar_t* f : {L"notes.txt", L"old.txt", L"sub\\inner.txt"}) ASSERT_TRUE(WriteFileBytes(tree.File(f), "x"));
-        ASSERT_TRUE(WriteSineWav(tree.File(L"tone.wav"), 1));
-        w = new LibraryWindow;
+        ASSERT_TRUE(CreateDirectoryW(dir.File(L"sub").c_str(), nullptr));
+        for (const wchar_t* f : {L"notes.txt", L"old.txt", L"sub\\inner.txt"}) ASSERT_TRUE(WriteFileBytes(dir.File(f), "x"));
+        ASSERT_TRUE(WriteSineWav(dir.File(L"tone.wav"), 1));
         w->FocusFiles();
-        NavigateFileList(tree.path.c_str());
+        NavigateFileList(dir.path.c_str());
     }
     void TearDown() override {
         StopTrack();
-        delete w;
         fileOperationsAllowed = true;
         g_fileOperation = DeleteWithoutAsking;
-        g_playList = PlayListState{};
-        SetProgramFolder(ScratchFolder::Root());
+        LibraryTest::TearDown();
     }
-    std::vector<std::wstring> Names() const {
-        std::vector<std::wstring> n;
-        for (int r = 0; r < w->files->rowCount; r++) n.push_back(w->files->rows[r].cells[FileListName].text);
-        return n;
-    }
-    int Row(const wchar_t* name) const { return FindRow(w->files, FileListName, name); }
     void Focus(const wchar_t* name) {
         ASSERT_GE(Row(name), 0) << name;
         SetCurrent(w->files, Row(name));
     }
-    std::wstring Current() const { return w->files->rows[w->files->currentRow].cells[FileListName].text; }
 };
 
 TEST_F(FileActionsTest, DeleteTakesTheMarkedEntriesOrElseTheFocusedOneButNeverTheParent) {
@@ -81,9 +70,9 @@ TEST_F(FileActionsTest, DeleteTakesTheMarkedEntriesOrElseTheFocusedOneButNeverTh
     Focus(L"notes.txt");
     w->Key(VK_DELETE);
     ASSERT_EQ(g_deletes.size(), 1u);
-    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{tree.File(L"notes.txt")}));
+    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{dir.File(L"notes.txt")}));
     EXPECT_EQ(Row(L"notes.txt"), -1);  // the folder was read again
-    EXPECT_TRUE(Exists(tree.File(L"old.txt")));
+    EXPECT_TRUE(Exists(dir.File(L"old.txt")));
     // Marks win over the focus; a marked ".." takes no part; a folder goes whole.
     w->files->rows[0].selected = true;
     w->files->rows[Row(L"sub")].selected = true;
@@ -91,39 +80,39 @@ TEST_F(FileActionsTest, DeleteTakesTheMarkedEntriesOrElseTheFocusedOneButNeverTh
     Focus(L"tone.wav");
     w->Key(VK_F8);
     ASSERT_EQ(g_deletes.size(), 2u);
-    EXPECT_EQ(g_deletes[1], (std::vector<std::wstring>{tree.File(L"sub"), tree.File(L"old.txt")}));
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"tone.wav"}));
+    EXPECT_EQ(g_deletes[1], (std::vector<std::wstring>{dir.File(L"sub"), dir.File(L"old.txt")}));
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"tone.wav"}));
     for (int r = 0; r < w->files->rowCount; r++) EXPECT_FALSE(w->files->rows[r].selected);
     // Without file operations allowed nothing happens.
     fileOperationsAllowed = false;
     Focus(L"tone.wav");
     w->Key(VK_DELETE);
     EXPECT_EQ(g_deletes.size(), 2u);
-    EXPECT_TRUE(Exists(tree.File(L"tone.wav")));
+    EXPECT_TRUE(Exists(dir.File(L"tone.wav")));
 }
 
 TEST_F(FileActionsTest, KeysGoUpToRootsDrivesAndTheMusicFolder) {
     Focus(L"sub");
     w->Key(VK_RETURN);
-    ASSERT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    ASSERT_EQ(g_general.Path.text, dir.File(L"sub\\"));
     // Backspace while a name is typed edits the name; Ctrl+Backspace goes up anyway.
     w->win.Char(L'i');
     ASSERT_TRUE(w->files->searchActive);
     w->Key(VK_BACK);
-    EXPECT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    EXPECT_EQ(g_general.Path.text, dir.File(L"sub\\"));
     w->Key(VK_BACK, false, true);
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Current(), L"sub");
     // Ctrl+Page Up goes up as well.
     w->Key(VK_PRIOR, false, true);
-    std::wstring parent = tree.path.substr(0, tree.path.rfind(L'\\', tree.path.size() - 2) + 1);
+    std::wstring parent = dir.path.substr(0, dir.path.rfind(L'\\', dir.path.size() - 2) + 1);
     EXPECT_EQ(g_general.Path.text, parent);
     // Ctrl+2: the music folder; Ctrl+\: the drive's root.
-    g_general.MusicFolder.Set(tree.File(L"sub\\").c_str());
+    g_general.MusicFolder.Set(dir.File(L"sub\\").c_str());
     w->Key('2', false, true);
-    EXPECT_EQ(g_general.Path.text, tree.File(L"sub\\"));
+    EXPECT_EQ(g_general.Path.text, dir.File(L"sub\\"));
     w->Key(VK_OEM_5, false, true);
-    EXPECT_EQ(g_general.Path.text, tree.path.substr(0, 3));
+    EXPECT_EQ(g_general.Path.text, dir.path.substr(0, 3));
     // Alt+F1: the drives, C: focused.
     w->win.Send(WM_SYSKEYDOWN, VK_F1, 1 << 29);
     EXPECT_EQ(g_general.Path.text, L"Choose drive");
@@ -141,36 +130,26 @@ TEST(PathRoot, DriveAndShareRoots) {
 TEST(OpenOutside, TheSecondPlayersCommandLineQuotesTheExecutableAndTheFile) {
     std::wstring command = SecondPlayerCommand(L"C:\\Program Files\\Sonvale.exe", L"D:\\a b.mp3");
     EXPECT_EQ(command, L"\"C:\\Program Files\\Sonvale.exe\" /fs /f \"D:\\a b.mp3\"");
-    // Split as Windows splits it: the program is the whole path, spaces and all.
-    int n = 0;
-    LPWSTR* argv = CommandLineToArgvW(command.c_str(), &n);
-    ASSERT_NE(argv, nullptr);
-    ASSERT_EQ(n, 4);
-    EXPECT_STREQ(argv[0], L"C:\\Program Files\\Sonvale.exe");
-    EXPECT_STREQ(argv[1], L"/fs");
-    EXPECT_STREQ(argv[2], L"/f");
-    EXPECT_STREQ(argv[3], L"D:\\a b.mp3");
-    LocalFree(argv);
 }
 
 TEST_F(FileActionsTest, ThePathBarPlaysAFileInItsFolderAndCtrlPageDownPlaysTheFocusedFile) {
     NavigateFileList(L"C:\\");
     SetFocusIndex(w->win.ui, w->pathBar->index, true);
-    SetEditText(w->pathBar, (L"\"" + tree.File(L"tone.wav") + L"\" and the rest").c_str());
+    SetEditText(w->pathBar, (L"\"" + dir.File(L"tone.wav") + L"\" and the rest").c_str());
     w->win.Char(L'\r');
-    EXPECT_EQ(currentPath.text, tree.File(L"tone.wav"));
+    EXPECT_EQ(currentPath.text, dir.File(L"tone.wav"));
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Current(), L"tone.wav");
     StopTrack();
     // Ctrl+Page Down plays the focused row, not one a page further.
     w->FocusFiles();
-    ASSERT_TRUE(WriteSineWav(tree.File(L"a.wav"), 1));
-    for (int i = 0; i < 40; i++) WriteFileBytes(tree.File((L"z" + std::to_wstring(i) + L".txt").c_str()), "x");
-    NavigateFileList(tree.path.c_str());
+    ASSERT_TRUE(WriteSineWav(dir.File(L"a.wav"), 1));
+    for (int i = 0; i < 40; i++) WriteFileBytes(dir.File((L"z" + std::to_wstring(i) + L".txt").c_str()), "x");
+    NavigateFileList(dir.path.c_str());
     Focus(L"a.wav");
     w->Key(VK_NEXT, false, true);
-    EXPECT_EQ(currentPath.text, tree.File(L"a.wav"));
+    EXPECT_EQ(currentPath.text, dir.File(L"a.wav"));
     EXPECT_EQ(Current(), L"a.wav");
     EXPECT_EQ(GetStatus(), StatusPlaying);
 }
@@ -185,21 +164,21 @@ static const char kSheet[] =
     "  TRACK 07 AUDIO\r\n    INDEX 01 00:02:30\r\n";
 
 TEST_F(FileActionsTest, ASheetJoinsItsAudioRowAndOpensAsTheFolderOfItsTracks) {
-    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"lone.cue"), "FILE \"gone.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"));
-    NavigateFileList(tree.path.c_str());
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"sub", L"a song.wav | cue", L"lone.cue", L"notes.txt",
+    ASSERT_TRUE(WriteSineWav(dir.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"a song.cue"), kSheet));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"lone.cue"), "FILE \"gone.wav\" WAVE\r\nTRACK 01 AUDIO\r\nINDEX 01 00:00:00\r\n"));
+    NavigateFileList(dir.path.c_str());
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"sub", L"a song.wav | cue", L"lone.cue", L"notes.txt",
                                                   L"old.txt", L"tone.wav"}));
     int merged = Row(L"a song.wav | cue");
     EXPECT_EQ(w->files->rows[merged].cells[FileListIcon].value, w->files->rows[Row(L"tone.wav")].cells[FileListIcon].value);
     // Enter: the sheet's tracks, the skipped one left out, a guest performer named.
     SetCurrent(w->files, merged);
     w->Key(VK_RETURN);
-    std::wstring sheet = tree.File(L"a song.cue");
+    std::wstring sheet = dir.File(L"a song.cue");
     EXPECT_EQ(g_general.Path.text, sheet + L"\\");
     EXPECT_EQ(w->pathBar->text.text, sheet + L"\\");
-    EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}));
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}));
     // A track plays within its bounds and shows as now playing.
     SetCurrent(w->files, 2);
     w->Key(VK_RETURN);
@@ -209,53 +188,50 @@ TEST_F(FileActionsTest, ASheetJoinsItsAudioRowAndOpensAsTheFolderOfItsTracks) {
     EXPECT_EQ(w->files->rows[2].cells[FileListIcon].value, GroupIcon(GroupNowPlaying));
     // Ctrl+R keeps the sheet; ".." goes back with the merged row focused.
     w->Key('R', false, true);
-    EXPECT_EQ(Names().size(), 4u);
+    EXPECT_EQ(FileNames().size(), 4u);
     SetCurrent(w->files, 0);
     w->Key(VK_RETURN);
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Current(), L"a song.wav | cue");
     // Ctrl+1: the current track in its sheet, its row focused.
     w->Key('1', false, true);
     EXPECT_EQ(g_general.Path.text, sheet + L"\\");
     EXPECT_EQ(Current(), L"02 Two [Guest].wav");
     // Ctrl+Page Down on the merged row plays the whole audio file.
-    NavigateFileList(tree.path.c_str());
+    NavigateFileList(dir.path.c_str());
     SetCurrent(w->files, Row(L"a song.wav | cue"));
     w->Key(VK_NEXT, false, true);
-    EXPECT_EQ(currentPath.text, tree.File(L"a song.wav"));
+    EXPECT_EQ(currentPath.text, dir.File(L"a song.wav"));
     EXPECT_EQ(seekLength, 3000u);
     StopTrack();
     // Deleting the merged row deletes the sheet and its audio file.
     w->Key(VK_DELETE);
     ASSERT_EQ(g_deletes.size(), 1u);
-    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{tree.File(L"a song.wav"), sheet}));
+    EXPECT_EQ(g_deletes[0], (std::vector<std::wstring>{dir.File(L"a song.wav"), sheet}));
     EXPECT_EQ(Row(L"a song.wav | cue"), -1);
     // Without the merge a sheet is a row of its own and Enter opens it.
     g_general.isMergeCue = 0;
-    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
-    NavigateFileList(tree.path.c_str());
+    ASSERT_TRUE(WriteSineWav(dir.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"a song.cue"), kSheet));
+    NavigateFileList(dir.path.c_str());
     ASSERT_GE(Row(L"a song.wav"), 0);
     SetCurrent(w->files, Row(L"a song.cue"));
     w->Key(VK_RETURN);
-    EXPECT_EQ(Names().size(), 4u);
+    EXPECT_EQ(FileNames().size(), 4u);
     EXPECT_EQ(Current(), L"..");
 }
 
 TEST_F(FileActionsTest, ASheetHandedOverShowsItsTracks) {
-    ASSERT_TRUE(WriteSineWav(tree.File(L"a song.wav"), 3));
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"a song.cue"), kSheet));
-    std::wstring sheet = tree.File(L"a song.cue");
+    ASSERT_TRUE(WriteSineWav(dir.File(L"a song.wav"), 3));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"a song.cue"), kSheet));
+    std::wstring sheet = dir.File(L"a song.cue");
     // Named on the command line (open), dropped on the window (follow) or sent
     // with /a: the file list shows the tracks, the first row current.
     for (uint8_t mode : {(uint8_t)ModeOpen, (uint8_t)ModeFollow}) {
         NavigateFileList(L"C:\\");
-        HandOffRecord r{};
-        r.mode = mode;
-        lstrcpynW(r.path, sheet.c_str(), MAX_PATH);
-        HandleHandOff(r);
+        HandOver(mode, sheet);
         EXPECT_EQ(g_general.Path.text, sheet + L"\\") << mode;
-        EXPECT_EQ(Names(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}))
+        EXPECT_EQ(FileNames(), (std::vector<std::wstring>{L"..", L"01 One.wav", L"02 Two [Guest].wav", L"07 Track 07.wav"}))
             << mode;
         EXPECT_EQ(w->files->currentRow, 0);
         EXPECT_EQ(w->pathBar->text.text, sheet + L"\\");
@@ -263,12 +239,9 @@ TEST_F(FileActionsTest, ASheetHandedOverShowsItsTracks) {
     // A sheet that cannot be read shows in its folder, selected.
     std::string huge(kMaxCueSheetBytes + 1, ' ');
     huge.replace(0, sizeof(kSheet) - 1, kSheet);
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"huge.cue"), huge));
-    HandOffRecord r{};
-    r.mode = ModeOpen;
-    lstrcpynW(r.path, tree.File(L"huge.cue").c_str(), MAX_PATH);
-    HandleHandOff(r);
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"huge.cue"), huge));
+    HandOver(ModeOpen, dir.File(L"huge.cue"));
+    EXPECT_EQ(g_general.Path.text, dir.path);
     EXPECT_EQ(Current(), L"huge.cue");
 }
 
@@ -276,7 +249,7 @@ TEST_F(FileActionsTest, ASheetHandedOverShowsItsTracks) {
 // to the end of the text: tens of thousands of tracks cost seconds of a frozen
 // window. One just under the limit now lists at once; one over it is no sheet.
 TEST_F(FileActionsTest, ALargeSheetListsAtOnceAndAnOversizedOneIsAPlainFile) {
-    ASSERT_TRUE(WriteSineWav(tree.File(L"big.wav"), 1));
+    ASSERT_TRUE(WriteSineWav(dir.File(L"big.wav"), 1));
     std::string big = "FILE \"big.wav\" WAVE\r\n";
     int tracks = 0;
     for (;;) {
@@ -290,33 +263,33 @@ TEST_F(FileActionsTest, ALargeSheetListsAtOnceAndAnOversizedOneIsAPlainFile) {
     }
     ASSERT_GT(tracks, 15000);
     big.resize(kMaxCueSheetBytes, ' ');  // the largest sheet there may be
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"big.cue"), big));
-    NavigateFileList(tree.path.c_str());
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"big.cue"), big));
+    NavigateFileList(dir.path.c_str());
     ASSERT_GE(Row(L"big.wav | cue"), 0);  // merged: it is a sheet
     SetCurrent(w->files, Row(L"big.wav | cue"));
     DWORD start = GetTickCount();
     w->Key(VK_RETURN);
     DWORD took = GetTickCount() - start;
-    EXPECT_EQ(g_general.Path.text, tree.File(L"big.cue") + L"\\");
+    EXPECT_EQ(g_general.Path.text, dir.File(L"big.cue") + L"\\");
     EXPECT_EQ(w->files->rowCount, tracks + 1);
-    EXPECT_EQ(Names()[1], L"01 \"t.wav");
+    EXPECT_EQ(FileNames()[1], L"01 \"t.wav");
     // A guard against a frozen window (the old reading rescanned the text for every line), not a speed test.
     EXPECT_LT(took, 20000u) << "listing " << tracks << " tracks";
     // The same sheet one byte longer is no sheet: a row of its own that
     // neither merges nor opens.
     w->Key(VK_BACK);
     big.resize(kMaxCueSheetBytes + 1, ' ');
-    ASSERT_TRUE(WriteFileBytes(tree.File(L"big.cue"), big));
+    ASSERT_TRUE(WriteFileBytes(dir.File(L"big.cue"), big));
     w->Key('R', false, true);
     EXPECT_GE(Row(L"big.cue"), 0);
     EXPECT_GE(Row(L"big.wav"), 0);
     TagRecord record;
-    EXPECT_FALSE(LoadSheet(tree.File(L"big.cue").c_str(), &record));
+    EXPECT_FALSE(LoadSheet(dir.File(L"big.cue").c_str(), &record));
     SetCurrent(w->files, Row(L"big.cue"));
     {
         AnyBoxCatcher boxes;
         w->Key(VK_RETURN);
         EXPECT_EQ(boxes.Seen(), (std::vector<std::wstring>{L"Information|Failed to read the CUE sheet"}));
     }
-    EXPECT_EQ(g_general.Path.text, tree.path);
+    EXPECT_EQ(g_general.Path.text, dir.path);
 }

@@ -23,10 +23,9 @@ static bool CountShutdown() {
     return true;
 }
 
-struct PlayOrderTest : testing::Test {
+struct PlayOrderTest : LibraryTest {
     static ScratchFolder* media;
-    ScratchFolder dir{L"play-order"};
-    LibraryWindow* w = nullptr;
+    PlayOrderTest() : LibraryTest(L"play-order") {}
 
     static void SetUpTestSuite() {
         media = new ScratchFolder(L"play-order-media");
@@ -39,20 +38,17 @@ struct PlayOrderTest : testing::Test {
         delete media;
     }
     void SetUp() override {
-        ResetLibraryState(dir.path);
+        LibraryTest::SetUp();
         g_general.isShuffle = 0;
         currentPath.Set(L"");
         shutdownAfterPlayList = false;
         g_shutDownSystem = CountShutdown;
         g_shutdowns = 0;
         g_random.Seed(1234);
-        w = new LibraryWindow;
     }
     void TearDown() override {
         StopTrack();
-        delete w;
-        g_playList = PlayListState{};
-        SetProgramFolder(ScratchFolder::Root());
+        LibraryTest::TearDown();
     }
     // Entries named by letters: a to e are real files, x is missing.
     void Fill(const wchar_t* letters) {
@@ -68,10 +64,11 @@ struct PlayOrderTest : testing::Test {
         return n;
     }
     std::wstring Ahead() const { return NextTrackPath() ? NextTrackPath() : L""; }
-    // One tick after the next track's check is due again.
-    void TickOnce() {
+    // The track opened ahead after one tick, when the next track's check is due again.
+    std::wstring AheadAfterATick() const {
         Sleep(120);
         PositionTick();
+        return Ahead();
     }
     // Runs the main window's tick until the engine moves on or time runs out.
     void TickUntil(bool (*done)(), int ms) {
@@ -147,6 +144,8 @@ TEST_F(PlayOrderTest, ShuffleAfterGoingBackTwiceReplaysTheHistoryThenDraws) {
     }
     PlayPrevious(false);
     PlayPrevious(false);
+    EXPECT_EQ(g_playList.nowPlaying, played[0]);
+    PlayPrevious(false);  // the start of the history: nothing happens
     EXPECT_EQ(g_playList.nowPlaying, played[0]);
     int drawn = g_random.index;
     ASSERT_TRUE(PlayNext(false));
@@ -405,42 +404,34 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
 TEST_F(PlayOrderTest, TheTrackOpenedAheadFollowsEveryChange) {
     Fill(L"abc");
     ASSERT_TRUE(PlayNext(false));
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"b.wav"));
     EXPECT_EQ(Playing(), L"a");  // what is shown stays until the end is heard
     SeekTo(100);
     EXPECT_EQ(Ahead(), L"");
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"b.wav"));
     ReinitAudio(kKeepDevice);
     EXPECT_EQ(Ahead(), L"");
     EXPECT_EQ(Playing(), L"a");
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"b.wav"));
     SeekTo(0);
     Pause();
     EXPECT_EQ(Ahead(), L"");
     Resume();
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"b.wav"));
     SetLoop(true);
     EXPECT_EQ(Ahead(), L"");
-    TickOnce();
-    EXPECT_EQ(Ahead(), L"");  // a looping track has no end
+    EXPECT_EQ(AheadAfterATick(), L"");  // a looping track has no end
     SetLoop(false);
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"b.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"b.wav"));
     // The list changes under it.
     RemoveEntry(1);
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"c.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"c.wav"));
     // The end plays the entry opened ahead, and nothing is left open after the last.
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(Playing(), L"c");
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    TickOnce();
-    EXPECT_EQ(Ahead(), L"");
+    EXPECT_EQ(AheadAfterATick(), L"");
     StopPlayOrder(false, false);
     EXPECT_EQ(Ahead(), L"");
 }
@@ -457,16 +448,14 @@ TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
     AppendPath(dir.File(L"album.cue\\02 Two.wav"), 1000);
     Fill(L"a");
     ASSERT_TRUE(PlayNext(false));
-    TickOnce();
-    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    EXPECT_EQ(AheadAfterATick(), dir.File(L"album.cue\\02 Two.wav"));
     // The listen is counted for the track heard.
     auto listened = [] { return g_stats.current >= 0 ? g_stats.records[(size_t)g_stats.current] : ListenRecord{}; };
     ReinitAudio(kKeepDevice);
     EXPECT_EQ(Ahead(), L"");
     EXPECT_EQ(ShownTrack().title, L"One");
     EXPECT_EQ(listened().title, L"One");
-    TickOnce();
-    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    EXPECT_EQ(AheadAfterATick(), dir.File(L"album.cue\\02 Two.wav"));
     AudioChannel running = channel;
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(currentPath.text, dir.File(L"album.cue\\02 Two.wav"));
@@ -478,8 +467,7 @@ TEST_F(PlayOrderTest, ACueTrackRunsOnIntoTheNextTrackOfItsFile) {
     EXPECT_EQ(seekLength, 1000u);
     EXPECT_GE(GetPosition(), 0);
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    TickOnce();
-    EXPECT_EQ(Ahead(), media->File(L"a.wav"));
+    EXPECT_EQ(AheadAfterATick(), media->File(L"a.wav"));
     TickUntil([] { return g_playList.nowPlaying == 2; }, 3000);
     EXPECT_EQ(Playing(), L"a");
     EXPECT_EQ(GetStatus(), StatusPlaying);
@@ -500,12 +488,10 @@ TEST_F(PlayOrderTest, ACueTrackAfterAnotherFileIsOpenedAheadWithinItsBounds) {
     AppendPath(dir.File(L"album.cue\\02 Two.wav"), 2000);
     AppendPath(dir.File(L"album.cue\\01 One.wav"), 2000);
     ASSERT_TRUE(PlayNext(false));
-    TickOnce();
-    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    EXPECT_EQ(AheadAfterATick(), dir.File(L"album.cue\\02 Two.wav"));
     SeekTo(100);
     EXPECT_EQ(Ahead(), L"");
-    TickOnce();
-    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\02 Two.wav"));
+    EXPECT_EQ(AheadAfterATick(), dir.File(L"album.cue\\02 Two.wav"));
     TickUntil([] { return g_playList.nowPlaying == 1; }, 3000);
     EXPECT_EQ(ShownTrack().title, L"Two");
     EXPECT_TRUE(HasNowPlayingLook(1));
@@ -517,8 +503,7 @@ TEST_F(PlayOrderTest, ACueTrackAfterAnotherFileIsOpenedAheadWithinItsBounds) {
     EXPECT_GE(GetPosition(), 0);
     EXPECT_LT(GetPosition(), 300);
     EXPECT_EQ(GetStatus(), StatusPlaying);
-    TickOnce();
-    EXPECT_EQ(Ahead(), dir.File(L"album.cue\\01 One.wav"));
+    EXPECT_EQ(AheadAfterATick(), dir.File(L"album.cue\\01 One.wav"));
     TickUntil([] { return g_playList.nowPlaying == 2; }, 4000);
     EXPECT_EQ(ShownTrack().title, L"One");
     EXPECT_EQ(cueOffsetMs.load(), 0);
@@ -545,10 +530,9 @@ TEST_F(PlayOrderTest, CommandsFlipTheirSwitchesAndShowCurrentReports) {
     seekPosition = 250;
     AnyBoxCatcher boxes;
     RunPlayOrderCommand(40039);
-    std::vector<std::wstring> seen = boxes.Seen();
-    ASSERT_EQ(seen.size(), 1u);
     std::wstring path = media->File(L"a.wav");
-    EXPECT_EQ(seen[0], L"Information|Track: " + path + L"\nFile: " + path + L"\n----------\nPos/Length: 250/1000 ms");
+    EXPECT_EQ(boxes.Seen(), (std::vector<std::wstring>{L"Information|Track: " + path + L"\nFile: " + path +
+                                                        L"\n----------\nPos/Length: 250/1000 ms"}));
 }
 
 TEST_F(PlayOrderTest, PlayingAFileOutsideThePlaylistTakesTheLookOff) {

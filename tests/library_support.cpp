@@ -2,6 +2,7 @@
 #include "media/file_groups.h"
 #include "base/paths.h"
 #include "app/general_settings.h"
+#include "app/hand_off.h"
 #include "library/adding.h"
 #include "library/file_browser.h"
 #include "library/playlist.h"
@@ -58,6 +59,41 @@ std::string PlayListBytes(const std::vector<std::wstring>& paths, const std::vec
         records[i].playOrder = orders[i];
     }
     return SerializePlayList(records, (uint32_t)nowPlaying);
+}
+
+void LibraryTest::SetUp() {
+    ResetLibraryState(dir.path);
+    w = new LibraryWindow;
+}
+
+void LibraryTest::TearDown() {
+    delete w;
+    g_playList = PlayListState{};
+    SetNowPlayingPattern(L"");
+    SetProgramFolder(ScratchFolder::Root());
+}
+
+std::vector<std::wstring> LibraryTest::FileNames() const {
+    std::vector<std::wstring> n;
+    for (int r = 0; r < w->files->rowCount; r++) n.push_back(w->files->rows[r].cells[FileListName].text);
+    return n;
+}
+
+std::vector<std::wstring> LibraryTest::EntryNames() const {
+    std::vector<std::wstring> n;
+    for (int r = 0; r < PlayListCount(); r++) n.push_back(w->playList->rows[r].cells[PlayListName].text);
+    return n;
+}
+
+int LibraryTest::Row(const wchar_t* name) const { return FindRow(w->files, FileListName, name); }
+
+std::wstring LibraryTest::Current() const { return w->files->rows[w->files->currentRow].cells[FileListName].text; }
+
+void HandOver(uint8_t mode, const std::wstring& path) {
+    HandOffRecord r{};
+    r.mode = mode;
+    lstrcpynW(r.path, path.c_str(), MAX_PATH);
+    HandleHandOff(r);
 }
 
 void ResetLibraryState(const std::wstring& folder) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 #include <vector>
+#include <gtest/gtest.h>
+#include "tests/test_support.h"
 #include "tests/ui_test_window.h"
 #include "ui/list_view.h"
 #include "ui/edit_box.h"
@@ -21,6 +23,25 @@ struct LibraryWindow {
     void Key(WPARAM vk, bool shift = false, bool ctrl = false);
     std::wstring StatusText(int row) const;
 };
+
+// A library window over a scratch folder of its own, the program folder while
+// the test runs; the playlist and its now-playing pattern are emptied after it.
+struct LibraryTest : testing::Test {
+    explicit LibraryTest(const wchar_t* folder) : dir(folder) {}
+    ScratchFolder dir;
+    LibraryWindow* w = nullptr;
+    void SetUp() override;
+    void TearDown() override;
+    // The names the file list and the playlist show, in row order.
+    std::vector<std::wstring> FileNames() const;
+    std::vector<std::wstring> EntryNames() const;
+    // The file list's row of that name (-1: none) and its current row's name.
+    int Row(const wchar_t* name) const;
+    std::wstring Current() const;
+};
+
+// A path handed over as a second instance or a drop hands it.
+void HandOver(uint8_t mode, const std::wstring& path);
 
 // Fresh settings and an empty playlist state, the program folder being `folder`.
 void ResetLibraryState(const std::wstring& folder);
