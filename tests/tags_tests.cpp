@@ -48,29 +48,14 @@ TEST(Tags, Id3v1FieldsGenresAndTheCommentArea) {
 // plain frame sizes, version 4 with synch-safe ones, then the padding.
 static std::string Id3v2(const std::vector<std::pair<std::string, std::string>>& frames, int padding = 16,
                          int version = 3) {
+    auto size = [](uint32_t n, bool syncSafe) {
+        if (syncSafe) n = (n & 0x7F) | (n & 0x3F80) << 1 | (n & 0x1FC000) << 2 | (n & 0xFE00000) << 3;
+        return std::string{(char)(n >> 24), (char)(n >> 16), (char)(n >> 8), (char)n};
+    };
     std::string body;
-    for (auto& [id, data] : frames) {
-        body += id;
-        uint32_t n = (uint32_t)data.size();
-        if (version == 4) n = (n & 0x7F) | (n & 0x3F80) << 1 | (n & 0x1FC000) << 2 | (n & 0xFE00000) << 3;
-        body += (char)(n >> 24);
-        body += (char)(n >> 16);
-        body += (char)(n >> 8);
-        body += (char)n;
-        body += std::string(2, '\0');
-        body += data;
-    }
+    for (auto& [id, data] : frames) body += id + size((uint32_t)data.size(), version == 4) + std::string(2, '\0') + data;
     body += std::string((size_t)padding, '\0');
-    uint32_t n = (uint32_t)body.size();
-    std::string h = "ID3";
-    h += (char)version;
-    h += '\0';
-    h += '\0';
-    h += (char)(n >> 21 & 0x7F);
-    h += (char)(n >> 14 & 0x7F);
-    h += (char)(n >> 7 & 0x7F);
-    h += (char)(n & 0x7F);
-    return h + body;
+    return std::string("ID3") + (char)version + std::string(2, '\0') + size((uint32_t)body.size(), true) + body;
 }
 
 TEST(Tags, Id3v2FramesEncodingsAndComments) {
