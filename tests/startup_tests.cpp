@@ -50,37 +50,14 @@ struct Process {
     }
 };
 
-struct FindArgs {
-    DWORD pid;
-    const wchar_t* cls;
-    const wchar_t* title;
-    HWND found;
-};
-
-static BOOL CALLBACK FindProc(HWND w, LPARAM lp) {
-    FindArgs* a = (FindArgs*)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid != a->pid) return TRUE;
-    wchar_t text[256] = {};
-    if (a->cls) {
-        GetClassNameW(w, text, 256);
-        if (wcscmp(text, a->cls) != 0) return TRUE;
-    }
-    if (a->title) {
-        GetWindowTextW(w, text, 256);
-        if (wcscmp(text, a->title) != 0) return TRUE;
-    }
-    a->found = w;
-    return FALSE;
-}
-
+// A top-level window of the process with this class and title.
 static HWND WaitForWindow(Process& p, const wchar_t* cls, const wchar_t* title, DWORD ms = 20000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
-        FindArgs a{p.pi.dwProcessId, cls, title, nullptr};
-        EnumWindows(FindProc, (LPARAM)&a);
-        if (a.found) return a.found;
-        p.Wait(50);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; p.Wait(50)) {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, cls, title));) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == p.pi.dwProcessId) return w;
+        }
     }
     return nullptr;
 }
@@ -311,6 +288,12 @@ TEST(Startup, AFailedSaveOnTheWayOutShowsNoBoxAndThePlayerEnds) {
     EXPECT_NE(ReadFileBytes(dir.File(L"Settings.ini")).find("[HotKeys]"), std::string::npos);
 }
 
+// Settings.ini as one save writes it whole: the General section once, then the hot keys.
+static bool WholeSettings(const std::string& ini) {
+    return ini.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0) == 0 && ini.find("[General]", 4) == std::string::npos &&
+           ini.find("\r\n\r\n[HotKeys]\r\n") != std::string::npos && ini.substr(ini.size() - 2) == "\r\n";
+}
+
 static bool NoTemporaryFilesLeft(const ScratchFolder& dir) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(dir.File(L"*.new").c_str(), &fd);
@@ -338,21 +321,11 @@ TEST(Startup, TwoPlayersClosingTogetherBothEndAndLeaveWholeFiles) {
         PostMessageW(wb, WM_CLOSE, 0, 0);
         EXPECT_EQ(a.Wait(20000), 0u) << round;
         EXPECT_EQ(b.Wait(20000), 0u) << round;
-        std::string settings = ReadFileBytes(ini);
-        EXPECT_EQ(settings.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0), 0u);
-        EXPECT_EQ(settings.find("[General]", 4), std::string::npos);
-        EXPECT_NE(settings.find("\r\n\r\n[HotKeys]\r\n"), std::string::npos);
-        EXPECT_EQ(settings.substr(settings.size() - 2), "\r\n");
+        EXPECT_TRUE(WholeSettings(ReadFileBytes(ini))) << round;
         EXPECT_EQ(ReadFileBytes(dir.File(L"PlayList.dcp")).substr(0, 26), std::string("\xEF\xBB\xBF[Sonvale 1.0 PlayList]\0", 26));
         EXPECT_EQ(ReadFileBytes(dir.File(L"Scrobbler.dcp")).substr(0, 27), std::string("\xEF\xBB\xBF[Sonvale 1.0 Scrobbler]\0", 27));
         EXPECT_TRUE(NoTemporaryFilesLeft(dir));
     }
-}
-
-static int32_t SavedInt(const std::string& ini, const char* key) {
-    std::string k = std::string("\r\n") + key + " = ";
-    size_t at = ini.find(k);
-    return at == std::string::npos ? INT32_MIN : atoi(ini.c_str() + at + k.size());
 }
 
 static std::string SavedText(const std::string& ini, const char* key) {
@@ -361,6 +334,11 @@ static std::string SavedText(const std::string& ini, const char* key) {
     if (at == std::string::npos) return "<missing>";
     at += k.size();
     return ini.substr(at, ini.find("\r\n", at) - at);
+}
+
+static int32_t SavedInt(const std::string& ini, const char* key) {
+    std::string text = SavedText(ini, key);
+    return text == "<missing>" ? INT32_MIN : atoi(text.c_str());
 }
 
 TEST(Startup, TheLastTrackComesBackLoadedAtItsPosition) {
@@ -517,9 +495,7 @@ TEST(Startup, SavesSurviveAKillAtAnyMoment) {
             read.back().artist != listens.back().artist)
             return *why = "Scrobbler.dcp cut at " + std::to_string(stats.size()), false;
         std::string ini = ReadFileBytes(dir.File(L"Settings.ini"));
-        if ((ini.rfind("\xEF\xBB\xBF[General]\r\nisVisible = ", 0) != 0 ||
-                             ini.find("\r\n\r\n[HotKeys]\r\n") == std::string::npos || ini.substr(ini.size() - 2) != "\r\n"))
-            return *why = "Settings.ini cut at " + std::to_string(ini.size()), false;
+        if (!WholeSettings(ini)) return *why = "Settings.ini cut at " + std::to_string(ini.size()), false;
         return true;
     };
     std::string why;
