@@ -27,6 +27,14 @@ HSTREAM OpenPlay(const char* name, DWORD flags = 0) {
     return BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, flags | BASS_UNICODE);
 }
 
+// Waits up to `ms` for `done`: whether it came.
+template <typename F>
+bool WaitUntil(F done, int ms) {
+    for (int64_t start = NowMs(); !done(); Sleep(10))
+        if (NowMs() - start >= ms) return false;
+    return true;
+}
+
 double PositionSeconds(HSTREAM h) { return BASS_ChannelBytes2Seconds(h, BASS_ChannelGetPosition(h, BASS_POS_BYTE)); }
 
 }  // namespace
@@ -155,8 +163,7 @@ TEST(EngineSilentDevice, PlaysInRealTimeWithSyncs) {
     ASSERT_NE(BASS_ChannelSetSync(a, BASS_SYNC_FREE | BASS_SYNC_MIXTIME, 0,
                                   [](HSYNC, DWORD, DWORD, void* u) { ++*(std::atomic<int>*)u; }, &freed), 0u);
     ASSERT_TRUE(BASS_ChannelPlay(a, FALSE));
-    start = NowMs();
-    while (freed == 0 && NowMs() - start < 3000) Sleep(10);
+    WaitUntil([&] { return freed != 0; }, 3000);
     EXPECT_EQ(freed.load(), 1);
     EXPECT_FALSE(BASS_ChannelGetInfo(a, &info));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
@@ -456,8 +463,7 @@ TEST(EngineNetPlayback, BuffersPlaysStallsResumesAndFreesItselfAtTheEnd) {
     auto percent = [&] {
         return BASS_StreamGetFilePosition(h, BASS_FILEPOS_BUFFER) * 100 / BASS_StreamGetFilePosition(h, BASS_FILEPOS_END);
     };
-    int64_t start = NowMs();
-    while (percent() <= 75 && NowMs() - start < 3000) Sleep(10);
+    WaitUntil([&] { return percent() > 75; }, 3000);
     EXPECT_GT(percent(), 75u);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STOPPED);
 
@@ -470,31 +476,25 @@ TEST(EngineNetPlayback, BuffersPlaysStallsResumesAndFreesItselfAtTheEnd) {
     Sleep(100);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_PLAYING);
     // Eight blocks of 2000 bytes a title: a new one about every second.
-    start = NowMs();
-    while (metas < 1 && NowMs() - start < 3000) Sleep(10);
-    EXPECT_GE(metas.load(), 1);
+    EXPECT_TRUE(WaitUntil([] { return metas >= 1; }, 3000));
     EXPECT_EQ(strncmp(BASS_ChannelGetTags(h, BASS_TAG_META), "StreamTitle='Song ", 18), 0);
 
     // A busy machine may already have starved the stream once: count from here.
     int stallsBefore = stalls.load();
     hold = true;
-    start = NowMs();
-    while (BASS_ChannelIsActive(h) != BASS_ACTIVE_STALLED && NowMs() - start < 8000) Sleep(10);
+    WaitUntil([&] { return BASS_ChannelIsActive(h) == BASS_ACTIVE_STALLED; }, 8000);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_STALLED);
-    start = NowMs();
-    while (stalls <= stallsBefore && NowMs() - start < 1000) Sleep(10);
+    WaitUntil([&] { return stalls > stallsBefore; }, 1000);
     EXPECT_GT(stalls.load(), stallsBefore);
     hold = false;
-    start = NowMs();
-    while (BASS_ChannelIsActive(h) != BASS_ACTIVE_PLAYING && NowMs() - start < 3000) Sleep(10);
+    WaitUntil([&] { return BASS_ChannelIsActive(h) == BASS_ACTIVE_PLAYING; }, 3000);
     EXPECT_EQ(BASS_ChannelIsActive(h), (DWORD)BASS_ACTIVE_PLAYING);
-    while (resumes < stalls && NowMs() - start < 1000) Sleep(10);
+    WaitUntil([] { return resumes >= stalls; }, 1000);
     EXPECT_EQ(resumes.load(), stalls.load());  // every stall ended in a resume
 
     finish = true;  // the server closes; the rest plays out and the stream goes
-    start = NowMs();
     BASS_CHANNELINFO info{};
-    while (BASS_ChannelGetInfo(h, &info) && NowMs() - start < 5000) Sleep(20);
+    WaitUntil([&] { return !BASS_ChannelGetInfo(h, &info); }, 5000);
     EXPECT_FALSE(BASS_ChannelGetInfo(h, &info));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
