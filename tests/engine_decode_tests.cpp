@@ -111,14 +111,6 @@ void CheckDecode(const DecodeCase& c, HPLUGIN plugin = 0) {
     EXPECT_TRUE(BASS_StreamFree(h));
 }
 
-// A plain WAVE header: format tag (1 integer, 3 float), channels, rate, bits,
-// and the data chunk's declared size (which may promise more than follows).
-std::string WaveHeader(uint16_t tag, uint16_t chans, uint32_t rate, uint16_t bits, uint32_t dataBytes) {
-    auto le16 = [](uint32_t v) { return Le32(v).substr(0, 2); };
-    return "RIFF" + Le32(36 + dataBytes) + "WAVEfmt " + Le32(16) + le16(tag) + le16(chans) + Le32(rate) +
-           Le32(rate * chans * bits / 8) + le16(chans * bits / 8) + le16(bits) + "data" + Le32(dataBytes);
-}
-
 }  // namespace
 
 // Every PCM layout decodes to what sox reads from the same file, exactly but

@@ -81,24 +81,19 @@ std::wstring TestExeFolder() {
 #include <stdint.h>
 
 static void Put16(std::string& s, uint16_t v) { s.push_back((char)(v & 255)); s.push_back((char)(v >> 8)); }
-static void Put32(std::string& s, uint32_t v) { Put16(s, (uint16_t)v); Put16(s, (uint16_t)(v >> 16)); }
+
+std::string WaveHeader(uint16_t tag, uint16_t chans, uint32_t rate, uint16_t bits, uint32_t dataBytes) {
+    auto le = [](uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; i++) s += (char)(v >> 8 * i);
+        return s;
+    };
+    return "RIFF" + le(36 + dataBytes, 4) + "WAVEfmt " + le(16, 4) + le(tag, 2) + le(chans, 2) + le(rate, 4) +
+           le(rate * chans * bits / 8, 4) + le(chans * bits / 8, 2) + le(bits, 2) + "data" + le(dataBytes, 4);
+}
 
 // The header of a 16-bit stereo PCM WAVE of the given rate and frame count.
-static std::string StereoWavHeader(int rate, uint32_t frames) {
-    std::string s = "RIFF";
-    Put32(s, 36 + frames * 4);
-    s += "WAVEfmt ";
-    Put32(s, 16);
-    Put16(s, 1);
-    Put16(s, 2);
-    Put32(s, (uint32_t)rate);
-    Put32(s, (uint32_t)rate * 4);
-    Put16(s, 4);
-    Put16(s, 16);
-    s += "data";
-    Put32(s, frames * 4);
-    return s;
-}
+static std::string StereoWavHeader(int rate, uint32_t frames) { return WaveHeader(1, 2, (uint32_t)rate, 16, frames * 4); }
 
 bool WriteSineWav(const std::wstring& path, int seconds, int rate, double hz, double level, int silentSeconds) {
     uint32_t sounding = (uint32_t)(seconds * rate);

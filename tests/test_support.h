@@ -21,6 +21,9 @@ bool RemoveTree(const std::wstring& path);
 // The folder of the running test executable, with a trailing backslash.
 std::wstring TestExeFolder();
 
+// A plain WAVE header: format tag (1 integer, 3 float), channels, rate, bits,
+// and the data chunk's declared size (which may promise more than follows).
+std::string WaveHeader(uint16_t tag, uint16_t chans, uint32_t rate, uint16_t bits, uint32_t dataBytes);
 // A 16-bit PCM WAVE file of a sine (stereo), for playback tests.
 bool WriteSineWav(const std::wstring& path, int seconds, int rate = 44100, double hz = 440.0, double level = 0.5,
                   int silentSeconds = 0);
