@@ -130,6 +130,7 @@ TEST(EnginePcm, MatchesSoxForEveryLayout) {
         {"f32.aifc", BASS_CTYPE_STREAM_AIFF, 44100, 2, 32 | BASS_ORIGRES_FLOAT, 0, 1e-6},
     };
     for (const DecodeCase& c : cases) CheckDecode(c);
+    EXPECT_EQ(MediaBytes("s24ext.wav").substr(20, 2), std::string("\xFE\xFF", 2));  // WAVE_FORMAT_EXTENSIBLE
 }
 
 // The sample scale works on the decoded data itself (levels and what a
