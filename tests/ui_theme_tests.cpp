@@ -27,33 +27,14 @@ static bool Near(COLORREF a, COLORREF b, int tolerance) {
     EXPECT_PRED3(Near, (shot).At(x, y), (COLORREF)(expected), tolerance)                                  \
         << "at (" << (x) << ", " << (y) << "): 0x" << std::hex << (shot).At(x, y) << " wanted 0x" << (expected)
 
-struct ThemedWindow {
-    TestWindow win{60, 60, 420, 320, L"SonvaleThemeTest"};
-    CaptionBar* caption = new CaptionBar(L"Sonvale themes", NotifyFor(0));
-    Button* button = new Button(10, 30, 60, 22, NotifyFor(1));
-    EditBox* edit = new EditBox(80, 30, 120, 20, NotifyFor(2));
-    Slider* slider = new Slider(60, 180, 18, NotifyFor(3));
-    ListView* list = new ListView(10, 90, 300, 180, NotifyFor(5));
+// The window of every control with texts of its own, in front.
+struct ThemedWindow : AllControls {
     ThemedWindow() {
-        slider->SetBounds(10, kKeep, kKeep, kKeep);
-        Control* all[] = {caption, button, edit, slider, list};
-        for (Control* c : all) AddControl(win.ui, c);
         SetButtonText(button, L"Play");
         SetEditText(edit, L"Tahoma text");
-        AddColumns(list, 2);
         SetColumnTitle(list, 0, L"Name");
-        for (int i = 0; i < 40; i++) {
-            AddRow(list);
-            wchar_t name[32];
-            swprintf(name, 32, L"track %02d", i);
-            SetCellText(list, 0, name);
-        }
-        Show(win.ui, SW_SHOWNORMAL);
         SetForegroundWindow(win.hwnd());
         PumpMessages();
-        RECT client;
-        GetClientRect(win.hwnd(), &client);
-        caption->SetBounds(0, 0, client.right, kKeep);
     }
 };
 
