@@ -146,8 +146,7 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
 
     PumpMessages();
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(OsdWindow()));
-    shot.SaveBmp(ArtefactFolder() + L"osd.bmp");
+    ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd.bmp"));
     auto count = [&](COLORREF c) {  // the shot holds 0x00RRGGBB
         uint32_t rgb = RGB(GetBValue(c), GetGValue(c), GetRValue(c));
         return (int)std::count(shot.pixels.begin(), shot.pixels.end(), rgb);
@@ -175,8 +174,7 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     PaintOsd(true);
     PumpMessages();
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(OsdWindow()));
-    shot.SaveBmp(ArtefactFolder() + L"osd-144dpi.bmp");
+    ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd-144dpi.bmp"));
     // The title in its colour, at the size of a 26-pixel font: far more of it than at 96 DPI.
     int title = (int)std::count(shot.pixels.begin(), shot.pixels.end(), (uint32_t)0xAAF046);  // COLORREF 0x46F0AA
     EXPECT_GT(title, 60);

@@ -521,7 +521,7 @@ TEST_F(SettingsWin, TheLargerListFontAtStartAndFromItsRow) {
     SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
     PumpMessages();
     ScreenShot shot;
-    if (shot.Capture(g_mainWindow)) shot.SaveBmp(ArtefactFolder() + L"main-larger-list-font.bmp");
+    shot.Capture(g_mainWindow, L"main-larger-list-font.bmp");
 
     // Switched off and on again from its row.
     Open();
@@ -576,8 +576,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         PumpMessages();
         std::wstring name = theme == ThemeDarkModern ? L"dark-modern" : L"windows-xp";
         ScreenShot shot;
-        ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-        shot.SaveBmp(ArtefactFolder() + L"settings-general-" + name + L".bmp");
+        ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), L"settings-general-" + name + L".bmp"));
         EXPECT_EQ(shot.width, 680);
         EXPECT_GT(shot.Colours(), 30);
         // The about box's title is drawn in its colour on the box's background.
@@ -593,8 +592,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         for (int p = PageAudio; p < kSettingsPageCount; p++) {
             if (theme != ThemeDarkModern && p != PagePlayerKeys) continue;
             Page(p);
-            ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-            shot.SaveBmp(ArtefactFolder() + L"settings-" + pages[p] + L"-" + name + L".bmp");
+            ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), std::wstring(L"settings-") + pages[p] + L"-" + name + L".bmp"));
             EXPECT_GT(shot.Colours(), 20) << p;
         }
         RunCommand(CmdSettings);
@@ -626,7 +624,6 @@ TEST_F(SettingsWin, ScalesWithTheDpi) {
     ASSERT_NE(SettingsIcons(), nullptr);
     EXPECT_EQ(SettingsIcons()->cellWidth, 24);
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-    shot.SaveBmp(ArtefactFolder() + L"settings-general-144dpi.bmp");
+    ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), L"settings-general-144dpi.bmp"));
     EXPECT_EQ(shot.width, 1020);
 }
