@@ -49,11 +49,7 @@ struct OsdTest : testing::Test {
         for (int i = 0; i < n; i++) SendMessageW(g_mainWindow, WM_TIMER, 1, 0);
     }
     static bool Shown() { return IsWindowVisible(OsdWindow()) != 0; }
-    static RECT Where() {
-        RECT r{};
-        GetWindowRect(OsdWindow(), &r);
-        return r;
-    }
+    static RECT Where() { return WindowRectOf(OsdWindow()); }
 };
 ScratchFolder* OsdTest::media;
 std::wstring OsdTest::wav;
@@ -76,17 +72,15 @@ TEST_F(OsdTest, ATrackStartShowsItForTwoHundredTicks) {
     EXPECT_EQ(lines[0], L"tone.wav");
     EXPECT_TRUE(lines[1].empty() && lines[2].empty());
     // A short title still gives 150 + 21 pixels; one line puts the bar at 20.
-    RECT r = Where(), work = WorkArea();
-    EXPECT_EQ(r.right - r.left, 171);
-    EXPECT_EQ(r.bottom - r.top, 20 + 14);
-    EXPECT_EQ(r.right, work.right - 10);
-    EXPECT_EQ(r.top, 20);
+    RECT r = Where();
+    EXPECT_EQ(Dim(r), std::make_pair(171, 20 + 14));
+    EXPECT_EQ(std::make_pair(r.right, r.top), std::make_pair(WorkArea().right - 10, 20L));
     EXPECT_NE(GetForegroundWindow(), osd);
 
-    Tick(200);
-    EXPECT_TRUE(Shown());
-    Tick(1);
-    EXPECT_FALSE(Shown());
+    for (bool shown : {true, false}) {
+        Tick(shown ? 200 : 1);
+        EXPECT_EQ(Shown(), shown);
+    }
     EXPECT_EQ(OsdCountdown(), -1);
 }
 
@@ -133,16 +127,14 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
     RECT seekAfter = seek->Rect();
     EXPECT_TRUE(EqualRect(&seekBefore, &seekAfter));
     EXPECT_EQ(seek->font.handle, seekFont);
-    EXPECT_TRUE(seek->notifyGeometry);
-    EXPECT_TRUE(seek->notify != nullptr);
+    EXPECT_TRUE(seek->notifyGeometry && seek->notify);
 
     std::wstring lines[3];
     OsdLines(lines);
     EXPECT_EQ(lines[0], L"Mr. Blue Sky");  // the track number is the panel's, not the title's
     EXPECT_EQ(lines[1], L"Electric Light Orchestra");
-    RECT r = Where();
-    EXPECT_EQ(r.bottom - r.top, 54 + 14);
-    EXPECT_GT(r.right - r.left, 171);
+    EXPECT_EQ(Dim(Where()).second, 54 + 14);
+    EXPECT_GT(Dim(Where()).first, 171);
 
     PumpMessages();
     ScreenShot shot;
@@ -166,11 +158,10 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     SetUp();
     currentPath.Set(wav.c_str());
     ASSERT_TRUE(OpenTrack(wav.c_str(), true, true));
-    RECT r = Where(), work = WorkArea();
-    EXPECT_EQ(r.right - r.left, 225 + 32);       // 150 + 21 scaled
-    EXPECT_EQ(r.bottom - r.top, 26 + 5 + 21);    // one line of 17, 3 and the bar's 14, scaled
-    EXPECT_EQ(r.right, work.right - 15);
-    EXPECT_EQ(r.top, 30);
+    // 150 + 21 wide; one line of 17, 3 and the bar's 14 high; all scaled.
+    RECT r = Where();
+    EXPECT_EQ(Dim(r), std::make_pair(225 + 32, 26 + 5 + 21));
+    EXPECT_EQ(std::make_pair(r.right, r.top), std::make_pair(WorkArea().right - 15, 30L));
     PaintOsd(true);
     PumpMessages();
     ScreenShot shot;
@@ -181,7 +172,5 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     // Back at 96 DPI without a new display: the fonts and sizes follow.
     SetUiDpi(96);
     PaintOsd(true);
-    r = Where();
-    EXPECT_EQ(r.right - r.left, 171);
-    EXPECT_EQ(r.bottom - r.top, 20 + 14);
+    EXPECT_EQ(Dim(Where()), std::make_pair(171, 20 + 14));
 }
