@@ -429,9 +429,6 @@ TEST(ListView, CellsRowsAndTheirEdges) {
     EXPECT_EQ(t.list->rowCount, 0);
     EXPECT_TRUE(AddRow(t.list));
     EXPECT_EQ(t.list->currentRow, 0);
-    // A repaint request through the window reaches the list.
-    PostMessageW(t.win.hwnd(), kMsgRepaintControl, t.list->index, 0);
-    PumpMessages();
 }
 
 TEST(ListView, TheSortKeysAgreeWithStrCmpLogicalW) {

@@ -419,42 +419,41 @@ TEST_F(MainWin, PanelLayoutsWithAndWithoutSwap) {
     }
 }
 
+// The lists go at the threshold and the window takes the collapsed height; a
+// graphical seek panel (60 here) and a theme's gradient border add to both.
 TEST_F(MainWin, CollapsedHeightAndThresholdForBothSeekModesAndThemes) {
-    for (uint32_t theme : {(uint32_t)ThemeWindows2000, (uint32_t)ThemeDarkModern}) {
-        ApplyTheme(f.window, theme);
-        int g = theme == ThemeDarkModern ? 2 * m + 2 : 0;
-        for (int graphical = 0; graphical < 2; graphical++) {
-            SCOPED_TRACE(theme * 10 + graphical);
-            g_general.isSeekGraphical = (uint8_t)graphical;
-            g_layout.seekHeight = 60;
-            int threshold = graphical ? (m + 45) * 5 + s + 60 + g : (m + 49) * 5 + s + g;
-            int collapsed = graphical ? 4 * m + 130 + 60 + g : 4 * m + 150 + g;
-            EXPECT_EQ(CollapseThreshold(), threshold);
-            EXPECT_EQ(CollapsedHeight(), collapsed);
-            MINMAXINFO mm{};
-            SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
-            EXPECT_EQ(Two(mm.ptMinTrackSize.x, mm.ptMinTrackSize.y), Two(289, collapsed));
-            // Just above the threshold the lists are there.
-            Size(500, threshold + 1 + Insets());
-            EXPECT_FALSE(g_layout.collapsed);
-            EXPECT_TRUE(f.fileList->visible && f.playList->visible && f.pathBar->visible && f.statusLine->visible);
-            // At the threshold they go and the window takes the collapsed height.
-            Size(500, threshold + Insets());
-            EXPECT_TRUE(g_layout.collapsed);
-            EXPECT_EQ(WindowH(), collapsed);
-            EXPECT_FALSE(f.fileList->visible || f.playList->visible || f.pathBar->visible || f.statusLine->visible);
-            EXPECT_EQ(f.info->y, Bottom(f.settings) + m + (g ? m + 1 : 0));
-            EXPECT_LE(Bottom(f.seek), ClientH());
-            // Dragging the bottom edge snaps to the collapsed height while low.
-            for (int by : {-30, 40}) {
-                RECT r{20, 20, 520, 20 + threshold + by + Insets()};
-                SendMessageW(wnd(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&r);
-                EXPECT_EQ(r.bottom - r.top, by < 0 ? collapsed : threshold + by + Insets());
-            }
-            Size(500, 700);
-            EXPECT_FALSE(g_layout.collapsed);
-            EXPECT_TRUE(f.fileList->visible);
+    struct Case { uint32_t theme; int graphical, threshold, collapsed; };
+    const Case cases[] = {{ThemeWindows2000, 0, 284, 178}, {ThemeWindows2000, 1, 324, 218},
+                          {ThemeDarkModern, 0, 300, 194}, {ThemeDarkModern, 1, 340, 234}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.theme * 10 + c.graphical);
+        ApplyTheme(f.window, c.theme);
+        g_general.isSeekGraphical = (uint8_t)c.graphical;
+        g_layout.seekHeight = 60;
+        EXPECT_EQ(Two(CollapseThreshold(), CollapsedHeight()), Two(c.threshold, c.collapsed));
+        MINMAXINFO mm{};
+        SendMessageW(wnd(), WM_GETMINMAXINFO, 0, (LPARAM)&mm);
+        EXPECT_EQ(Two(mm.ptMinTrackSize.x, mm.ptMinTrackSize.y), Two(289, c.collapsed));
+        // Just above the threshold the lists are there.
+        Size(500, c.threshold + 1 + Insets());
+        EXPECT_FALSE(g_layout.collapsed);
+        EXPECT_TRUE(f.fileList->visible && f.playList->visible && f.pathBar->visible && f.statusLine->visible);
+        // At the threshold they go and the window takes the collapsed height.
+        Size(500, c.threshold + Insets());
+        EXPECT_TRUE(g_layout.collapsed);
+        EXPECT_EQ(WindowH(), c.collapsed);
+        EXPECT_FALSE(f.fileList->visible || f.playList->visible || f.pathBar->visible || f.statusLine->visible);
+        EXPECT_EQ(f.info->y, Bottom(f.settings) + m + (c.theme == ThemeDarkModern ? m + 1 : 0));
+        EXPECT_LE(Bottom(f.seek), ClientH());
+        // Dragging the bottom edge snaps to the collapsed height while low.
+        for (int by : {-30, 40}) {
+            RECT r{20, 20, 520, 20 + c.threshold + by + Insets()};
+            SendMessageW(wnd(), WM_SIZING, WMSZ_BOTTOM, (LPARAM)&r);
+            EXPECT_EQ(r.bottom - r.top, by < 0 ? c.collapsed : c.threshold + by + Insets());
         }
+        Size(500, 700);
+        EXPECT_FALSE(g_layout.collapsed);
+        EXPECT_TRUE(f.fileList->visible);
     }
 }
 
@@ -517,7 +516,8 @@ TEST_F(MainWin, DoubleClicksOnTheListsReachTheirOwnersOnce) {
     int row = FindRow(files, FileListName, L"inner");
     ASSERT_EQ(row, 1);
     SetFocusIndex(f.window, files->index, true);
-    doubleClick(files->x + 40, files->y + files->headerHeight + 2 + (row - files->topRow) * files->rowHeight + files->rowHeight / 2);
+    int y = files->y + files->headerHeight + 2 + (row - files->topRow) * files->rowHeight + files->rowHeight / 2;
+    doubleClick(files->x + 40, y);
     EXPECT_EQ(g_general.Path.text, tree.File(L"inner\\"));
     EXPECT_EQ(files->currentRow, 0);
 }
@@ -858,7 +858,8 @@ TEST_F(MainWin, ARestartShowsEveryRestoredValueOnItsFirstPaint) {
         Relayout();
         EmptyPlayList();
         std::wstring folder = dir.path.back() == L'\\' ? dir.path : dir.path + L"\\";
-        for (int i = 0; i < 60; i++) AppendEntry(folder.c_str(), (L"entry " + std::to_wstring(100 + i)).c_str(), L"wav", 3000);
+        for (int i = 0; i < 60; i++)
+            AppendEntry(folder.c_str(), (L"entry " + std::to_wstring(100 + i)).c_str(), L"wav", 3000);
         SetCurrent(f.playList, 40);
         f.playList->topRow = 30;
         SetFocusIndex(f.window, f.playList->index, true);
@@ -891,7 +892,8 @@ TEST_F(MainWin, ARestartShowsEveryRestoredValueOnItsFirstPaint) {
             PumpMessages();
             Sleep(100);
             PumpMessages();
-            ASSERT_TRUE(shot->Capture(wnd(), std::wstring(shot == &first ? L"main-restarted-" : L"main-repainted-") + c.name + L".bmp"));
+            std::wstring name = std::wstring(shot == &first ? L"main-restarted-" : L"main-repainted-") + c.name;
+            ASSERT_TRUE(shot->Capture(wnd(), name + L".bmp"));
         }
         int ox = f.window->frameInsets[0], oy = f.window->frameInsets[1];
         RECT cpu = f.cpuLabel->Rect();  // the tick rewrites it
@@ -1144,6 +1146,12 @@ TEST_F(MainWin, ComesBackInTheSamePlaceSizeModeAndLayout) {
     EXPECT_FALSE(f.fileList->visible);
 }
 
+// The seek panel's height, the kept normal and maximised ones, the caption's width.
+static Quad Heights() {
+    MainFrame& f = g_mainFrame;
+    return {f.seek->height, (int)g_general.pSeekHeight, (int)g_general.pSeekHeightMaximized, f.caption->width};
+}
+
 TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
     g_general.isSeekGraphical = 1;
     // So tall that the normal window, laid out with it, would collapse.
@@ -1161,8 +1169,7 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
         // Maximised with its own height; the normal window's is kept aside.
         EXPECT_TRUE(IsZoomed(wnd()));
         EXPECT_TRUE(g_general.isMaximized);
-        EXPECT_EQ(Quad({f.seek->height, (int)g_general.pSeekHeight, (int)g_general.pSeekHeightMaximized, f.caption->width}),
-                  Q(400, 60, 400, ClientW()));
+        EXPECT_EQ(Heights(), Q(400, 60, 400, ClientW()));
     }
     // Restored: the normal window as it was, lists and all.
     SysCommand(SC_RESTORE);
@@ -1181,8 +1188,7 @@ TEST_F(MainWin, ClosedMaximisedComesBackWithBothSeekPanelHeights) {
     PumpMessages();
     EXPECT_TRUE(IsWindowVisible(wnd()));
     EXPECT_TRUE(IsZoomed(wnd()));
-    EXPECT_EQ(Quad({f.seek->height, (int)g_general.pSeekHeight, (int)g_general.pSeekHeightMaximized, f.caption->width}),
-              Q(400, 60, 400, ClientW()));
+    EXPECT_EQ(Heights(), Q(400, 60, 400, ClientW()));
 }
 
 TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
@@ -1201,7 +1207,8 @@ TEST_F(MainWin, TheInfoPanelShowsTagsAndTheStreamsFormat) {
               L"Sine Title|Sine Artist|Album|2024|MPEG layer 3|44100 Hz|2 Channels|");
     EXPECT_NEAR(_wtoi(InfoCell(1, 1).c_str()), 128, 12);  // the file's size over its length, tags included
     PlayFileNow((media + L"u8.wav").c_str());
-    EXPECT_EQ(cells({{0, 1}, {2, 1}, {3, 1}, {5, 0}}), L"Integer PCM WAVE|22050 Hz (8 bit)|1 Channel| |");  // no comment
+    // No comment.
+    EXPECT_EQ(cells({{0, 1}, {2, 1}, {3, 1}, {5, 0}}), L"Integer PCM WAVE|22050 Hz (8 bit)|1 Channel| |");
     // Compressed WAVE: the codec in the name, the source resolution as stored.
     for (auto [file, codec] : {std::pair{L"ima.wav", L"IMA ADPCM"}, {L"ulaw.wav", L"u-law"}, {L"msadpcm.wav", L"Microsoft ADPCM"}}) {
         PlayFileNow((media + file).c_str());
@@ -1677,7 +1684,6 @@ TEST_F(MainWinDpi, FirstWindowAndEveryMeasureScaleWithTheDpi) {
         SelectObject(dc, old);
         ReleaseDC(nullptr, dc);
         EXPECT_NEAR(tm.tmHeight, c.font, 1);  // the face's own cell at that size
-        EXPECT_EQ(f.info->rowHeight, (ScaleAt(92, c.dpi) - 2) / 6);
         EXPECT_FALSE(f.info->vScroll.visible || f.info->hScroll.visible);  // six rows fit as they do at 96 DPI
         // Measured at 96 DPI: the length and icon columns, the header, the volume slider, the info panel,
         // the spectrum, the close button and the smallest seek panel.
@@ -1714,8 +1720,8 @@ TEST_F(MainWinDpi, SettingsKeepSizesIn96DpiUnits) {
     SetGeneralDefaults();
     LoadGeneralSettings(false, false);
     PumpMessages();
-    EXPECT_EQ(Quad({(int)g_general.Width, (int)g_general.Height, (int)g_general.pSeekHeight, (int)g_general.pSeekHeightMaximized}),
-              Q(750, 900, 90, 150));
+    const GeneralSettings& g = g_general;
+    EXPECT_EQ(Quad({(int)g.Width, (int)g.Height, (int)g.pSeekHeight, (int)g.pSeekHeightMaximized}), Q(750, 900, 90, 150));
     EXPECT_EQ(g_general.marginBig, 7);  // margins stay in 96-DPI units and are scaled where used
     RECT r = WindowRect();
     EXPECT_EQ(r.left, 30);  // the position is the screen's, in its pixels
@@ -1723,7 +1729,8 @@ TEST_F(MainWinDpi, SettingsKeepSizesIn96DpiUnits) {
     // ... and goes back to the file in 96-DPI units, unchanged.
     SaveAllSettings();
     std::string text = ReadFileBytes(ini);
-    for (const char* line : {"Width = 500", "Height = 600", "pSeekHeight = 60", "pSeekHeightMaximized = 100", "marginBig = 7"})
+    for (const char* line :
+         {"Width = 500", "Height = 600", "pSeekHeight = 60", "pSeekHeightMaximized = 100", "marginBig = 7"})
         EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
 }
 
