@@ -139,15 +139,11 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
     PumpMessages();
     ScreenShot shot;
     ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd.bmp"));
-    auto count = [&](COLORREF c) {  // the shot holds 0x00RRGGBB
-        uint32_t rgb = RGB(GetBValue(c), GetGValue(c), GetRValue(c));
-        return (int)std::count(shot.pixels.begin(), shot.pixels.end(), rgb);
-    };
-    EXPECT_GT(count(0x46F0AA), 30);  // the title
-    EXPECT_GT(count(0x0096FF), 30);  // the artist
-    EXPECT_GT(count(0x00CD55), 30);  // the album
-    EXPECT_GT(count(RGB(0, 0, 0)), 100);  // outlines
-    EXPECT_EQ(count(0x110010), 0) << "the key colour is never seen";
+    EXPECT_GT(shot.Count(0x46F0AA), 30);  // the title
+    EXPECT_GT(shot.Count(0x0096FF), 30);  // the artist
+    EXPECT_GT(shot.Count(0x00CD55), 30);  // the album
+    EXPECT_GT(shot.Count(RGB(0, 0, 0)), 100);  // outlines
+    EXPECT_EQ(shot.Count(0x110010), 0) << "the key colour is never seen";
 }
 
 // At 144 DPI every measure is 1.5 times as large; a DPI change of the main
@@ -167,8 +163,7 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     ScreenShot shot;
     ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd-144dpi.bmp"));
     // The title in its colour, at the size of a 26-pixel font: far more of it than at 96 DPI.
-    int title = (int)std::count(shot.pixels.begin(), shot.pixels.end(), (uint32_t)0xAAF046);  // COLORREF 0x46F0AA
-    EXPECT_GT(title, 60);
+    EXPECT_GT(shot.Count(0x46F0AA), 60);
     // Back at 96 DPI without a new display: the fonts and sizes follow.
     SetUiDpi(96);
     PaintOsd(true);

@@ -193,6 +193,10 @@ int ScreenShot::Colours() const {
     return (int)(std::unique(seen.begin(), seen.end()) - seen.begin());
 }
 
+int ScreenShot::Count(COLORREF c) const {
+    return (int)std::count(pixels.begin(), pixels.end(), (uint32_t)RGB(GetBValue(c), GetGValue(c), GetRValue(c)));
+}
+
 MadeAtDpi::MadeAtDpi(int dpi) {
     g_followWindowDpi = false;
     SetUiDpi(dpi);

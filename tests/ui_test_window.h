@@ -93,6 +93,7 @@ struct ScreenShot {
     COLORREF At(int x, int y) const;
     bool SaveBmp(const std::wstring& path) const;
     int Colours() const;  // how many distinct colours it holds
+    int Count(COLORREF colour) const;  // how many pixels are of this colour
 };
 std::wstring ArtefactFolder();
 
