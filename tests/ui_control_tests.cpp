@@ -335,9 +335,7 @@ TEST(Drawing, FramesAndLines) {
 
 TEST(Drawing, EmptyTextDrawsNothing) {
     MemorySurface m(10, 10);
-    EXPECT_FALSE(TextOut(&m.s, L"", 0, 0));
-    EXPECT_FALSE(TextOut(&m.s, nullptr, 0, 0));
-    EXPECT_FALSE(TextOutLimited(&m.s, nullptr, 0, 0));
+    EXPECT_FALSE(TextOut(&m.s, L"", 0, 0) || TextOut(&m.s, nullptr, 0, 0) || TextOutLimited(&m.s, nullptr, 0, 0));
     EXPECT_TRUE(TextOut(&m.s, L"a", 0, 0));
 }
 
@@ -423,20 +421,20 @@ TEST(CustomControl, TheFirstFontOfAControlOnReusedMemoryDeletesNothingElse) {
 TEST(Drawing, TheFacesTheProgramNamesAreInstalled) {
     // Under Wine they come from fonts-wine and, for Arial and Verdana, from
     // metric-compatible replacements; a missing face would draw other glyphs.
-    const wchar_t* faces[] = {L"Tahoma", L"Marlett", L"Webdings", L"Small Fonts", L"Verdana", L"Arial"};
-    const int charsets[] = {RUSSIAN_CHARSET, SYMBOL_CHARSET, SYMBOL_CHARSET, DEFAULT_CHARSET, DEFAULT_CHARSET,
-                            DEFAULT_CHARSET};
+    const std::pair<const wchar_t*, int> faces[] = {
+        {L"Tahoma", RUSSIAN_CHARSET},       {L"Marlett", SYMBOL_CHARSET}, {L"Webdings", SYMBOL_CHARSET},
+        {L"Small Fonts", DEFAULT_CHARSET}, {L"Verdana", DEFAULT_CHARSET}, {L"Arial", DEFAULT_CHARSET}};
     HDC dc = GetDC(nullptr);
-    for (int i = 0; i < 6; i++) {
+    for (auto [name, charset] : faces) {
         FontSpec f;
-        f.faceName.Set(faces[i]);
-        SetFont(&f, 13, 0, charsets[i]);
+        f.faceName.Set(name);
+        SetFont(&f, 13, 0, charset);
         ASSERT_TRUE(f.handle);
         HGDIOBJ old = SelectObject(dc, f.handle);
         wchar_t face[64] = {};
         GetTextFaceW(dc, 64, face);
         SelectObject(dc, old);
-        EXPECT_STREQ(face, faces[i]);
+        EXPECT_STREQ(face, name);
         ReleaseFont(&f);
         EXPECT_FALSE(f.handle);
     }
