@@ -1468,10 +1468,12 @@ TEST_F(MainWin, TheVolumeSliderCanDriveTheSystemVolumeAndItsMute) {
 
 namespace {
 
+using Texts = std::vector<std::wstring>;
+
 // Runs the window's messages until done() or ms have passed; returns each new
 // text of the status cell (row 5 of the tag column) in order.
-std::vector<std::wstring> RunUntil(bool (*done)(), int ms) {
-    std::vector<std::wstring> seen;
+Texts RunUntil(bool (*done)(), int ms) {
+    Texts seen;
     const wchar_t* before = g_mainFrame.info->rows[5].cells[0].text;
     std::wstring last = before ? before : L"";
     DWORD start = GetTickCount();
@@ -1531,9 +1533,8 @@ TEST_F(MainWin, ARadioStreamConnectsBuffersPlaysAndShowsItsTitles) {
     EXPECT_EQ(channel.load(), 1u);
     EXPECT_NE(GetStatus(), StatusPlaying);
 
-    std::vector<std::wstring> steps = RunUntil([] { return g_engine.netState.load() == 3; }, 8000);
-    std::vector<std::wstring> expected = {L"Sending request1...", L"Sending request2...", L"Connecting...", L"Buffering..."};
-    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(RunUntil([] { return g_engine.netState.load() == 3; }, 8000),
+              (Texts{L"Sending request1...", L"Sending request2...", L"Connecting...", L"Buffering..."}));
     EXPECT_EQ(currentPath.text, second);
     EXPECT_NE(channel.load(), 1u);
     EXPECT_FALSE(g_engine.scanComplete.load());  // no overview of a stream
@@ -1563,9 +1564,8 @@ TEST_F(MainWin, ARadioStreamConnectsBuffersPlaysAndShowsItsTitles) {
 TEST_F(MainWin, AFailedStreamDisconnectsAndAShortOneStartsAnyway) {
     std::wstring gone = L"http://127.0.0.1:" + std::to_wstring(ClosedPort()) + L"/gone";
     ASSERT_TRUE(OpenTrack(gone.c_str(), true, false));
-    std::vector<std::wstring> steps = RunUntil([] { return g_engine.netState.load() == 0; }, 8000);
-    std::vector<std::wstring> expected = {L"Sending request...", L"Disconnected"};
-    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(RunUntil([] { return g_engine.netState.load() == 0; }, 8000),
+              (Texts{L"Sending request...", L"Disconnected"}));
 
     std::string bytes = ReadFileBytes(TestExeFolder() + L"media\\cbr.mp3");
     ASSERT_GT(bytes.size(), 10000u);
