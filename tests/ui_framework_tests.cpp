@@ -263,13 +263,9 @@ static std::wstring GetDragFullWindows() {
 }
 
 static void SetDragFullWindows(const wchar_t* value) {
-    HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    if (value) RegSetValueExW(key, L"DragFullWindows", 0, REG_SZ, (const BYTE*)value, (DWORD)(wcslen(value) + 1) * 2);
-    else RegDeleteValueW(key, L"DragFullWindows");
-    RegCloseKey(key);
+    const wchar_t* key = L"Control Panel\\Desktop";
+    if (value) RegSetKeyValueW(HKEY_CURRENT_USER, key, L"DragFullWindows", REG_SZ, value, (DWORD)(wcslen(value) + 1) * 2);
+    else RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"DragFullWindows");
 }
 
 TEST(Framework, WithoutFullWindowDragTheLayoutWaitsForTheEndOfTheResize) {
