@@ -842,11 +842,7 @@ TEST_F(MainWin, ScreenshotsOfEveryModeInTwoThemes) {
 TEST_F(MainWin, ARestartShowsEveryRestoredValueOnItsFirstPaint) {
     std::wstring song = dir.File(L"restart.wav");
     ASSERT_TRUE(WriteSineWav(song, 6));
-    struct Case {
-        uint32_t theme;
-        int w, h;  // the created window's size, and a larger one
-        const wchar_t* name;
-    };
+    struct Case { uint32_t theme; int w, h; const wchar_t* name; };  // the created window's size, and a larger one
     for (Case c : {Case{ThemeLight, 426, 566, L"light"}, Case{ThemeDarkModern, 480, 660, L"dark-modern"}}) {
         SCOPED_TRACE(testing::Message() << c.name);
         // Set up as a user would: none of it the default.
@@ -857,9 +853,7 @@ TEST_F(MainWin, ARestartShowsEveryRestoredValueOnItsFirstPaint) {
         SetSeekHeight(110);
         Relayout();
         EmptyPlayList();
-        std::wstring folder = dir.path.back() == L'\\' ? dir.path : dir.path + L"\\";
-        for (int i = 0; i < 60; i++)
-            AppendEntry(folder.c_str(), (L"entry " + std::to_wstring(100 + i)).c_str(), L"wav", 3000);
+        for (int i = 0; i < 60; i++) AppendEntry(dir.path.c_str(), (L"entry " + std::to_wstring(100 + i)).c_str(), L"wav", 3000);
         SetCurrent(f.playList, 40);
         f.playList->topRow = 30;
         SetFocusIndex(f.window, f.playList->index, true);
