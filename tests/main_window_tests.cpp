@@ -1776,18 +1776,11 @@ TEST_F(MainWinDpi, StartTakesTheDpiOfTheScreenTheWindowIsOn) {
 namespace {
 
 struct ProcessResources {
-    DWORD handles = 0, gdi = 0, user = 0, threads = 0;  // GDI and user objects: 0 where the system does not count them
+    DWORD handles = 0, gdi = 0, user = 0, threads = 0;  // user objects: 0 where the system does not count them
     SIZE_T privateBytes = 0;
 };
 
-// Wine counts neither handles nor private memory for a process: there the
-// handle values are tried one by one and the committed private pages summed.
-DWORD ProbeHandleCount() {
-    DWORD n = 0, flags = 0;
-    for (uintptr_t h = 4; h < 0x20000; h += 4)
-        if (GetHandleInformation((HANDLE)h, &flags)) n++;
-    return n;
-}
+// Wine counts no private memory for a process: there the committed private pages are summed.
 
 SIZE_T CommittedPrivateBytes() {
     SIZE_T total = 0;
@@ -1802,8 +1795,8 @@ SIZE_T CommittedPrivateBytes() {
 ProcessResources TakeResources() {
     ProcessResources r;
     HANDLE self = GetCurrentProcess();
-    if (!GetProcessHandleCount(self, &r.handles) || r.handles == 0) r.handles = ProbeHandleCount();
-    r.gdi = GetGuiResources(self, GR_GDIOBJECTS);
+    r.handles = HandleCount();
+    r.gdi = GdiObjectCount();
     r.user = GetGuiResources(self, GR_USEROBJECTS);
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 t{sizeof(t)};

@@ -248,6 +248,14 @@ int GdiObjectCount() {
     return count;
 }
 
+// Wine's GetProcessHandleCount answers 0: there the handle values are tried one by one.
+int HandleCount() {
+    DWORD n = 0, flags = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return (int)n;
+    for (uintptr_t h = 4; h < 0x20000; h += 4) n += GetHandleInformation((HANDLE)h, &flags) != 0;
+    return (int)n;
+}
+
 std::vector<std::wstring> BoxCatcher::Texts() {
     std::vector<std::wstring> texts;
     for (const std::wstring& s : Seen()) texts.push_back(s.substr(s.find(L'|') + 1));

@@ -106,8 +106,9 @@ struct MadeAtDpi {
     ~MadeAtDpi();
 };
 
-// The process's live GDI objects.
+// The process's live GDI objects and kernel handles.
 int GdiObjectCount();
+int HandleCount();
 
 // Answers the program's "Information" boxes from another thread while alive,
 // keeping their texts.
