@@ -64,12 +64,10 @@ TEST_F(HotKeyFile, SavedAfterGeneralReadBackAndHandEditsTakenAsTheyStand) {
                         "00 = 10000000b1\r\n1 = 45\r\n03 = zz\r\n04 = 80000002EQ\r\nno separator\r\n"
                         "05 = 1\r\n05 = 2\r\n08 = 2");
     LoadGeneralSettings(false, false);
-    EXPECT_EQ(HotKeyValue(g_hotKeys[0]), 0x10000000B1ull);
-    EXPECT_EQ(HotKeyValue(g_hotKeys[1]), 0x800000026ull);  // "1" is not slot 01
-    EXPECT_EQ(HotKeyValue(g_hotKeys[3]), 0ull);
-    EXPECT_EQ(HotKeyValue(g_hotKeys[4]), 0x80000002Eull);
-    EXPECT_EQ(HotKeyValue(g_hotKeys[5]), 1ull);            // the first of two
-    EXPECT_EQ(HotKeyValue(g_hotKeys[8]), 0x800000028ull);  // a last line without its end
+    // "1" is not slot 01; of two lines for 05 the first counts; 08 is a last line without its end.
+    const std::pair<int, uint64_t> slots[] = {
+        {0, 0x10000000B1ull}, {1, 0x800000026ull}, {3, 0}, {4, 0x80000002Eull}, {5, 1}, {8, 0x800000028ull}};
+    for (auto [slot, value] : slots) EXPECT_EQ(HotKeyValue(g_hotKeys[slot]), value) << slot;
     EXPECT_STREQ(g_hotKeys[27].action, L"Toggle \"Bar Window\" mode");
 }
 
@@ -146,10 +144,10 @@ TEST_F(HotKeyFile, HandEditedAndDamagedManagerSections) {
     RunManagerEntry(kManagerMaxEntries);
 
     // The switcher's key as stored; a missing key keeps the default.
-    load("", "key = 1b\r\n");
-    EXPECT_EQ(SwitcherKey(), 0x1Bull);
-    load("", "Key = FFFFFFFFFFFFFFFFFFFFFF\r\n");
-    EXPECT_EQ(SwitcherKey(), ~0ull);
+    for (auto [line, key] : {std::pair{"key = 1b\r\n", 0x1Bull}, {"Key = FFFFFFFFFFFFFFFFFFFFFF\r\n", ~0ull}}) {
+        load("", line);
+        EXPECT_EQ(SwitcherKey(), key) << line;
+    }
     // Off, or no real key: no hook.
     EXPECT_FALSE(InstallLayoutSwitcher());
     g_layoutSwitcher.modifiers = 0;
@@ -326,10 +324,10 @@ TEST_F(HotKeyWin, ActionsOnTheWindowInFront) {
     EXPECT_EQ(g_endedTasks, (std::vector<HWND>{other.hwnd}));
 
     // On top: another window's topmost state flips; on the player, its own setting.
-    HotKey(SystemOnTop);
-    EXPECT_TRUE(GetWindowLongPtrW(other.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    HotKey(SystemOnTop);
-    EXPECT_FALSE(GetWindowLongPtrW(other.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    for (bool topmost : {true, false}) {
+        HotKey(SystemOnTop);
+        EXPECT_EQ((GetWindowLongPtrW(other.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, topmost);
+    }
     g_fakeForeground = g_mainWindow;
     DragAcceptFiles(g_mainWindow, TRUE);
     HotKey(SystemOnTop);
@@ -371,14 +369,13 @@ static RECT ClientOnScreen(HWND wnd) {
 TEST_F(HotKeyWin, PointerLockFollowsTheWindowInFrontWhenTheSystemLetItGo) {
     OtherWindow other;
     g_fakeForeground = other.hwnd;
-    RECT free, clip, want = ClientOnScreen(other.hwnd);
+    RECT free, clip;
     GetClipCursor(&free);
-    HotKey(SystemPointerLock);
-    GetClipCursor(&clip);
-    EXPECT_TRUE(EqualRect(&clip, &want));
-    HotKey(SystemPointerLock);
-    GetClipCursor(&clip);
-    EXPECT_TRUE(EqualRect(&clip, &free));
+    for (RECT want : {ClientOnScreen(other.hwnd), free}) {
+        HotKey(SystemPointerLock);
+        GetClipCursor(&clip);
+        EXPECT_TRUE(EqualRect(&clip, &want));
+    }
 
     HotKey(SystemPointerLock);
     ClipCursor(nullptr);  // the system let the pointer go
@@ -386,8 +383,8 @@ TEST_F(HotKeyWin, PointerLockFollowsTheWindowInFrontWhenTheSystemLetItGo) {
     HotKey(SystemPointerLock);
     EXPECT_TRUE(PointerLocked());
     GetClipCursor(&clip);
-    want = ClientOnScreen(g_mainWindow);
-    EXPECT_TRUE(EqualRect(&clip, &want));
+    RECT own = ClientOnScreen(g_mainWindow);
+    EXPECT_TRUE(EqualRect(&clip, &own));
 }
 
 TEST_F(HotKeyWin, SuspendTwiceSuspendsAndResumesTheProcessButNeverThePlayer) {
@@ -397,15 +394,11 @@ TEST_F(HotKeyWin, SuspendTwiceSuspendsAndResumesTheProcessButNeverThePlayer) {
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     WaitForInputIdle(pi.hProcess, 10000);
-    auto suspendCount = [&] {
-        DWORD before = SuspendThread(pi.hThread);
+    for (DWORD count : {1u, 0u}) {
+        ToggleProcessSuspend(pi.dwProcessId);
+        EXPECT_EQ(SuspendThread(pi.hThread), count);  // the count before this one
         ResumeThread(pi.hThread);
-        return before;
-    };
-    ToggleProcessSuspend(pi.dwProcessId);
-    EXPECT_EQ(suspendCount(), 1u);
-    ToggleProcessSuspend(pi.dwProcessId);
-    EXPECT_EQ(suspendCount(), 0u);
+    }
     TerminateProcess(pi.hProcess, 0);
     WaitForSingleObject(pi.hProcess, 5000);
     CloseHandle(pi.hThread);

@@ -49,11 +49,7 @@ struct OsdTest : testing::Test {
         for (int i = 0; i < n; i++) SendMessageW(g_mainWindow, WM_TIMER, 1, 0);
     }
     static bool Shown() { return IsWindowVisible(OsdWindow()) != 0; }
-    static RECT Where() {
-        RECT r{};
-        GetWindowRect(OsdWindow(), &r);
-        return r;
-    }
+    static RECT Where() { return WindowRectOf(OsdWindow()); }
 };
 ScratchFolder* OsdTest::media;
 std::wstring OsdTest::wav;
@@ -76,17 +72,15 @@ TEST_F(OsdTest, ATrackStartShowsItForTwoHundredTicks) {
     EXPECT_EQ(lines[0], L"tone.wav");
     EXPECT_TRUE(lines[1].empty() && lines[2].empty());
     // A short title still gives 150 + 21 pixels; one line puts the bar at 20.
-    RECT r = Where(), work = WorkArea();
-    EXPECT_EQ(r.right - r.left, 171);
-    EXPECT_EQ(r.bottom - r.top, 20 + 14);
-    EXPECT_EQ(r.right, work.right - 10);
-    EXPECT_EQ(r.top, 20);
+    RECT r = Where();
+    EXPECT_EQ(Dim(r), std::make_pair(171, 20 + 14));
+    EXPECT_EQ(std::make_pair(r.right, r.top), std::make_pair(WorkArea().right - 10, 20L));
     EXPECT_NE(GetForegroundWindow(), osd);
 
-    Tick(200);
-    EXPECT_TRUE(Shown());
-    Tick(1);
-    EXPECT_FALSE(Shown());
+    for (bool shown : {true, false}) {
+        Tick(shown ? 200 : 1);
+        EXPECT_EQ(Shown(), shown);
+    }
     EXPECT_EQ(OsdCountdown(), -1);
 }
 
@@ -133,30 +127,23 @@ TEST_F(OsdTest, ThreeLinesAndTheBarAsAPersonSeesThem) {
     RECT seekAfter = seek->Rect();
     EXPECT_TRUE(EqualRect(&seekBefore, &seekAfter));
     EXPECT_EQ(seek->font.handle, seekFont);
-    EXPECT_TRUE(seek->notifyGeometry);
-    EXPECT_TRUE(seek->notify != nullptr);
+    EXPECT_TRUE(seek->notifyGeometry && seek->notify);
 
     std::wstring lines[3];
     OsdLines(lines);
     EXPECT_EQ(lines[0], L"Mr. Blue Sky");  // the track number is the panel's, not the title's
     EXPECT_EQ(lines[1], L"Electric Light Orchestra");
-    RECT r = Where();
-    EXPECT_EQ(r.bottom - r.top, 54 + 14);
-    EXPECT_GT(r.right - r.left, 171);
+    EXPECT_EQ(Dim(Where()).second, 54 + 14);
+    EXPECT_GT(Dim(Where()).first, 171);
 
     PumpMessages();
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(OsdWindow()));
-    shot.SaveBmp(ArtefactFolder() + L"osd.bmp");
-    auto count = [&](COLORREF c) {  // the shot holds 0x00RRGGBB
-        uint32_t rgb = RGB(GetBValue(c), GetGValue(c), GetRValue(c));
-        return (int)std::count(shot.pixels.begin(), shot.pixels.end(), rgb);
-    };
-    EXPECT_GT(count(0x46F0AA), 30);  // the title
-    EXPECT_GT(count(0x0096FF), 30);  // the artist
-    EXPECT_GT(count(0x00CD55), 30);  // the album
-    EXPECT_GT(count(RGB(0, 0, 0)), 100);  // outlines
-    EXPECT_EQ(count(0x110010), 0) << "the key colour is never seen";
+    ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd.bmp"));
+    EXPECT_GT(shot.Count(0x46F0AA), 30);  // the title
+    EXPECT_GT(shot.Count(0x0096FF), 30);  // the artist
+    EXPECT_GT(shot.Count(0x00CD55), 30);  // the album
+    EXPECT_GT(shot.Count(RGB(0, 0, 0)), 100);  // outlines
+    EXPECT_EQ(shot.Count(0x110010), 0) << "the key colour is never seen";
 }
 
 // At 144 DPI every measure is 1.5 times as large; a DPI change of the main
@@ -167,23 +154,18 @@ TEST_F(OsdTest, ScalesWithTheDpi) {
     SetUp();
     currentPath.Set(wav.c_str());
     ASSERT_TRUE(OpenTrack(wav.c_str(), true, true));
-    RECT r = Where(), work = WorkArea();
-    EXPECT_EQ(r.right - r.left, 225 + 32);       // 150 + 21 scaled
-    EXPECT_EQ(r.bottom - r.top, 26 + 5 + 21);    // one line of 17, 3 and the bar's 14, scaled
-    EXPECT_EQ(r.right, work.right - 15);
-    EXPECT_EQ(r.top, 30);
+    // 150 + 21 wide; one line of 17, 3 and the bar's 14 high; all scaled.
+    RECT r = Where();
+    EXPECT_EQ(Dim(r), std::make_pair(225 + 32, 26 + 5 + 21));
+    EXPECT_EQ(std::make_pair(r.right, r.top), std::make_pair(WorkArea().right - 15, 30L));
     PaintOsd(true);
     PumpMessages();
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(OsdWindow()));
-    shot.SaveBmp(ArtefactFolder() + L"osd-144dpi.bmp");
+    ASSERT_TRUE(shot.Capture(OsdWindow(), L"osd-144dpi.bmp"));
     // The title in its colour, at the size of a 26-pixel font: far more of it than at 96 DPI.
-    int title = (int)std::count(shot.pixels.begin(), shot.pixels.end(), (uint32_t)0xAAF046);  // COLORREF 0x46F0AA
-    EXPECT_GT(title, 60);
+    EXPECT_GT(shot.Count(0x46F0AA), 60);
     // Back at 96 DPI without a new display: the fonts and sizes follow.
     SetUiDpi(96);
     PaintOsd(true);
-    r = Where();
-    EXPECT_EQ(r.right - r.left, 171);
-    EXPECT_EQ(r.bottom - r.top, 20 + 14);
+    EXPECT_EQ(Dim(Where()), std::make_pair(171, 20 + 14));
 }

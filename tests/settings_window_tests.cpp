@@ -26,6 +26,7 @@
 #include "app/settings/settings_window.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
+#include <array>
 #include <set>
 
 struct SettingsWin : testing::Test {
@@ -63,6 +64,8 @@ struct SettingsWin : testing::Test {
         for (int c = 0; c < column; c++) x += l->columns[c].width;
         return POINT{x + 6, l->y + l->headerHeight + 2 + (row - l->topRow) * l->rowHeight + l->rowHeight / 2};
     }
+    void ClickOn(const Control* c) { Click(c->x + 5, c->y + 5); }
+    void RightClickOn(const Control* c) { Click(c->x + 2, c->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP); }
     void ClickRow(ListView* l, int row, int column = 0) {
         POINT p = Cell(l, row, column);
         Click(p.x, p.y);
@@ -86,34 +89,22 @@ struct SettingsWin : testing::Test {
     static bool Checked(ListView* l, int row) { return l->rows[row].cells[0].value == IconOn; }
 };
 
-static int KernelHandles() {
-    DWORD n = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &n);
-    return (int)n;
-}
-
 TEST_F(SettingsWin, OpensBesideTheMainWindowAndClosesWithoutLeaks) {
     Open();
-    RECT main, settings;
-    GetWindowRect(g_mainWindow, &main);
-    GetWindowRect(SettingsWindowHandle(), &settings);
-    EXPECT_EQ(settings.right - settings.left, 680);
-    EXPECT_EQ(settings.bottom - settings.top, 637);
+    RECT main = WindowRectOf(g_mainWindow), settings = WindowRectOf(SettingsWindowHandle());
+    EXPECT_EQ(Dim(settings), std::make_pair(680, 637));
     if (main.left > 680) {
         EXPECT_EQ(settings.left, main.left - 680);
     }
-    EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleDown);
     EXPECT_STREQ(s.caption->title, L"Settings");
     LONG_PTR ex = GetWindowLongPtrW(SettingsWindowHandle(), GWL_EXSTYLE);
-    EXPECT_TRUE(ex & WS_EX_APPWINDOW);
-    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_EQ(ex & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), WS_EX_APPWINDOW | WS_EX_TOOLWINDOW);
     EXPECT_EQ((ex & WS_EX_TOPMOST) != 0, g_general.isOnTop != 0);
-    // F9 again closes it, and the button comes up.
-    RunCommand(CmdSettings);
-    EXPECT_FALSE(SettingsWindowHandle());
-    EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleUp);
+    for (int p = 0; p < kSettingsPageCount; p++) Page(p);  // the pages' first-time caches fill before the count
+    RunCommand(CmdSettings);  // closed again (F9's command)
 
-    int gdi = GdiObjectCount(), kernel = KernelHandles();
+    // Closed by its command or by the caption's close button, the main window's button comes up.
+    int gdi = GdiObjectCount(), kernel = HandleCount();
     for (int round = 0; round < 4; round++) {
         Open();
         for (int p = 0; p < kSettingsPageCount; p++) Page(p);
@@ -121,16 +112,15 @@ TEST_F(SettingsWin, OpensBesideTheMainWindowAndClosesWithoutLeaks) {
             RunCommand(CmdSettings);
         } else {
             // The caption's close button: the window goes once its own messages have returned.
-            CaptionBar* c = s.caption;
-            int x = c->closeButton.x + 4, y = c->closeButton.y + 4;
-            Click(x, y);
+            Click(s.caption->closeButton.x + 4, s.caption->closeButton.y + 4);
             PumpMessages();
         }
         EXPECT_FALSE(SettingsWindowHandle()) << round;
         EXPECT_EQ(s.window, nullptr) << round;
+        EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleUp) << round;
     }
     EXPECT_EQ(GdiObjectCount(), gdi);
-    EXPECT_LE(KernelHandles(), kernel + 2);
+    EXPECT_LE(HandleCount(), kernel + 2);
 }
 
 TEST_F(SettingsWin, EachPageShowsExactlyItsControls) {
@@ -290,11 +280,10 @@ TEST_F(SettingsWin, ReplayGainModeAndItsTwoGainsOnThePlaybackPage) {
     // The sliders run from -15 to +15 dB; a right click puts 0 dB back.
     Slider* preamp = s.gainPreamp;
     Slider* untagged = s.gainUntagged;
-    EXPECT_EQ(preamp->value, 12);
-    EXPECT_EQ(untagged->value, 15);
+    EXPECT_EQ(std::make_pair(preamp->value, untagged->value), std::make_pair(12, 15));
     Redraw(preamp);
     EXPECT_STREQ(preamp->valueText, L"Preamp (tagged): -3 dB");
-    Click(preamp->x + 2, preamp->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    RightClickOn(preamp);
     EXPECT_EQ(g_general.ReplayGainPreamp, 0);
     Click(untagged->x + untagged->width - 2, untagged->y + 5);
     EXPECT_EQ(g_general.ReplayGainUntagged, 15);
@@ -308,14 +297,12 @@ TEST_F(SettingsWin, MarginSlidersShowTheSettingAndARightClickRestoresTheDefaults
     Open();
     Slider* small = s.marginSmall;
     Slider* big = s.marginBig;
-    EXPECT_EQ(small->value, 1);
-    EXPECT_EQ(big->value, 11);
+    EXPECT_EQ(std::make_pair(small->value, big->value), std::make_pair(1, 11));
     Redraw(small);
     EXPECT_STREQ(small->valueText, L"Margins small: 0");
-    Click(big->x + 2, big->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
-    EXPECT_EQ(g_general.marginBig, 7);
-    EXPECT_EQ(big->value, 8);
-    Click(small->x + 2, small->y + 5, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    RightClickOn(big);
+    EXPECT_EQ(std::make_pair((int)g_general.marginBig, big->value), std::make_pair(7, 8));
+    RightClickOn(small);
     EXPECT_EQ(g_general.marginSmall, 4);
     EXPECT_STREQ(small->valueText, L"Margins small: 4");
     EXPECT_EQ(g_mainFrame.settings->x, 7);  // the main window was laid out with the new margins
@@ -344,7 +331,6 @@ TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
     Page(PageManager);
     int system = kHotKeyCount - kPlayerHotKeys, entries = ManagerEntryCount();
     ASSERT_EQ(keys->rowCount, system + entries + 1);
-    EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[kPlayerHotKeys].action);
     EXPECT_STREQ(keys->rows[0].cells[6].text, L"Kill active application");
     EXPECT_STREQ(keys->rows[system].cells[6].text, ManagerEntry(0)->commandLine.c_str());
     EXPECT_STREQ(keys->rows[system + entries].cells[6].text, g_layoutSwitcher.action);
@@ -352,15 +338,15 @@ TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
     ASSERT_EQ(s.actions->rowCount, entries);
     SetCurrent(s.actions, 1);
     SetEditText(s.command, L"notepad.exe");
-    Click(s.setCommand->x + 5, s.setCommand->y + 5);
+    ClickOn(s.setCommand);
     EXPECT_STREQ(ManagerEntry(1)->commandLine.c_str(), L"notepad.exe");
     EXPECT_STREQ(s.actions->rows[1].cells[1].text, L"notepad.exe");
-    Click(s.addEntry->x + 5, s.addEntry->y + 5);
+    ClickOn(s.addEntry);
     EXPECT_EQ(ManagerEntryCount(), entries + 1);
     EXPECT_EQ(s.actions->rowCount, entries + 1);
     EXPECT_EQ(keys->rowCount, system + entries + 2);
     SetCurrent(s.actions, 1);
-    Click(s.removeEntry->x + 5, s.removeEntry->y + 5);
+    ClickOn(s.removeEntry);
     EXPECT_EQ(ManagerEntryCount(), entries);
     EXPECT_STRNE(ManagerEntry(1)->commandLine.c_str(), L"notepad.exe");
     SetManagerDefaults();
@@ -397,7 +383,7 @@ TEST_F(SettingsWin, HotKeyPagesListTheirGroupAndEditKeys) {
     EXPECT_EQ(g_hotKeys[2].vk, 0x26u);
 
     // "Restore default" gives the page's group its keys back.
-    Click(s.restoreDefaults->x + 5, s.restoreDefaults->y + 5);
+    ClickOn(s.restoreDefaults);
     EXPECT_EQ(g_hotKeys[1].vk, 0x26u);
     EXPECT_EQ(g_hotKeys[1].modifiers, (uint32_t)HotKeyWin);
     EXPECT_STREQ(keys->rows[0].cells[6].text, g_hotKeys[0].action);
@@ -484,6 +470,7 @@ TEST_F(SettingsWin, KeyCaptureEndsWithItsPageItsFocusAndItsWindow) {
     EXPECT_EQ(g_hotKeys[1].vk, vk1);
 }
 
+using Three = std::array<int, 3>;
 static LOGFONTW FontOf(const ListView* l) {
     LOGFONTW lf{};
     GetObjectW(l->font.handle, sizeof(lf), &lf);
@@ -511,9 +498,8 @@ TEST_F(SettingsWin, TheLargerListFontAtStartAndFromItsRow) {
         ASSERT_NE(l->font.handle, f.window->font.handle) << i;
         LOGFONTW lf = FontOf(l);
         EXPECT_STREQ(lf.lfFaceName, L"Arial") << i;
-        EXPECT_EQ(lf.lfHeight, 16) << i;
-        EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET) << i;
-        EXPECT_EQ(lf.lfOutPrecision, OUT_TT_PRECIS) << i;
+        EXPECT_EQ(Three({(int)lf.lfHeight, lf.lfCharSet, lf.lfOutPrecision}), Three({16, RUSSIAN_CHARSET, OUT_TT_PRECIS}))
+            << i;
         EXPECT_GT(l->rowHeight, rows[i]) << i;
         EXPECT_EQ(l->rowHeight - l->textHeight, spacing[i]) << i;
     }
@@ -521,7 +507,7 @@ TEST_F(SettingsWin, TheLargerListFontAtStartAndFromItsRow) {
     SendMessageW(g_mainWindow, WM_SIZE, 0, 0);
     PumpMessages();
     ScreenShot shot;
-    if (shot.Capture(g_mainWindow)) shot.SaveBmp(ArtefactFolder() + L"main-larger-list-font.bmp");
+    shot.Capture(g_mainWindow, L"main-larger-list-font.bmp");
 
     // Switched off and on again from its row.
     Open();
@@ -576,8 +562,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         PumpMessages();
         std::wstring name = theme == ThemeDarkModern ? L"dark-modern" : L"windows-xp";
         ScreenShot shot;
-        ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-        shot.SaveBmp(ArtefactFolder() + L"settings-general-" + name + L".bmp");
+        ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), L"settings-general-" + name + L".bmp"));
         EXPECT_EQ(shot.width, 680);
         EXPECT_GT(shot.Colours(), 30);
         // The about box's title is drawn in its colour on the box's background.
@@ -593,8 +578,7 @@ TEST_F(SettingsWin, ScreenshotsOfTheGeneralAndPlayerKeysPages) {
         for (int p = PageAudio; p < kSettingsPageCount; p++) {
             if (theme != ThemeDarkModern && p != PagePlayerKeys) continue;
             Page(p);
-            ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-            shot.SaveBmp(ArtefactFolder() + L"settings-" + pages[p] + L"-" + name + L".bmp");
+            ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), L"settings-" + (pages[p] + (L"-" + name)) + L".bmp"));
             EXPECT_GT(shot.Colours(), 20) << p;
         }
         RunCommand(CmdSettings);
@@ -609,24 +593,17 @@ TEST_F(SettingsWin, ScalesWithTheDpi) {
     SetUp();
     Open();
     PumpMessages();
-    RECT r;
-    GetWindowRect(SettingsWindowHandle(), &r);
-    EXPECT_EQ(r.right - r.left, 1020);
-    EXPECT_EQ(r.bottom - r.top, 956);
-    EXPECT_EQ(s.caption->height, 29);
-    EXPECT_EQ(s.pages->x, 15);
-    EXPECT_EQ(s.pages->y, 45);
-    EXPECT_EQ(s.pages->width, 186);
-    EXPECT_EQ(s.pages->rowHeight, 30);
-    EXPECT_EQ(s.window->font.height, 20);
-    EXPECT_EQ(s.musicFolder->x, 216);  // 10 + 124 + 10 at 96
-    EXPECT_EQ(s.musicFolder->height, 29);
+    EXPECT_EQ(Dim(WindowRectOf(SettingsWindowHandle())), std::make_pair(1020, 956));
+    EXPECT_EQ(std::make_pair(s.caption->height, s.window->font.height), std::make_pair(29, 20));
+    using Quad = std::array<int, 4>;
+    EXPECT_EQ(Quad({s.pages->x, s.pages->y, s.pages->width, s.pages->rowHeight}), Quad({15, 45, 186, 30}));
+    // 10 + 124 + 10 at 96.
+    EXPECT_EQ(std::make_pair(s.musicFolder->x, s.musicFolder->height), std::make_pair(216, 29));
     // The two margin sliders: the small one's right edge, a gap, the big one.
     EXPECT_EQ(s.marginBig->x - (s.marginSmall->x + s.marginSmall->width), 9);
     ASSERT_NE(SettingsIcons(), nullptr);
     EXPECT_EQ(SettingsIcons()->cellWidth, 24);
     ScreenShot shot;
-    ASSERT_TRUE(shot.Capture(SettingsWindowHandle()));
-    shot.SaveBmp(ArtefactFolder() + L"settings-general-144dpi.bmp");
+    ASSERT_TRUE(shot.Capture(SettingsWindowHandle(), L"settings-general-144dpi.bmp"));
     EXPECT_EQ(shot.width, 1020);
 }

@@ -16,18 +16,14 @@
 
 TEST(Control, HitTestIncludesBothEdgesAndSetBoundsKeepsAndClamps) {
     Button b(10, 20, 30, 40, nullptr);
-    EXPECT_TRUE(b.HitTest(40, 60));
-    EXPECT_TRUE(b.HitTest(10, 20));
-    EXPECT_FALSE(b.HitTest(41, 20));
-    EXPECT_FALSE(b.HitTest(9, 20));
+    EXPECT_TRUE(b.HitTest(40, 60) && b.HitTest(10, 20));
+    EXPECT_FALSE(b.HitTest(41, 20) || b.HitTest(9, 20));
     EXPECT_FALSE(b.SetBounds(kKeep, kKeep, -1, -1));
     EXPECT_FALSE(b.SetBounds(10, 20, 30, 40));
     EXPECT_TRUE(b.SetBounds(10, 10, 2, 2));
-    EXPECT_EQ(b.width, 4);
-    EXPECT_EQ(b.height, 8);
+    EXPECT_EQ(std::make_pair(b.width, b.height), std::make_pair(4, 8));
     EXPECT_TRUE(b.SetBounds(kKeep, kKeep, -1, 50));  // a lone -1 gives the minimum
-    EXPECT_EQ(b.width, 4);
-    EXPECT_EQ(b.height, 50);
+    EXPECT_EQ(std::make_pair(b.width, b.height), std::make_pair(4, 50));
 }
 
 TEST(Control, GeometryNotificationsCarryTheNewRectangle) {
@@ -36,10 +32,8 @@ TEST(Control, GeometryNotificationsCarryTheNewRectangle) {
     b.notifyGeometry = true;
     b.SetBounds(3, 4, 20, 30);
     ASSERT_EQ(g_notes.size(), 2u);
-    EXPECT_EQ(g_notes[0].msg, (UINT)WM_SIZE);
-    EXPECT_EQ(g_notes[0].lp, PackPoint(20, 30));
-    EXPECT_EQ(g_notes[1].msg, (UINT)WM_MOVE);
-    EXPECT_EQ(g_notes[1].lp, PackPoint(3, 4));
+    EXPECT_EQ(std::make_pair(g_notes[0].msg, g_notes[0].lp), std::make_pair((UINT)WM_SIZE, PackPoint(20, 30)));
+    EXPECT_EQ(std::make_pair(g_notes[1].msg, g_notes[1].lp), std::make_pair((UINT)WM_MOVE, PackPoint(3, 4)));
     ClearNotes();
     b.SetBounds(kKeep, kKeep, 20, 30);
     EXPECT_TRUE(g_notes.empty());
@@ -67,11 +61,10 @@ TEST(Button, AClickIsAReleaseInsideAfterAPressInside) {
     // Dragging out of the pressed button and releasing outside gives no click.
     t.win.Press(20, 40);
     EXPECT_TRUE(t.push->pressed);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(20, 90));
-    EXPECT_FALSE(t.push->pressed);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(21, 40));
-    EXPECT_TRUE(t.push->pressed);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(20, 90));
+    for (int y : {90, 40, 90}) {
+        t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(20, y));
+        EXPECT_EQ(t.push->pressed, y == 40);
+    }
     t.win.Release(20, 90);
     t.win.Ticks(31);
     EXPECT_EQ(CountNotes(1, WM_LBUTTONUP), 1);
@@ -84,29 +77,26 @@ TEST(Button, AClickIsAReleaseInsideAfterAPressInside) {
 
 TEST(Button, AToggleClickedTwiceIsBackWhereItStarted) {
     ButtonWindow t;
-    t.win.Click(110, 40);
-    EXPECT_EQ(t.toggle->toggleState, ToggleDown);
     // A toggle that is down draws pressed: the dark edge on the top left.
-    EXPECT_EQ(GetPixel(t.win.ui->backBuffer.memoryDC, 110, 30), g_theme.button[4]);
-    t.win.Click(110, 40);
-    EXPECT_EQ(t.toggle->toggleState, ToggleUp);
-    EXPECT_EQ(GetPixel(t.win.ui->backBuffer.memoryDC, 110, 30), g_theme.button[3]);
+    for (bool down : {true, false}) {
+        t.win.Click(110, 40);
+        EXPECT_EQ(t.toggle->toggleState, down ? ToggleDown : ToggleUp);
+        EXPECT_EQ(GetPixel(t.win.ui->backBuffer.memoryDC, 110, 30), g_theme.button[down ? 4 : 3]);
+    }
     EXPECT_EQ(CountNotes(2, WM_LBUTTONUP), 2);
 }
 
 TEST(Slider, ValuesFromThePointer) {
     Slider h(0, 101, 10, nullptr);
     h.maximum = 100;
-    EXPECT_EQ(SliderValueAt(&h, 0, 5), 1);    // the left edge gives 1, not 0
-    EXPECT_EQ(SliderValueAt(&h, 100, 5), 100);
-    EXPECT_EQ(SliderValueAt(&h, -40, 5), 0);
-    EXPECT_EQ(SliderValueAt(&h, 400, 5), 100);
+    // The left edge gives 1, not 0; the bottom row of the upright one 1001 / 50.
+    const int across[][2] = {{0, 1}, {100, 100}, {-40, 0}, {400, 100}};
+    for (auto& c : across) EXPECT_EQ(SliderValueAt(&h, c[0], 5), c[1]) << c[0];
     Slider v(0, 10, 50, nullptr);
     v.orientation = 0;
     v.maximum = 1000;
-    EXPECT_EQ(SliderValueAt(&v, 5, 49), 1001 / 50);  // the bottom row
-    EXPECT_EQ(SliderValueAt(&v, 5, 0), 1000);
-    EXPECT_EQ(SliderValueAt(&v, 5, 80), 0);
+    const int upright[][2] = {{49, 20}, {0, 1000}, {80, 0}};
+    for (auto& c : upright) EXPECT_EQ(SliderValueAt(&v, 5, c[0]), c[1]) << c[0];
     // Big maxima do not overflow.
     h.maximum = 0x7FFFFFF0;
     EXPECT_EQ(SliderValueAt(&h, 50, 5), (int)((int64_t)0x7FFFFFF1 * 51 / 101));
@@ -146,9 +136,7 @@ TEST(Slider, DragsAndTellsTheOwner) {
     win.Send(WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, PackPoint(90, 35));  // not exactly the left button: ignored
     EXPECT_EQ(s->value, 51);
     win.Release(70, 35);
-    EXPECT_EQ(CountNotes(3, WM_LBUTTONDOWN), 1);
-    EXPECT_EQ(CountNotes(3, WM_MOUSEMOVE), 1);
-    EXPECT_EQ(CountNotes(3, WM_LBUTTONUP), 1);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP}) EXPECT_EQ(CountNotes(3, msg), 1) << msg;
     win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(90, 35));  // released: no drag
     EXPECT_EQ(s->value, 51);
 }
@@ -168,17 +156,13 @@ TEST(ScrollBar, HoldingTheTrackMovesOnePercentPerTick) {
     t.win.Press(28, 200);  // the track after the thumb
     EXPECT_EQ(t.bar->pressedPart, PartTrackAfter);
     EXPECT_EQ(t.bar->value, 0);
-    t.win.Ticks(1);
-    EXPECT_EQ(t.bar->value, 10);
-    t.win.Ticks(2);
-    EXPECT_EQ(t.bar->value, 30);
-    // Off the pressed part the repeat pauses, back on it it goes on.
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(100, 200));
-    t.win.Ticks(3);
-    EXPECT_EQ(t.bar->value, 30);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(28, 200));
-    t.win.Ticks(1);
-    EXPECT_EQ(t.bar->value, 40);
+    // {pointer x, ticks, value}: off the pressed part the repeat pauses, back on it it goes on.
+    const int steps[][3] = {{28, 1, 10}, {28, 2, 30}, {100, 3, 30}, {28, 1, 40}};
+    for (auto& step : steps) {
+        t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(step[0], 200));
+        t.win.Ticks(step[1]);
+        EXPECT_EQ(t.bar->value, step[2]);
+    }
     t.win.Release(28, 200);
     t.win.Ticks(5);
     EXPECT_EQ(t.bar->value, 40);
@@ -209,10 +193,10 @@ TEST(ScrollBar, DraggingTheThumbPastEitherEndClamps) {
     int grab = thumb.y + thumb.height / 2;
     t.win.Press(28, grab);
     EXPECT_EQ(t.bar->pressedPart, PartThumb);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(28, 2000));
-    EXPECT_EQ(t.bar->value, 299);
-    t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(28, -500));
-    EXPECT_EQ(t.bar->value, 0);
+    for (int y : {2000, -500}) {
+        t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(28, y));
+        EXPECT_EQ(t.bar->value, y > 0 ? 299 : 0);
+    }
     t.win.Send(WM_MOUSEMOVE, MK_LBUTTON, PackPoint(28, 120));
     EXPECT_GT(t.bar->value, 100);
     EXPECT_LT(t.bar->value, 200);
@@ -283,14 +267,10 @@ TEST(EditBox, ClipboardRoundTripAndSelectAll) {
 
 TEST(EditBox, TheCaretBlinksEveryThirtyFiveTicksWhileFocused) {
     EditWindow t;
-    t.win.Ticks(1);
-    EXPECT_TRUE(t.edit->caretShown);
-    t.win.Ticks(34);
-    EXPECT_TRUE(t.edit->caretShown);
-    t.win.Ticks(1);
-    EXPECT_FALSE(t.edit->caretShown);
-    t.win.Ticks(35);
-    EXPECT_TRUE(t.edit->caretShown);
+    for (auto [ticks, shown] : {std::pair{1, true}, {34, true}, {1, false}, {35, true}}) {
+        t.win.Ticks(ticks);
+        EXPECT_EQ(t.edit->caretShown, shown);
+    }
     SetFocusIndex(t.win.ui, -1, true);
     t.win.Ticks(1);
     EXPECT_FALSE(t.edit->caretShown);
@@ -346,19 +326,16 @@ TEST(Drawing, FramesAndLines) {
     MemorySurface m(10, 10);
     FillSolid(&m.s, RECT{0, 0, 10, 10}, 0);
     Frame(&m.s, 1, 1, 8, 8, RGB(255, 255, 255), RGB(128, 128, 128));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 1, 1), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 8, 8), RGB(128, 128, 128));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 8, 1), RGB(128, 128, 128));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 1, 8), RGB(128, 128, 128));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 9, 9), RGB(0, 0, 0));
-    EXPECT_EQ(GetPixel(m.s.memoryDC, 4, 4), RGB(0, 0, 0));
+    // The light edge top left, the dark one bottom right (both corners it shares), nothing outside or inside.
+    const COLORREF light = RGB(255, 255, 255), dark = RGB(128, 128, 128);
+    const std::pair<POINT, COLORREF> pixels[] = {{{1, 1}, light}, {{8, 8}, dark}, {{8, 1}, dark},
+                                                 {{1, 8}, dark},  {{9, 9}, 0},    {{4, 4}, 0}};
+    for (auto [p, colour] : pixels) EXPECT_EQ(GetPixel(m.s.memoryDC, p.x, p.y), colour) << p.x << "," << p.y;
 }
 
 TEST(Drawing, EmptyTextDrawsNothing) {
     MemorySurface m(10, 10);
-    EXPECT_FALSE(TextOut(&m.s, L"", 0, 0));
-    EXPECT_FALSE(TextOut(&m.s, nullptr, 0, 0));
-    EXPECT_FALSE(TextOutLimited(&m.s, nullptr, 0, 0));
+    EXPECT_FALSE(TextOut(&m.s, L"", 0, 0) || TextOut(&m.s, nullptr, 0, 0) || TextOutLimited(&m.s, nullptr, 0, 0));
     EXPECT_TRUE(TextOut(&m.s, L"a", 0, 0));
 }
 
@@ -444,20 +421,20 @@ TEST(CustomControl, TheFirstFontOfAControlOnReusedMemoryDeletesNothingElse) {
 TEST(Drawing, TheFacesTheProgramNamesAreInstalled) {
     // Under Wine they come from fonts-wine and, for Arial and Verdana, from
     // metric-compatible replacements; a missing face would draw other glyphs.
-    const wchar_t* faces[] = {L"Tahoma", L"Marlett", L"Webdings", L"Small Fonts", L"Verdana", L"Arial"};
-    const int charsets[] = {RUSSIAN_CHARSET, SYMBOL_CHARSET, SYMBOL_CHARSET, DEFAULT_CHARSET, DEFAULT_CHARSET,
-                            DEFAULT_CHARSET};
+    const std::pair<const wchar_t*, int> faces[] = {
+        {L"Tahoma", RUSSIAN_CHARSET},       {L"Marlett", SYMBOL_CHARSET}, {L"Webdings", SYMBOL_CHARSET},
+        {L"Small Fonts", DEFAULT_CHARSET}, {L"Verdana", DEFAULT_CHARSET}, {L"Arial", DEFAULT_CHARSET}};
     HDC dc = GetDC(nullptr);
-    for (int i = 0; i < 6; i++) {
+    for (auto [name, charset] : faces) {
         FontSpec f;
-        f.faceName.Set(faces[i]);
-        SetFont(&f, 13, 0, charsets[i]);
+        f.faceName.Set(name);
+        SetFont(&f, 13, 0, charset);
         ASSERT_TRUE(f.handle);
         HGDIOBJ old = SelectObject(dc, f.handle);
         wchar_t face[64] = {};
         GetTextFaceW(dc, 64, face);
         SelectObject(dc, old);
-        EXPECT_STREQ(face, faces[i]);
+        EXPECT_STREQ(face, name);
         ReleaseFont(&f);
         EXPECT_FALSE(f.handle);
     }

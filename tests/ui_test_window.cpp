@@ -3,7 +3,15 @@
 #include "base/disk_file.h"
 #include "base/paths.h"
 #include "app/main_window.h"
+#include "ui/button.h"
+#include "ui/caption_bar.h"
+#include "ui/custom_control.h"
 #include "ui/dpi.h"
+#include "ui/edit_box.h"
+#include "ui/list_view.h"
+#include "ui/scroll_bar.h"
+#include "ui/slider.h"
+#include "ui/theme.h"
 #include <winternl.h>
 #include <algorithm>
 
@@ -62,6 +70,34 @@ TestWindow::~TestWindow() {
     delete ui;
     g_testWindow = nullptr;
     PumpMessages();
+}
+
+AllControls::AllControls()
+    : caption(new CaptionBar(L"Test window", NotifyFor(0))), button(new Button(10, 30, 60, 22, NotifyFor(1))),
+      edit(new EditBox(80, 30, 120, 20, NotifyFor(2))), slider(new Slider(60, 180, 18, NotifyFor(3))),
+      scroll(new ScrollBar(380, 30, 16, 120)), list(new ListView(10, 90, 300, 180, NotifyFor(5))),
+      custom(new CustomControl(320, 90, NotifyFor(6))), edit2(new EditBox(210, 30, 100, 20, NotifyFor(7))) {
+    ClearNotes();
+    slider->SetBounds(10, kKeep, kKeep, kKeep);
+    custom->SetBounds(kKeep, kKeep, 40, 40);
+    scroll->count = 50;
+    for (Control* c : std::initializer_list<Control*>{caption, button, edit, slider, scroll, list, custom, edit2})
+        AddControl(win.ui, c);
+    AddColumns(list, 2);
+    for (int i = 0; i < 40; i++) {
+        AddRow(list);
+        SetCellText(list, 0, (L"row " + std::to_wstring(i)).c_str());
+    }
+    ApplyTheme(win.ui, ThemeWindows2000);
+    Show(win.ui, SW_SHOWNORMAL);
+    PumpMessages();
+    Layout();
+}
+
+void AllControls::Layout() {
+    RECT client;
+    GetClientRect(win.hwnd(), &client);
+    caption->SetBounds(0, 0, client.right, kKeep);
 }
 
 void TestWindow::Press(int x, int y, UINT down) {
@@ -157,6 +193,10 @@ int ScreenShot::Colours() const {
     return (int)(std::unique(seen.begin(), seen.end()) - seen.begin());
 }
 
+int ScreenShot::Count(COLORREF c) const {
+    return (int)std::count(pixels.begin(), pixels.end(), (uint32_t)RGB(GetBValue(c), GetGValue(c), GetRValue(c)));
+}
+
 MadeAtDpi::MadeAtDpi(int dpi) {
     g_followWindowDpi = false;
     SetUiDpi(dpi);
@@ -174,37 +214,18 @@ COLORREF ScreenShot::At(int x, int y) const {
 }
 
 bool ScreenShot::SaveBmp(const std::wstring& path) const {
-    std::string out;
-    uint32_t rowBytes = width * 3 + (4 - width * 3 % 4) % 4;
-    uint32_t size = 54 + rowBytes * height;
-    auto put32 = [&](uint32_t v) { out.append((const char*)&v, 4); };
-    auto put16 = [&](uint16_t v) { out.append((const char*)&v, 2); };
-    out += "BM";
-    put32(size);
-    put32(0);
-    put32(54);
-    put32(40);
-    put32(width);
-    put32(height);
-    put16(1);
-    put16(24);
-    put32(0);
-    put32(rowBytes * height);
-    put32(2835);
-    put32(2835);
-    put32(0);
-    put32(0);
-    for (int y = height - 1; y >= 0; y--) {
-        size_t start = out.size();
-        for (int x = 0; x < width; x++) {
-            uint32_t p = pixels[(size_t)y * width + x];
-            out += (char)(p & 0xFF);
-            out += (char)((p >> 8) & 0xFF);
-            out += (char)((p >> 16) & 0xFF);
-        }
-        out.append(rowBytes - (out.size() - start), '\0');
-    }
+    // 32 bits a pixel, top-down: the pixels go as they are (B, G, R, 0 in memory).
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    BITMAPINFOHEADER info{sizeof(info), width, -height, 1, 32, BI_RGB};
+    file.bfSize = file.bfOffBits + (DWORD)pixels.size() * 4;
+    std::string out((const char*)&file, sizeof(file));
+    out.append((const char*)&info, sizeof(info));
+    out.append((const char*)pixels.data(), pixels.size() * 4);
     return WriteFileBytes(path, out);
+}
+
+bool ScreenShot::Capture(HWND hwnd, const std::wstring& artefact) {
+    return Capture(hwnd) && SaveBmp(ArtefactFolder() + artefact);
 }
 
 std::wstring ArtefactFolder() {
@@ -225,6 +246,14 @@ int GdiObjectCount() {
     int count = 0;
     for (int i = 0; i < 0x10000; i++) count += table[i * 24 + 14] != 0;
     return count;
+}
+
+// Wine's GetProcessHandleCount answers 0: there the handle values are tried one by one.
+int HandleCount() {
+    DWORD n = 0, flags = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return (int)n;
+    for (uintptr_t h = 4; h < 0x20000; h += 4) n += GetHandleInformation((HANDLE)h, &flags) != 0;
+    return (int)n;
 }
 
 std::vector<std::wstring> BoxCatcher::Texts() {
@@ -279,6 +308,12 @@ RECT WorkArea() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     return work;
+}
+
+RECT WindowRectOf(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
 }
 
 bool OpenMainWindow() {

@@ -37,6 +37,29 @@ struct TestWindow {
     void Type(const wchar_t* text);
 };
 
+// A shown window with one control of every kind (the caption across its top),
+// its owner's notes cleared.
+struct CaptionBar;
+struct Button;
+struct EditBox;
+struct Slider;
+struct ScrollBar;
+struct ListView;
+struct CustomControl;
+struct AllControls {
+    TestWindow win{100, 100, 420, 320};
+    CaptionBar* caption;
+    Button* button;     // 10, 30, 60 x 22
+    EditBox* edit;      // 80, 30, 120 x 20
+    Slider* slider;     // 10, 60, 101 x 18
+    ScrollBar* scroll;  // 380, 30, 16 x 120, 50 rows
+    ListView* list;     // 10, 90, 300 x 180, 40 rows
+    CustomControl* custom;  // 320, 90, 40 x 40
+    EditBox* edit2;         // 210, 30, 100 x 20
+    AllControls();
+    void Layout();  // the caption as wide as the window again
+};
+
 extern TestWindow* g_testWindow;
 extern std::vector<Note> g_notes;
 // A NotifyProc that records under the given tag (0 to 7).
@@ -52,6 +75,9 @@ struct Modifiers {
 
 void PumpMessages();
 RECT WorkArea();
+RECT WindowRectOf(HWND hwnd);
+// A rectangle's width and height, to compare in one go.
+inline std::pair<int, int> Dim(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 // The player's main window as the program shows it at start (false if it could not be made).
 bool OpenMainWindow();
@@ -63,9 +89,11 @@ struct ScreenShot {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, top-down
     bool Capture(HWND hwnd);
+    bool Capture(HWND hwnd, const std::wstring& artefact);  // and keeps it in the artefacts folder
     COLORREF At(int x, int y) const;
     bool SaveBmp(const std::wstring& path) const;
     int Colours() const;  // how many distinct colours it holds
+    int Count(COLORREF colour) const;  // how many pixels are of this colour
 };
 std::wstring ArtefactFolder();
 
@@ -78,8 +106,9 @@ struct MadeAtDpi {
     ~MadeAtDpi();
 };
 
-// The process's live GDI objects.
+// The process's live GDI objects and kernel handles.
 int GdiObjectCount();
+int HandleCount();
 
 // Answers the program's "Information" boxes from another thread while alive,
 // keeping their texts.

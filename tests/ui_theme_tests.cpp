@@ -27,51 +27,26 @@ static bool Near(COLORREF a, COLORREF b, int tolerance) {
     EXPECT_PRED3(Near, (shot).At(x, y), (COLORREF)(expected), tolerance)                                  \
         << "at (" << (x) << ", " << (y) << "): 0x" << std::hex << (shot).At(x, y) << " wanted 0x" << (expected)
 
-struct ThemedWindow {
-    TestWindow win{60, 60, 420, 320, L"SonvaleThemeTest"};
-    CaptionBar* caption = new CaptionBar(L"Sonvale themes", NotifyFor(0));
-    Button* button = new Button(10, 30, 60, 22, NotifyFor(1));
-    EditBox* edit = new EditBox(80, 30, 120, 20, NotifyFor(2));
-    Slider* slider = new Slider(60, 180, 18, NotifyFor(3));
-    ListView* list = new ListView(10, 90, 300, 180, NotifyFor(5));
+// The window of every control with texts of its own, in front.
+struct ThemedWindow : AllControls {
     ThemedWindow() {
-        slider->SetBounds(10, kKeep, kKeep, kKeep);
-        Control* all[] = {caption, button, edit, slider, list};
-        for (Control* c : all) AddControl(win.ui, c);
         SetButtonText(button, L"Play");
         SetEditText(edit, L"Tahoma text");
-        AddColumns(list, 2);
         SetColumnTitle(list, 0, L"Name");
-        for (int i = 0; i < 40; i++) {
-            AddRow(list);
-            wchar_t name[32];
-            swprintf(name, 32, L"track %02d", i);
-            SetCellText(list, 0, name);
-        }
-        Show(win.ui, SW_SHOWNORMAL);
         SetForegroundWindow(win.hwnd());
         PumpMessages();
-        RECT client;
-        GetClientRect(win.hwnd(), &client);
-        caption->SetBounds(0, 0, client.right, kKeep);
     }
 };
 
 TEST(Themes, EveryThemeShowsItsColoursOnTheScreen) {
     ThemedWindow t;
-    int left = 0, top = 0;
     for (uint32_t id : kAllThemes) {
         ApplyTheme(t.win.ui, id);
         PumpMessages();
         const ThemeColors& c = *FindTheme(id);
         ScreenShot shot;
-        ASSERT_TRUE(shot.Capture(t.win.hwnd()));
-        wchar_t name[64];
-        swprintf(name, 64, L"theme-%u.bmp", id);
-        shot.SaveBmp(ArtefactFolder() + name);
-
-        left = t.win.ui->frameInsets[0];
-        top = t.win.ui->frameInsets[1];
+        ASSERT_TRUE(shot.Capture(t.win.hwnd(), L"theme-" + std::to_wstring(id) + L".bmp"));
+        int left = t.win.ui->frameInsets[0], top = t.win.ui->frameInsets[1];
         SCOPED_TRACE(testing::Message() << "theme " << id << " insets " << left << "," << top);
         // The frame: the outer edge, top/left and bottom/right.
         EXPECT_COLOUR(shot, 0, shot.height / 2, left > 1 ? c.frame[3] : c.frame[4], 0);
@@ -82,25 +57,16 @@ TEST(Themes, EveryThemeShowsItsColoursOnTheScreen) {
         if (left > 1) {
             EXPECT_COLOUR(shot, left - 1, shot.height / 2, c.frame[5], 0);
         }
-        // The caption: the gradient starts at the corner; the bottom line.
-        COLORREF start = t.caption->active ? c.caption[1] : c.caption[7];
-        EXPECT_COLOUR(shot, left, top, start, 0);
-        EXPECT_COLOUR(shot, left + 150, top + 18, c.caption[4], 0);
-        // The button's edges.
-        EXPECT_COLOUR(shot, left + 15, top + 30, c.button[3], 0);
-        EXPECT_COLOUR(shot, left + 15, top + 30 + 21, c.button[4], 0);
-        // The edit box's edge and background.
-        EXPECT_COLOUR(shot, left + 85, top + 30, c.edit[3], 0);
-        EXPECT_COLOUR(shot, left + 195, top + 31, c.edit[1], 3);
-        // The slider's edge and its track.
-        EXPECT_COLOUR(shot, left + 10, top + 60, c.slider[3], 0);
-        EXPECT_COLOUR(shot, left + 100, top + 61, c.slider[1], 0);
-        // The list: frame, header, and the rows' background beside the columns.
-        EXPECT_COLOUR(shot, left + 10, top + 90, c.list[3], 0);
-        EXPECT_COLOUR(shot, left + 10 + 120, top + 91, c.list[7], 0);
-        EXPECT_COLOUR(shot, left + 10 + 200, top + 90 + 160, c.list[1], 0);
-        // The window background where no control is.
-        EXPECT_COLOUR(shot, left + 360, top + 280, c.background[0], c.gradientBackground ? 40 : 0);
+        // {x, y, colour, tolerance} in the client area: the caption's gradient starts at the corner, its bottom
+        // line; the button's edges; the edit box's edge and background; the slider's edge and its track; the
+        // list's frame, header and the rows' background beside the columns; the background where no control is.
+        struct Probe { int x, y; COLORREF colour; int tolerance; };
+        const Probe probes[] = {
+            {0, 0, t.caption->active ? c.caption[1] : c.caption[7], 0}, {150, 18, c.caption[4], 0},
+            {15, 30, c.button[3], 0}, {15, 30 + 21, c.button[4], 0}, {85, 30, c.edit[3], 0}, {195, 31, c.edit[1], 3},
+            {10, 60, c.slider[3], 0}, {100, 61, c.slider[1], 0}, {10, 90, c.list[3], 0}, {10 + 120, 91, c.list[7], 0},
+            {10 + 200, 90 + 160, c.list[1], 0}, {360, 280, c.background[0], c.gradientBackground ? 40 : 0}};
+        for (const Probe& p : probes) EXPECT_COLOUR(shot, left + p.x, top + p.y, p.colour, p.tolerance);
     }
 }
 
@@ -131,8 +97,8 @@ TEST(Themes, AnUnknownIdKeepsTheColoursAndIsRecordedAsZero) {
     EXPECT_EQ(t.list->colors[1], rows);
     EXPECT_EQ(t.win.ui->frameColors[3], FindTheme(ThemeWindows2000)->frame[3]);
     EXPECT_EQ(t.caption->colors[1], FindTheme(ThemeWindows2000)->caption[1]);
-    EXPECT_EQ(ThemeName(ThemeDarkModern), std::wstring(L"Dark Modern"));
-    EXPECT_EQ(ThemeName(ThemeLight), std::wstring(L"Light"));
+    EXPECT_STREQ(ThemeName(ThemeDarkModern), L"Dark Modern");
+    EXPECT_STREQ(ThemeName(ThemeLight), L"Light");
 }
 
 TEST(Themes, ThousandsOfSwitchesAndResizesLeakNoGdiObject) {
