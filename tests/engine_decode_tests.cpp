@@ -1328,19 +1328,6 @@ TEST(EngineNet, IcyTitlesArePublishedWhenTheirAudioIsReached) {
     BASS_StreamFree(h);
 }
 
-namespace {
-
-// Wine's GetProcessHandleCount answers 0: there the handle values are tried one by one.
-DWORD HandleCount() {
-    DWORD n = 0, flags = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return n;
-    for (uintptr_t h = 4; h < 0x20000; h += 4)
-        if (GetHandleInformation((HANDLE)h, &flags)) n++;
-    return n;
-}
-
-}  // namespace
-
 // Internet streams opened, read and freed one after another leave no handle
 // behind. The server sends in small pieces, so the download thread, the
 // decoder's thread and the reader meet on each stream's locks. The server
@@ -1369,11 +1356,11 @@ TEST(EngineNet, StreamsComeAndGoWithoutLeavingHandles) {
         Sleep(300);  // each download thread ends after its read in progress
     };
     streams(4);  // the first ones set up WinINet's own state
-    DWORD before = HandleCount();
+    int before = HandleCount();
     const int count = 30;
     streams(count);
-    DWORD after = HandleCount();
-    printf("%d internet streams: handles %lu -> %lu\n", count, before, after);
+    int after = HandleCount();
+    printf("%d internet streams: handles %d -> %d\n", count, before, after);
     EXPECT_LE(after, before + 5);
 }
 

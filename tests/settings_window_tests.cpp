@@ -119,7 +119,7 @@ TEST_F(SettingsWin, OpensBesideTheMainWindowAndClosesWithoutLeaks) {
         EXPECT_EQ(s.window, nullptr) << round;
         EXPECT_EQ(g_mainFrame.settings->toggleState, ToggleUp) << round;
     }
-    EXPECT_EQ(GdiObjectCount(), gdi);
+    EXPECT_LE(SettledGdiObjectCount(), gdi + 2);  // a leak of one object a round shows as 4
     EXPECT_LE(HandleCount(), kernel + 2);
 }
 

@@ -4,6 +4,14 @@
 #include "base/paths.h"
 #include <shellapi.h>
 
+// Wine's GetProcessHandleCount answers 0: there the handle values are tried one by one.
+int HandleCount() {
+    DWORD n = 0, flags = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return (int)n;
+    for (uintptr_t h = 4; h < 0x20000; h += 4) n += GetHandleInformation((HANDLE)h, &flags) != 0;
+    return (int)n;
+}
+
 static std::wstring g_root;
 
 void ScratchFolder::InitForProcess() {

@@ -16,6 +16,9 @@ struct ScratchFolder {
 };
 
 std::string ReadFileBytes(const std::wstring& path);
+
+// The process's open kernel handles.
+int HandleCount();
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool RemoveTree(const std::wstring& path);
 // The folder of the running test executable, with a trailing backslash.

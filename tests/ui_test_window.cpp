@@ -248,12 +248,16 @@ int GdiObjectCount() {
     return count;
 }
 
-// Wine's GetProcessHandleCount answers 0: there the handle values are tried one by one.
-int HandleCount() {
-    DWORD n = 0, flags = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n) return (int)n;
-    for (uintptr_t h = 4; h < 0x20000; h += 4) n += GetHandleInformation((HANDLE)h, &flags) != 0;
-    return (int)n;
+int SettledGdiObjectCount() {
+    int n = GdiObjectCount();
+    for (int i = 0; i < 30; i++) {
+        Sleep(10);
+        PumpMessages();
+        int now = GdiObjectCount();
+        if (now == n) break;
+        n = now;
+    }
+    return n;
 }
 
 std::vector<std::wstring> BoxCatcher::Texts() {

@@ -106,9 +106,10 @@ struct MadeAtDpi {
     ~MadeAtDpi();
 };
 
-// The process's live GDI objects and kernel handles.
+// The process's live GDI objects; settled: once two reads 10 ms apart agree
+// (a dialog's objects may go a moment after the dialog).
 int GdiObjectCount();
-int HandleCount();
+int SettledGdiObjectCount();
 
 // Answers the program's "Information" boxes from another thread while alive,
 // keeping their texts.
