@@ -371,7 +371,9 @@ TEST_F(PlayOrderTest, GaplessPiecesOfOneSineComeOutWhole) {
         EXPECT_EQ(currentPath.text, second);
         EXPECT_GE(heardAtTheSwitch, 0);
         bool ranOn = kind == L"cue" && !c.loopFromTheLast;
-        if (!ranOn) { EXPECT_GE(firstStoppedAt, firstLength - 3); }
+        // Seen stopped only when a look falls between its end and the takeover
+        // (a busy machine may miss it); an early stop also shows in the capture's length.
+        if (!ranOn && firstStoppedAt >= 0) { EXPECT_GE(firstStoppedAt, firstLength - 3); }
         EXPECT_EQ(GetStatus(), StatusPlaying);
         EXPECT_GT(seekLength, 400u);
         EXPECT_LT(seekLength, 600u);
