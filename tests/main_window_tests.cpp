@@ -1599,7 +1599,7 @@ TEST(Dpi, ScalesLikeMulDivAndComesBack) {
 TEST(Dpi, GlyphStripsAreResampledPerCell) {
     const int cell = 4, cells = 3, h = 4;
     uint32_t* bits = nullptr;
-    HBITMAP b = NewDib(cell * cells, h, &bits);
+    HBITMAP b = NewTopDownSection(cell * cells, h, &bits);
     ASSERT_TRUE(b && bits);
     const uint32_t colours[cells] = {0xFFFF0000, 0x00000000, 0xFF0000FF};  // red, clear, blue
     for (int y = 0; y < h; y++)

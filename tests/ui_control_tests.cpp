@@ -341,7 +341,7 @@ TEST(Drawing, EmptyTextDrawsNothing) {
 
 TEST(Drawing, PremultiplyingScalesColourByAlpha) {
     uint32_t* px = nullptr;
-    HBITMAP dib = NewDib(2, 1, &px);
+    HBITMAP dib = NewTopDownSection(2, 1, &px);
     ASSERT_TRUE(dib);
     px[0] = 0x80FF0000;  // alpha 128, red 255
     px[1] = 0x00FFFFFF;  // alpha 0

@@ -10,6 +10,7 @@
 #include "ui/edit_box.h"
 #include "ui/list_view.h"
 #include "ui/scroll_bar.h"
+#include "ui/sprite_sheet.h"
 #include "ui/slider.h"
 #include "ui/theme.h"
 #include <winternl.h>
@@ -165,7 +166,7 @@ bool ScreenShot::Capture(HWND hwnd) {
     HDC screenDC = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screenDC);
     uint32_t* bits = nullptr;
-    HBITMAP dib = NewDib(width, height, &bits);
+    HBITMAP dib = NewTopDownSection(width, height, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     bool ok = BitBlt(mem, 0, 0, width, height, screenDC, r.left, r.top, SRCCOPY) != 0;
     GdiFlush();
@@ -175,16 +176,6 @@ bool ScreenShot::Capture(HWND hwnd) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screenDC);
     return ok;
-}
-
-HBITMAP NewDib(int w, int h, uint32_t** bits) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    return CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, (void**)bits, nullptr, 0);
 }
 
 int ScreenShot::Colours() const {

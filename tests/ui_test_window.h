@@ -97,9 +97,6 @@ struct ScreenShot {
 };
 std::wstring ArtefactFolder();
 
-// A top-down 32-bit DIB section of w x h and its pixels.
-HBITMAP NewDib(int w, int h, uint32_t** bits);
-
 // While alive the window is made at `dpi` on this 96-DPI test screen.
 struct MadeAtDpi {
     explicit MadeAtDpi(int dpi);

@@ -52,7 +52,7 @@ bool PremultiplyAlpha(HDC dc, HBITMAP bitmap) {
     return ok;
 }
 
-static HBITMAP NewTopDownSection(int w, int h, uint32_t** bits) {
+HBITMAP NewTopDownSection(int w, int h, uint32_t** bits) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;

@@ -22,4 +22,6 @@ void ReleaseSpriteSheet(SpriteSheet* sheet);
 HBITMAP ScaleSheetBitmap(HBITMAP bitmap, int cellWidth, int* scaledCellWidth);
 // Every pixel's colour times its alpha / 255; "DIBits failed" when the bits cannot be read.
 bool PremultiplyAlpha(HDC dc, HBITMAP bitmap);
+// A 32-bit DIB section of w x h whose rows run from the top, and its pixels.
+HBITMAP NewTopDownSection(int w, int h, uint32_t** bits);
 void DrawCell(Surface* s, const SpriteSheet* sheet, int cell, int x, int y, int w, int h, uint8_t alpha);
